@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <optional>
+
+namespace hx::core {
+
+enum class MessageIcon { None, Information, Error, Question, Warning };
+enum class MessageButtons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+
+struct Message {
+    QString text;
+    QString title;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+// Every message box, input box and file or colour dialog of the program goes
+// through here, so tests can script the answers and record what was shown.
+class Dialogs {
+public:
+    static inline const QString kDefaultTitle = QStringLiteral("信息：");
+
+    virtual ~Dialogs() = default;
+
+    // A box without a title of its own shows kDefaultTitle.
+    Answer show(const QString& text, const QString& title = {},
+                MessageIcon icon = MessageIcon::None,
+                MessageButtons buttons = MessageButtons::Ok);
+    Answer notice(const QString& text, const QString& title = {}) {
+        return show(text, title, MessageIcon::Information);
+    }
+    Answer failure(const QString& text, const QString& title = {}) {
+        return show(text, title, MessageIcon::Error);
+    }
+    bool ask(const QString& text, const QString& title = {},
+             MessageIcon icon = MessageIcon::Question) {
+        return show(text, title, icon, MessageButtons::YesNo) == Answer::Yes;
+    }
+
+    // Modal input box: nullopt on Cancel.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title,
+                                         const QString& initial) = 0;
+    // Open-file dialog: empty when cancelled. `filter` uses Qt's form.
+    virtual QString openFile(const QString& title, const QString& directory,
+                             const QString& filter) = 0;
+    virtual std::optional<QColor> colour(const QColor& initial) = 0;
+
+protected:
+    virtual Answer present(const Message& message) = 0;
+};
+
+}  // namespace hx::core

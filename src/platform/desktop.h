@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace hx::platform {
+
+struct Launcher {
+    QString name;        // shown name (Name=)
+    QString target;      // program, file or folder the launcher opens
+    QString arguments;   // may be empty
+    QString workingDir;  // may be empty
+    QString icon;        // icon name or path, may be empty
+    QString comment;     // description
+};
+
+// The user's desktop folder, shortcuts on it, and the display.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // The user's desktop folder (xdg-user-dir DESKTOP), without trailing '/'.
+    virtual QString desktopDir() = 0;
+    // Writes a freedesktop launcher file at `path` and marks it executable.
+    virtual bool writeLauncher(const QString& path, const Launcher& launcher) = 0;
+    // The display's low-power state.
+    virtual void monitorOff() = 0;
+};
+
+}  // namespace hx::platform

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "storage/data_root.h"
+
+namespace hx::storage {
+
+// Typed access to User/Config.ini and Shens/shepf.ini. Every getter reads the
+// file again; integers use the decimal conversion, so missing text reads as 0.
+class Config {
+public:
+    explicit Config(DataRoot root);
+
+    const DataRoot& root() const { return root_; }
+
+    // 关闭状态
+    int left() const;
+    int top() const;
+    void setPosition(int left, int top) const;  // 左边 first, then 顶边
+
+    // 工具条 / 工具条
+    int lastCategory() const;
+    void setLastCategory(int index) const;
+
+    // 卷帘式菜单 / <category index>
+    int lastColumn(int categoryIndex) const;
+    void setLastColumn(int categoryIndex, int columnIndex) const;
+    void removeLastColumn(int categoryIndex) const;
+
+    // 栏目背景
+    std::uint32_t backgroundColour() const;
+    std::uint32_t highlightColour() const;
+    std::uint32_t borderColour() const;
+    void setBackgroundColour(std::uint32_t colour) const;
+    void setHighlightColour(std::uint32_t colour) const;
+    void setBorderColour(std::uint32_t colour) const;
+
+    // 头像文件 / 头像
+    QString avatar() const;
+    void setAvatar(const QString& fileName) const;
+
+    // 图标显示方式 / 显示大小: 32, 16, or 0 when missing
+    int iconSize() const;
+    void setIconSize(int size) const;
+
+    // 栏目切换提示音 / 提示音: 1, 2, 3, or 0 when missing
+    int switchSound() const;
+    void setSwitchSound(int mode) const;
+
+    // shepf.ini 皮肤 / 皮肤名称
+    QString skinName() const;
+    void setSkinName(const QString& name) const;
+
+    // The raw accessors for keys that have no typed form.
+    QString readConfig(const QString& section, const QString& key) const;
+    bool writeConfig(const QString& section, const QString& key, const QString& value) const;
+
+private:
+    int readInt(const QString& section, const QString& key) const;
+    void writeInt(const QString& section, const QString& key, std::int64_t value) const;
+
+    DataRoot root_;
+};
+
+}  // namespace hx::storage

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace hx::storage {
+
+// One key at a time, as the profile functions of the original platform work:
+// nothing is cached, every read opens the file again.
+//  - leading characters with codes up to 32 are skipped in path, section and
+//    key; if any is then empty a read gives "" and a write fails;
+//  - a value longer than 10,240 bytes is cut (at a character boundary);
+//  - a missing file, section or key reads as "";
+//  - section and key names match without ASCII case;
+//  - writing no value deletes the key, writing no key deletes the section;
+//  - saves go through a temporary file and rename, so the file is whole at
+//    every instant; the folder must exist;
+//  - a file that is not valid UTF-8 is read as GBK and written back as UTF-8.
+class IniFile {
+public:
+    static constexpr int kValueLimit = 10240;
+
+    static QString read(const QString& path, const QString& section, const QString& key);
+    static bool write(const QString& path, const QString& section,
+                      const std::optional<QString>& key, const std::optional<QString>& value);
+    static bool write(const QString& path, const QString& section, const QString& key,
+                      const QString& value) {
+        return write(path, section, std::optional<QString>(key), std::optional<QString>(value));
+    }
+    static bool removeKey(const QString& path, const QString& section, const QString& key) {
+        return write(path, section, std::optional<QString>(key), std::nullopt);
+    }
+    static bool removeSection(const QString& path, const QString& section) {
+        return write(path, section, std::nullopt, std::nullopt);
+    }
+};
+
+}  // namespace hx::storage

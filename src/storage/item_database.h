@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace SQLite {
+class Database;
+}
+
+namespace hx::storage {
+
+struct CategoryRow {
+    QString name;     // 分类
+    QString picture;  // 路径
+    bool operator==(const CategoryRow&) const = default;
+};
+
+struct ItemRow {
+    QString category;  // 分类文本
+    QString column;    // 栏目文本
+    QString name;      // 名称文本
+    QString link;      // 路径文本
+    QString icon;      // 图标文本
+    bool operator==(const ItemRow&) const = default;
+};
+
+// Result of a listing: `ok` false means the open was refused and `error`
+// holds the engine's description, which callers show to the user.
+template <class T>
+struct Fetch {
+    bool ok = false;
+    T rows{};
+    QString error;
+    explicit operator bool() const { return ok; }
+};
+
+// The item database: tables 表1 (items), 表2 (columns) and 表3 (categories),
+// rows in storage (rowid) order, names always bound as values. One object is
+// shared by every window and the item-loading worker; each operation holds a
+// mutex for its whole duration, so operations never interleave.
+class ItemDatabase {
+public:
+    static constexpr int kCategoryLength = 50;
+    static constexpr int kColumnLength = 50;
+    static constexpr int kTextLength = 255;
+
+    ItemDatabase();
+    ~ItemDatabase();
+    ItemDatabase(const ItemDatabase&) = delete;
+    ItemDatabase& operator=(const ItemDatabase&) = delete;
+
+    // Creates a new database file with the three empty tables. Fails when
+    // anything already exists at `path`.
+    static bool createEmpty(const QString& path, QString* error = nullptr);
+    // True when `path` is an SQLite database that holds the three tables.
+    static bool isItemDatabase(const QString& path, QString* error = nullptr);
+
+    // Opens an existing file (closing any open one first). A file that is not
+    // a database with the three tables is refused and left untouched.
+    bool open(const QString& path);
+    void close();
+    bool isOpen() const;
+    QString lastError() const;
+    QString path() const;
+
+    // Listings.
+    Fetch<QVector<CategoryRow>> categories();
+    Fetch<QStringList> columnsOf(const QString& category);
+    Fetch<QVector<ItemRow>> itemsOf(const QString& category, const QString& column);
+    // The index-th row (0-based) of itemsOf(category, column).
+    Fetch<std::optional<ItemRow>> itemAt(const QString& category, const QString& column, int index);
+    // Rows of 表1 whose 名称文本 holds `needle` (exact, case-sensitive).
+    Fetch<QVector<ItemRow>> searchNames(const QString& needle);
+    int countItems(const QString& category, const QString& column);
+
+    // Changes; false when the engine refused (for example an over-long name).
+    bool addItem(const ItemRow& item);
+    bool addCategory(const QString& name, const QString& picture);
+    bool addColumn(const QString& category, const QString& column);
+    bool updateItemAt(const QString& category, const QString& column, int index,
+                      const ItemRow& replacement);
+    bool deleteItemAt(const QString& category, const QString& column, int index);
+    bool setCategoryPicture(const QString& category, const QString& picture);
+    bool renameCategory(const QString& oldName, const QString& newName);  // three tables
+    bool renameColumn(const QString& category, const QString& oldName, const QString& newName);
+    bool deleteCategory(const QString& name);  // three tables
+    bool deleteColumn(const QString& category, const QString& column);
+    bool clearAll();  // three tables, one transaction
+
+    // Online copy of the open database to `target` (replaced when present).
+    bool backupTo(const QString& target);
+
+private:
+    template <class F>
+    auto locked(F&& f);
+    bool changeInTransaction(const std::function<void(SQLite::Database&)>& work);
+    std::optional<qint64> rowidAt(const QString& category, const QString& column, int index);
+
+    mutable std::recursive_mutex mutex_;
+    std::unique_ptr<SQLite::Database> db_;
+    QString path_;
+    QString lastError_;
+};
+
+}  // namespace hx::storage

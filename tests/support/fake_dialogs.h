@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QColor>
+#include <QQueue>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+#include "core/dialogs.h"
+
+namespace hx::test {
+
+// Records every box and answers from a script; an unscripted question is
+// answered No, an unscripted input box is cancelled.
+class FakeDialogs final : public core::Dialogs {
+public:
+    QVector<core::Message> shown;
+    QQueue<core::Answer> answers;
+    QQueue<std::optional<QString>> inputs;
+    QQueue<QString> files;
+    QQueue<std::optional<QColor>> colours;
+    QVector<QString> inputPrompts;
+
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& initial) override {
+        inputPrompts.push_back(prompt);
+        return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
+    }
+    QString openFile(const QString&, const QString&, const QString&) override {
+        return files.isEmpty() ? QString() : files.dequeue();
+    }
+    std::optional<QColor> colour(const QColor&) override {
+        return colours.isEmpty() ? std::nullopt : colours.dequeue();
+    }
+
+protected:
+    core::Answer present(const core::Message& m) override {
+        shown.push_back(m);
+        if (m.buttons == core::MessageButtons::Ok) return core::Answer::Ok;
+        return answers.isEmpty() ? core::Answer::No : answers.dequeue();
+    }
+};
+
+}  // namespace hx::test
