@@ -92,8 +92,13 @@ public:
     bool deleteColumn(const QString& category, const QString& column);
     bool clearAll();  // three tables, one transaction
 
-    // Online copy of the open database to `target` (replaced when present).
+    // Online copy of the open database to `target` (replaced when present,
+    // in one rename, so a failed copy leaves the old target whole).
     bool backupTo(const QString& target);
+    // Replaces the database at `livePath` with a copy of `source` and opens it.
+    // A source that is not an item database is refused before anything is
+    // touched; the open connection then stays as it was.
+    bool restoreFrom(const QString& source, const QString& livePath);
 
 private:
     template <class F>

@@ -1,0 +1,125 @@
+#include "storage/atomic_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace hx::storage::atomic_file {
+namespace {
+
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+void setError(QString* error, const QString& what, const QString& path, int code) {
+    if (error) *error = QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(code)));
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Writes a new temporary sibling of `path` and returns its name, or "" on failure.
+QString writeTemporary(const QString& path, const QByteArray& bytes, QString* error) {
+    const QString temp = temporarySibling(path);
+    const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        setError(error, QStringLiteral("cannot create"), temp, errno);
+        return {};
+    }
+    const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const int code = errno;
+    ::close(fd);
+    if (!ok) {
+        ::unlink(native(temp).constData());
+        setError(error, QStringLiteral("cannot write"), temp, code);
+        return {};
+    }
+    return temp;
+}
+
+}  // namespace
+
+QString temporarySibling(const QString& path) {
+    static std::atomic<unsigned> counter{0};
+    return QStringLiteral("%1.tmp-%2-%3").arg(path).arg(::getpid()).arg(counter.fetch_add(1));
+}
+
+bool somethingAt(const QString& path) {
+    struct stat st;
+    return ::lstat(native(path).constData(), &st) == 0;
+}
+
+void syncFolderOf(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool replaceContents(const QString& path, const QByteArray& bytes, QString* error) {
+    const QString temp = writeTemporary(path, bytes, error);
+    if (temp.isEmpty()) return false;
+    if (::rename(native(temp).constData(), native(path).constData()) != 0) {
+        setError(error, QStringLiteral("cannot rename onto"), path, errno);
+        ::unlink(native(temp).constData());
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
+
+bool publishNoReplace(const QString& from, const QString& to, QString* error) {
+    const QByteArray src = native(from);
+    const QByteArray dst = native(to);
+    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0) {
+        syncFolderOf(to);
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        setError(error, QStringLiteral("cannot create"), to, errno);
+        return false;
+    }
+    // File systems without RENAME_NOREPLACE: a hard link fails just as atomically
+    // when the name is taken.
+    if (::link(src.constData(), dst.constData()) != 0) {
+        setError(error, QStringLiteral("cannot create"), to, errno);
+        return false;
+    }
+    ::unlink(src.constData());
+    syncFolderOf(to);
+    return true;
+}
+
+bool createNew(const QString& path, const QByteArray& bytes, QString* error) {
+    if (somethingAt(path)) {
+        setError(error, QStringLiteral("cannot create"), path, EEXIST);
+        return false;
+    }
+    const QString temp = writeTemporary(path, bytes, error);
+    if (temp.isEmpty()) return false;
+    if (!publishNoReplace(temp, path, error)) {
+        ::unlink(native(temp).constData());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace hx::storage::atomic_file

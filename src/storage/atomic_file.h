@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace hx::storage {
+
+// File helpers that keep a file whole at every instant: new contents go to a
+// temporary sibling first and take the final name with one rename.
+namespace atomic_file {
+
+// A fresh name beside `path` (same folder, so the rename stays on one file
+// system); unique per process and call.
+QString temporarySibling(const QString& path);
+
+// Writes, fsyncs and renames over `path` (replacing it); the folder must exist.
+bool replaceContents(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Writes `bytes` to `path` only when nothing exists there; never replaces.
+bool createNew(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Gives the finished file `from` the name `to` unless something already
+// exists there; `from` is gone afterwards on success.
+bool publishNoReplace(const QString& from, const QString& to, QString* error = nullptr);
+
+// Makes a rename in the folder of `path` durable.
+void syncFolderOf(const QString& path);
+
+// True when anything (file, folder, dangling link) is at `path`.
+bool somethingAt(const QString& path);
+
+}  // namespace atomic_file
+}  // namespace hx::storage

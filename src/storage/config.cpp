@@ -1,0 +1,100 @@
+#include "storage/config.h"
+
+#include "storage/ini_file.h"
+#include "text/decimal.h"
+
+namespace hx::storage {
+namespace {
+
+const QString kClosed = QStringLiteral("关闭状态");
+const QString kToolbar = QStringLiteral("工具条");
+const QString kRollerMenu = QStringLiteral("卷帘式菜单");
+const QString kColumnBackground = QStringLiteral("栏目背景");
+const QString kAvatarSection = QStringLiteral("头像文件");
+const QString kIconSection = QStringLiteral("图标显示方式");
+const QString kSoundSection = QStringLiteral("栏目切换提示音");
+const QString kSkinSection = QStringLiteral("皮肤");
+
+}  // namespace
+
+Config::Config(DataRoot root) : root_(std::move(root)) {}
+
+QString Config::readConfig(const QString& section, const QString& key) const {
+    return IniFile::read(root_.configPath(), section, key);
+}
+
+bool Config::writeConfig(const QString& section, const QString& key, const QString& value) const {
+    return IniFile::write(root_.configPath(), section, key, value);
+}
+
+int Config::readInt(const QString& section, const QString& key) const {
+    return text::toInt32(readConfig(section, key));
+}
+
+void Config::writeInt(const QString& section, const QString& key, std::int64_t value) const {
+    writeConfig(section, key, QString::number(value));
+}
+
+int Config::left() const { return readInt(kClosed, QStringLiteral("左边")); }
+int Config::top() const { return readInt(kClosed, QStringLiteral("顶边")); }
+
+void Config::setPosition(int left, int top) const {
+    writeInt(kClosed, QStringLiteral("左边"), left);
+    writeInt(kClosed, QStringLiteral("顶边"), top);
+}
+
+int Config::lastCategory() const { return readInt(kToolbar, kToolbar); }
+void Config::setLastCategory(int index) const { writeInt(kToolbar, kToolbar, index); }
+
+int Config::lastColumn(int categoryIndex) const {
+    return readInt(kRollerMenu, QString::number(categoryIndex));
+}
+
+void Config::setLastColumn(int categoryIndex, int columnIndex) const {
+    writeInt(kRollerMenu, QString::number(categoryIndex), columnIndex);
+}
+
+void Config::removeLastColumn(int categoryIndex) const {
+    IniFile::removeKey(root_.configPath(), kRollerMenu, QString::number(categoryIndex));
+}
+
+// Colours are stored as the decimal text of the 32-bit number; reading goes
+// through the same signed conversion, so "-1" comes back as 0xFFFFFFFF.
+std::uint32_t Config::backgroundColour() const {
+    return static_cast<std::uint32_t>(readInt(kColumnBackground, QStringLiteral("背景颜色")));
+}
+std::uint32_t Config::highlightColour() const {
+    return static_cast<std::uint32_t>(readInt(kColumnBackground, QStringLiteral("点燃颜色")));
+}
+std::uint32_t Config::borderColour() const {
+    return static_cast<std::uint32_t>(readInt(kColumnBackground, QStringLiteral("边框颜色")));
+}
+void Config::setBackgroundColour(std::uint32_t colour) const {
+    writeInt(kColumnBackground, QStringLiteral("背景颜色"), colour);
+}
+void Config::setHighlightColour(std::uint32_t colour) const {
+    writeInt(kColumnBackground, QStringLiteral("点燃颜色"), colour);
+}
+void Config::setBorderColour(std::uint32_t colour) const {
+    writeInt(kColumnBackground, QStringLiteral("边框颜色"), colour);
+}
+
+QString Config::avatar() const { return readConfig(kAvatarSection, QStringLiteral("头像")); }
+void Config::setAvatar(const QString& fileName) const {
+    writeConfig(kAvatarSection, QStringLiteral("头像"), fileName);
+}
+
+int Config::iconSize() const { return readInt(kIconSection, QStringLiteral("显示大小")); }
+void Config::setIconSize(int size) const { writeInt(kIconSection, QStringLiteral("显示大小"), size); }
+
+int Config::switchSound() const { return readInt(kSoundSection, QStringLiteral("提示音")); }
+void Config::setSwitchSound(int mode) const { writeInt(kSoundSection, QStringLiteral("提示音"), mode); }
+
+QString Config::skinName() const {
+    return IniFile::read(root_.skinSelectionPath(), kSkinSection, QStringLiteral("皮肤名称"));
+}
+void Config::setSkinName(const QString& name) const {
+    IniFile::write(root_.skinSelectionPath(), kSkinSection, QStringLiteral("皮肤名称"), name);
+}
+
+}  // namespace hx::storage

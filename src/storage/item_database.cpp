@@ -1,0 +1,503 @@
+#include "storage/item_database.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <SQLiteCpp/Backup.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <string>
+
+#include "storage/atomic_file.h"
+
+namespace hx::storage {
+namespace {
+
+// Every column is text without case (as the designed engine compares) and
+// carries its designed length, so the database itself refuses a longer name.
+// The two indexes only speed up the lookups by name; they change no result.
+constexpr const char* kSchema = R"(
+BEGIN;
+CREATE TABLE 表1 (
+    分类文本 TEXT COLLATE NOCASE CHECK(length(分类文本) <= 50),
+    栏目文本 TEXT COLLATE NOCASE CHECK(length(栏目文本) <= 255),
+    名称文本 TEXT COLLATE NOCASE CHECK(length(名称文本) <= 255),
+    路径文本 TEXT COLLATE NOCASE CHECK(length(路径文本) <= 255),
+    图标文本 TEXT COLLATE NOCASE CHECK(length(图标文本) <= 255)
+);
+CREATE TABLE 表2 (
+    分类 TEXT COLLATE NOCASE CHECK(length(分类) <= 50),
+    栏目 TEXT COLLATE NOCASE CHECK(length(栏目) <= 50)
+);
+CREATE TABLE 表3 (
+    分类 TEXT COLLATE NOCASE CHECK(length(分类) <= 50),
+    路径 TEXT COLLATE NOCASE CHECK(length(路径) <= 255)
+);
+CREATE INDEX 表1_栏目 ON 表1 (分类文本, 栏目文本);
+CREATE INDEX 表2_分类 ON 表2 (分类);
+COMMIT;
+)";
+
+constexpr const char* kIndexes =
+    "CREATE INDEX IF NOT EXISTS 表1_栏目 ON 表1 (分类文本, 栏目文本);"
+    "CREATE INDEX IF NOT EXISTS 表2_分类 ON 表2 (分类);";
+
+constexpr const char* kItemColumns = "分类文本, 栏目文本, 名称文本, 路径文本, 图标文本";
+
+constexpr int kBusyTimeoutMs = 3000;
+
+std::string bytes(const QString& s) { return s.toStdString(); }
+
+QString text(const SQLite::Statement& q, int column) {
+    const SQLite::Column c = q.getColumn(column);
+    return QString::fromUtf8(c.getText(), c.getBytes());
+}
+
+ItemRow itemFrom(const SQLite::Statement& q) {
+    return {text(q, 0), text(q, 1), text(q, 2), text(q, 3), text(q, 4)};
+}
+
+void bindItem(SQLite::Statement& q, const ItemRow& item) {
+    q.bind(1, bytes(item.category));
+    q.bind(2, bytes(item.column));
+    q.bind(3, bytes(item.name));
+    q.bind(4, bytes(item.link));
+    q.bind(5, bytes(item.icon));
+}
+
+QString notOpenMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)); }
+QString notADatabaseMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)); }
+
+void fsyncFile(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Removes a file and the companions SQLite may have left beside it.
+void removeWithCompanions(const QString& path) {
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(path + QLatin1String(suffix));
+}
+
+// A WAL file left from an earlier database must never be replayed onto a
+// newly placed one.
+void removeStaleCompanions(const QString& path) {
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+}
+
+// Copies `source` into a new file at `temp` through the online backup API.
+void copyInto(SQLite::Database& source, const QString& temp) {
+    {
+        SQLite::Database dest(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        SQLite::Backup backup(dest, source);
+        backup.executeStep(-1);
+    }
+    fsyncFile(temp);
+}
+
+template <class T, class Fn>
+Fetch<T> runFetch(SQLite::Database* db, QString& lastError, Fn&& fn) {
+    Fetch<T> out;
+    if (!db) {
+        out.error = notOpenMessage();
+        return out;
+    }
+    try {
+        fn(*db, out.rows);
+        out.ok = true;
+    } catch (const std::exception& e) {
+        out.rows = T{};
+        out.error = QString::fromUtf8(e.what());
+        lastError = out.error;
+    }
+    return out;
+}
+
+}  // namespace
+
+template <class F>
+auto ItemDatabase::locked(F&& f) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return f();
+}
+
+ItemDatabase::ItemDatabase() = default;
+ItemDatabase::~ItemDatabase() = default;
+
+bool ItemDatabase::createEmpty(const QString& path, QString* error) {
+    if (atomic_file::somethingAt(path)) {
+        if (error) *error = QStringLiteral("%1 already exists").arg(path);
+        return false;
+    }
+    // Built under a temporary name, so a half-made database never carries the real one.
+    const QString temp = atomic_file::temporarySibling(path);
+    try {
+        {
+            SQLite::Database db(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            db.exec(kSchema);
+            db.exec("PRAGMA journal_mode=WAL");
+        }
+        fsyncFile(temp);
+    } catch (const std::exception& e) {
+        if (error) *error = QString::fromUtf8(e.what());
+        removeWithCompanions(temp);
+        return false;
+    }
+    if (!atomic_file::publishNoReplace(temp, path, error)) {
+        removeWithCompanions(temp);
+        return false;
+    }
+    return true;
+}
+
+bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
+    const QFileInfo info(path);
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (!info.exists()) return fail(notOpenMessage());
+    if (info.isDir()) return fail(QStringLiteral("%1: %2 is a directory").arg(notOpenMessage(), path));
+    // SQLite takes an empty file for an empty database and would write to it.
+    if (info.size() == 0) return fail(notADatabaseMessage());
+    try {
+        // Read-only: a file that turns out not to be ours is never written.
+        SQLite::Database db(bytes(path), SQLite::OPEN_READONLY, kBusyTimeoutMs);
+        SQLite::Statement tables(db,
+                                 "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                 "AND name IN ('表1', '表2', '表3')");
+        if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
+            return fail(QStringLiteral("no such table: 表1, 表2 or 表3"));
+        // Preparing fails when a designed column is missing.
+        SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
+        SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
+        SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
+        SQLite::Statement check(db, "PRAGMA quick_check(1)");
+        if (!check.executeStep()) return fail(notADatabaseMessage());
+        const QString verdict = text(check, 0);
+        if (verdict != QLatin1String("ok")) return fail(verdict);
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
+    return true;
+}
+
+bool ItemDatabase::open(const QString& path) {
+    return locked([&] {
+        close();
+        QString why;
+        if (!isItemDatabase(path, &why)) {
+            lastError_ = why;
+            return false;
+        }
+        try {
+            // No OPEN_CREATE: a file that vanished since the check is not made anew.
+            auto db = std::make_unique<SQLite::Database>(bytes(path), SQLite::OPEN_READWRITE,
+                                                         kBusyTimeoutMs);
+            // A file system without shared memory keeps the rollback journal; still usable.
+            db->tryExec("PRAGMA journal_mode=WAL");
+            db->tryExec("PRAGMA synchronous=FULL");
+            db->tryExec(kIndexes);
+            db_ = std::move(db);
+            path_ = path;
+            lastError_.clear();
+            return true;
+        } catch (const std::exception& e) {
+            lastError_ = QString::fromUtf8(e.what());
+            return false;
+        }
+    });
+}
+
+void ItemDatabase::close() {
+    locked([&] {
+        db_.reset();
+        path_.clear();
+    });
+}
+
+bool ItemDatabase::isOpen() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return db_ != nullptr;
+}
+
+QString ItemDatabase::lastError() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return lastError_;
+}
+
+QString ItemDatabase::path() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return path_;
+}
+
+Fetch<QVector<CategoryRow>> ItemDatabase::categories() {
+    return locked([&] {
+        return runFetch<QVector<CategoryRow>>(db_.get(), lastError_, [](SQLite::Database& db, auto& rows) {
+            SQLite::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
+            while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
+        });
+    });
+}
+
+Fetch<QStringList> ItemDatabase::columnsOf(const QString& category) {
+    return locked([&] {
+        return runFetch<QStringList>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+            SQLite::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
+            q.bind(1, bytes(category));
+            while (q.executeStep()) rows.push_back(text(q, 0));
+        });
+    });
+}
+
+Fetch<QVector<ItemRow>> ItemDatabase::itemsOf(const QString& category, const QString& column) {
+    return locked([&] {
+        return runFetch<QVector<ItemRow>>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+            SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                        " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
+            q.bind(1, bytes(category));
+            q.bind(2, bytes(column));
+            while (q.executeStep()) rows.push_back(itemFrom(q));
+        });
+    });
+}
+
+Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, const QString& column,
+                                                   int index) {
+    return locked([&] {
+        return runFetch<std::optional<ItemRow>>(db_.get(), lastError_, [&](SQLite::Database& db, auto& row) {
+            if (index < 0) return;
+            SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                        " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                                        " ORDER BY rowid LIMIT 1 OFFSET ?");
+            q.bind(1, bytes(category));
+            q.bind(2, bytes(column));
+            q.bind(3, index);
+            if (q.executeStep()) row = itemFrom(q);
+        });
+    });
+}
+
+Fetch<QVector<ItemRow>> ItemDatabase::searchNames(const QString& needle) {
+    return locked([&] {
+        return runFetch<QVector<ItemRow>>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+            // instr() compares bytes exactly, unlike LIKE (no case folding, no wildcards).
+            SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                        " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
+            q.bind(1, bytes(needle));
+            while (q.executeStep()) rows.push_back(itemFrom(q));
+        });
+    });
+}
+
+int ItemDatabase::countItems(const QString& category, const QString& column) {
+    return locked([&] {
+        const auto count = runFetch<int>(db_.get(), lastError_, [&](SQLite::Database& db, int& n) {
+            SQLite::Statement q(db, "SELECT count(*) FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?");
+            q.bind(1, bytes(category));
+            q.bind(2, bytes(column));
+            if (q.executeStep()) n = q.getColumn(0).getInt();
+        });
+        return count.ok ? count.rows : 0;
+    });
+}
+
+bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database&)>& work) {
+    return locked([&] {
+        if (!db_) {
+            lastError_ = notOpenMessage();
+            return false;
+        }
+        bool begun = false;
+        try {
+            // IMMEDIATE takes the write lock up front, so the busy timeout applies
+            // instead of a failure half-way.
+            db_->exec("BEGIN IMMEDIATE");
+            begun = true;
+            work(*db_);
+            db_->exec("COMMIT");
+            return true;
+        } catch (const std::exception& e) {
+            lastError_ = QString::fromUtf8(e.what());
+            if (begun) db_->tryExec("ROLLBACK");
+            return false;
+        }
+    });
+}
+
+std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QString& column,
+                                            int index) {
+    if (!db_ || index < 0) return std::nullopt;
+    SQLite::Statement q(*db_, "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                              " ORDER BY rowid LIMIT 1 OFFSET ?");
+    q.bind(1, bytes(category));
+    q.bind(2, bytes(column));
+    q.bind(3, index);
+    if (!q.executeStep()) return std::nullopt;
+    return q.getColumn(0).getInt64();
+}
+
+namespace {
+// Runs one statement with the given text parameters.
+void run(SQLite::Database& db, const char* sql, std::initializer_list<QString> values) {
+    SQLite::Statement q(db, sql);
+    int i = 1;
+    for (const QString& v : values) q.bind(i++, bytes(v));
+    q.exec();
+}
+}  // namespace
+
+bool ItemDatabase::addItem(const ItemRow& item) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        SQLite::Statement q(db, std::string("INSERT INTO 表1 (") + kItemColumns +
+                                    ") VALUES (?, ?, ?, ?, ?)");
+        bindItem(q, item);
+        q.exec();
+    });
+}
+
+bool ItemDatabase::addCategory(const QString& name, const QString& picture) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {name, picture});
+    });
+}
+
+bool ItemDatabase::addColumn(const QString& category, const QString& column) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "INSERT INTO 表2 (分类, 栏目) VALUES (?, ?)", {category, column});
+    });
+}
+
+bool ItemDatabase::updateItemAt(const QString& category, const QString& column, int index,
+                                const ItemRow& replacement) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        const auto rowid = rowidAt(category, column, index);
+        if (!rowid) throw std::runtime_error("no item at that position");
+        SQLite::Statement q(db,
+                            "UPDATE 表1 SET 分类文本 = ?, 栏目文本 = ?, 名称文本 = ?, 路径文本 = ?,"
+                            " 图标文本 = ? WHERE rowid = ?");
+        bindItem(q, replacement);
+        q.bind(6, static_cast<int64_t>(*rowid));
+        q.exec();
+    });
+}
+
+bool ItemDatabase::deleteItemAt(const QString& category, const QString& column, int index) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        const auto rowid = rowidAt(category, column, index);
+        if (!rowid) throw std::runtime_error("no item at that position");
+        SQLite::Statement q(db, "DELETE FROM 表1 WHERE rowid = ?");
+        q.bind(1, static_cast<int64_t>(*rowid));
+        q.exec();
+    });
+}
+
+bool ItemDatabase::setCategoryPicture(const QString& category, const QString& picture) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "UPDATE 表3 SET 路径 = ? WHERE 分类 = ?", {picture, category});
+    });
+}
+
+bool ItemDatabase::renameCategory(const QString& oldName, const QString& newName) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "UPDATE 表1 SET 分类文本 = ? WHERE 分类文本 = ?", {newName, oldName});
+        run(db, "UPDATE 表2 SET 分类 = ? WHERE 分类 = ?", {newName, oldName});
+        run(db, "UPDATE 表3 SET 分类 = ? WHERE 分类 = ?", {newName, oldName});
+    });
+}
+
+bool ItemDatabase::renameColumn(const QString& category, const QString& oldName,
+                                const QString& newName) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "UPDATE 表1 SET 栏目文本 = ? WHERE 分类文本 = ? AND 栏目文本 = ?",
+            {newName, category, oldName});
+        run(db, "UPDATE 表2 SET 栏目 = ? WHERE 分类 = ? AND 栏目 = ?", {newName, category, oldName});
+    });
+}
+
+bool ItemDatabase::deleteCategory(const QString& name) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "DELETE FROM 表3 WHERE 分类 = ?", {name});
+        run(db, "DELETE FROM 表2 WHERE 分类 = ?", {name});
+        run(db, "DELETE FROM 表1 WHERE 分类文本 = ?", {name});
+    });
+}
+
+bool ItemDatabase::deleteColumn(const QString& category, const QString& column) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        run(db, "DELETE FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?", {category, column});
+        run(db, "DELETE FROM 表2 WHERE 分类 = ? AND 栏目 = ?", {category, column});
+    });
+}
+
+bool ItemDatabase::clearAll() {
+    return changeInTransaction([&](SQLite::Database& db) {
+        db.exec("DELETE FROM 表1");
+        db.exec("DELETE FROM 表2");
+        db.exec("DELETE FROM 表3");
+    });
+}
+
+bool ItemDatabase::backupTo(const QString& target) {
+    return locked([&] {
+        if (!db_) {
+            lastError_ = notOpenMessage();
+            return false;
+        }
+        const QString temp = atomic_file::temporarySibling(target);
+        try {
+            copyInto(*db_, temp);
+        } catch (const std::exception& e) {
+            lastError_ = QString::fromUtf8(e.what());
+            removeWithCompanions(temp);
+            return false;
+        }
+        removeStaleCompanions(target);
+        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+            lastError_ = QStringLiteral("cannot replace %1").arg(target);
+            removeWithCompanions(temp);
+            return false;
+        }
+        atomic_file::syncFolderOf(target);
+        return true;
+    });
+}
+
+bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
+    return locked([&] {
+        QString why;
+        if (!isItemDatabase(source, &why)) {
+            lastError_ = why;
+            return false;  // the live file and the open connection stay as they were
+        }
+        const QString temp = atomic_file::temporarySibling(livePath);
+        try {
+            SQLite::Database from(bytes(source), SQLite::OPEN_READONLY, kBusyTimeoutMs);
+            copyInto(from, temp);
+        } catch (const std::exception& e) {
+            lastError_ = QString::fromUtf8(e.what());
+            removeWithCompanions(temp);
+            return false;
+        }
+        // Closing checkpoints the live WAL; the copy then takes the name in one step.
+        const bool wasOpen = db_ != nullptr;
+        db_.reset();
+        path_.clear();
+        removeStaleCompanions(livePath);
+        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(livePath).constData()) != 0) {
+            lastError_ = QStringLiteral("cannot replace %1").arg(livePath);
+            removeWithCompanions(temp);
+            if (wasOpen) open(livePath);
+            return false;
+        }
+        atomic_file::syncFolderOf(livePath);
+        return open(livePath);
+    });
+}
+
+}  // namespace hx::storage
