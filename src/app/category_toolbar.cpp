@@ -1,0 +1,82 @@
+#include "app/category_toolbar.h"
+
+#include <QAction>
+#include <QPixmap>
+
+namespace hx::app {
+
+CategoryToolbar::CategoryToolbar(QWidget* parent) : QToolBar(parent) {
+    setOrientation(Qt::Vertical);
+    setMovable(false);
+    setFloatable(false);
+    setIconSize(QSize(16, 16));
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    images_.append(designImage());
+}
+
+QImage CategoryToolbar::designImage() {
+    QImage image(QStringLiteral(":/icons/toolbar_design16.png"));
+    if (image.isNull()) {
+        image = QImage(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+    }
+    return image.convertToFormat(QImage::Format_ARGB32).scaled(16, 16, Qt::IgnoreAspectRatio,
+                                                               Qt::SmoothTransformation);
+}
+
+int CategoryToolbar::appendPicture(const QByteArray& bytes) {
+    QImage image;
+    if (bytes.isEmpty() || !image.loadFromData(bytes)) return -1;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    // The top-left pixel names the colour that shows the background through.
+    const QRgb key = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF)) line[x] = 0;
+        }
+    }
+    if (image.size() != QSize(16, 16))
+        image = image.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    images_.append(image);
+    return images_.size() - 1;
+}
+
+void CategoryToolbar::addButton(int imageIndex, const QString& name) {
+    auto* action = new QAction(this);
+    action->setCheckable(true);
+    action->setToolTip(name);
+    action->setText(name);
+    if (imageIndex >= 0 && imageIndex < images_.size())
+        action->setIcon(QIcon(QPixmap::fromImage(images_.at(imageIndex))));
+    const int index = buttons_.size();
+    buttons_.append(action);
+    addAction(action);
+    connect(action, &QAction::triggered, this, [this, index] { emit buttonClicked(index); });
+}
+
+void CategoryToolbar::removeAllButtons() {
+    for (QAction* action : buttons_) {
+        removeAction(action);
+        delete action;
+    }
+    buttons_.clear();
+}
+
+QString CategoryToolbar::buttonName(int index) const {
+    return index >= 0 && index < buttons_.size() ? buttons_.at(index)->toolTip() : QString();
+}
+
+void CategoryToolbar::setPressed(int index, bool pressed) {
+    if (index >= 0 && index < buttons_.size()) buttons_.at(index)->setChecked(pressed);
+}
+
+bool CategoryToolbar::isPressed(int index) const {
+    return index >= 0 && index < buttons_.size() && buttons_.at(index)->isChecked();
+}
+
+QAction* CategoryToolbar::buttonAction(int index) const {
+    return index >= 0 && index < buttons_.size() ? buttons_.at(index) : nullptr;
+}
+
+}  // namespace hx::app

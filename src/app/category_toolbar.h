@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QToolBar>
+#include <QVector>
+
+namespace hx::app {
+
+// The vertical toolbar with one button per category. Its 16 x 16 image list
+// starts with the design image and only grows: pictures are appended every
+// time the toolbar is filled.
+class CategoryToolbar : public QToolBar {
+    Q_OBJECT
+public:
+    explicit CategoryToolbar(QWidget* parent = nullptr);
+
+    // Appends a category picture with its top-left colour made transparent;
+    // -1 when the bytes are not a picture.
+    int appendPicture(const QByteArray& bytes);
+    const QVector<QImage>& images() const { return images_; }
+
+    void addButton(int imageIndex, const QString& name);
+    void removeAllButtons();  // the image list stays
+    int buttonCount() const { return buttons_.size(); }
+    QString buttonName(int index) const;  // empty when there is no such button
+    // A button index that does not exist is ignored.
+    void setPressed(int index, bool pressed);
+    bool isPressed(int index) const;
+    QAction* buttonAction(int index) const;
+
+    static QImage designImage();
+
+signals:
+    void buttonClicked(int index);
+
+private:
+    QVector<QImage> images_;
+    QVector<QAction*> buttons_;
+};
+
+}  // namespace hx::app

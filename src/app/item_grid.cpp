@@ -1,0 +1,104 @@
+#include "app/item_grid.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace hx::app {
+
+ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
+    setViewMode(QListView::ListMode);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setMouseTracking(true);
+    setUniformItemSizes(true);
+    setFrameShape(QFrame::NoFrame);
+    setTextElideMode(Qt::ElideRight);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, QColor(236, 236, 236));
+    pal.setColor(QPalette::Window, QColor(236, 236, 236));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setIconSize(QSize(32, 32));
+    hoverTimer_.setSingleShot(true);
+    hoverTimer_.setInterval(kHoverDelayMs);
+    connect(&hoverTimer_, &QTimer::timeout, this, [this] {
+        if (hot_ >= 0 && hot_ < count()) setCurrentRow(hot_);
+    });
+}
+
+void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {
+    imageSize_ = size;
+    baseImages_ = images;
+    images_ = images;
+    setIconSize(QSize(size, size));
+}
+
+int ItemGrid::appendImage(const QImage& image) {
+    if (image.isNull()) return -1;
+    images_.append(image.size() == QSize(imageSize_, imageSize_)
+                       ? image
+                       : image.scaled(imageSize_, imageSize_, Qt::KeepAspectRatio,
+                                      Qt::SmoothTransformation));
+    return images_.size() - 1;
+}
+
+void ItemGrid::appendEntry(const QString& name, int imageIndex) {
+    auto* item = new QListWidgetItem(name);
+    if (imageIndex >= 0 && imageIndex < images_.size())
+        item->setIcon(QIcon(QPixmap::fromImage(images_.at(imageIndex))));
+    item->setSizeHint(QSize(kColumnWidth, imageSize_ + 4));
+    addItem(item);
+}
+
+void ItemGrid::clearEntries() {
+    hoverTimer_.stop();
+    clear();
+    hot_ = -1;
+}
+
+int ItemGrid::selectedIndex() const {
+    const QList<QListWidgetItem*> items = selectedItems();
+    return items.isEmpty() ? -1 : row(items.first());
+}
+
+QString ItemGrid::entryText(int index) const {
+    const QListWidgetItem* it = item(index);
+    return it ? it->text() : QString();
+}
+
+void ItemGrid::setHot(int index) {
+    if (index == hot_) return;
+    hot_ = index;
+    if (index >= 0) hoverTimer_.start();
+    else hoverTimer_.stop();
+    emit hotChanged(index);
+}
+
+void ItemGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    setHot(at.isValid() ? at.row() : -1);
+    QListWidget::mouseMoveEvent(event);
+}
+
+void ItemGrid::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        emit rightPressed(event->globalPosition().toPoint());
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
+void ItemGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit leftClicked();
+}
+
+void ItemGrid::leaveEvent(QEvent* event) {
+    setHot(-1);
+    QListWidget::leaveEvent(event);
+}
+
+}  // namespace hx::app

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QImage>
+#include <QListWidget>
+#include <QTimer>
+#include <QVector>
+
+namespace hx::app {
+
+// The list of the open column's items, one per row, icon beside name. The
+// entry under the mouse is hot-tracked and, after the hover delay, selected;
+// one left click activates.
+class ItemGrid : public QListWidget {
+    Q_OBJECT
+public:
+    static constexpr int kColumnWidth = 127;
+    static constexpr int kHoverDelayMs = 400;
+
+    explicit ItemGrid(QWidget* parent = nullptr);
+
+    // The image list every load starts from (32 x 32 design list, or the
+    // toolbar's 16 x 16 list in small-icon mode).
+    void setBaseImages(const QVector<QImage>& images, int size);
+    int imageSize() const { return imageSize_; }
+    // The working list: base images followed by those of the loaded items.
+    const QVector<QImage>& images() const { return images_; }
+    void resetImages() { images_ = baseImages_; }
+    int appendImage(const QImage& image);  // index of the new image, or -1 for a null image
+
+    void appendEntry(const QString& name, int imageIndex);
+    void clearEntries();
+    int selectedIndex() const;
+    QString entryText(int index) const;
+    int hotIndex() const { return hot_; }
+
+signals:
+    void hotChanged(int index);  // -1 when the pointer is over no entry
+    void leftClicked();
+    void rightPressed(const QPoint& globalPos);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void setHot(int index);
+
+    QVector<QImage> baseImages_;
+    QVector<QImage> images_;
+    int imageSize_ = 32;
+    int hot_ = -1;
+    QTimer hoverTimer_;
+};
+
+}  // namespace hx::app

@@ -1,0 +1,44 @@
+#include "app/item_loader.h"
+
+#include <QtConcurrent/QtConcurrent>
+
+#include "storage/item_database.h"
+
+namespace hx::app {
+
+ItemLoader::ItemLoader(storage::ItemDatabase& database, IconFunction icons, QObject* parent)
+    : QObject(parent), database_(database), icons_(std::move(icons)) {
+    // One worker: loads run one after another, never side by side.
+    pool_.setMaxThreadCount(1);
+}
+
+ItemLoader::~ItemLoader() {
+    cancel();
+    pool_.waitForDone();
+}
+
+quint64 ItemLoader::load(const QString& category, const QString& column, int iconSize) {
+    const quint64 generation = ++generation_;
+    (void)QtConcurrent::run(&pool_, [this, generation, category, column, iconSize] {
+        if (!isCurrent(generation)) return;
+        const auto rows = database_.itemsOf(category, column);
+        if (!rows.ok) {
+            emit loadFinished(generation, false, rows.error);
+            return;
+        }
+        for (int i = 0; i < rows.rows.size(); ++i) {
+            if (!isCurrent(generation)) return;
+            const storage::ItemRow& row = rows.rows.at(i);
+            QImage image = icons_ ? icons_(row.icon, iconSize) : QImage();
+            emit entryReady(generation, i, row.name, image);
+        }
+        emit loadFinished(generation, true, QString());
+    });
+    return generation;
+}
+
+void ItemLoader::cancel() { ++generation_; }
+
+void ItemLoader::waitForIdle() { pool_.waitForDone(); }
+
+}  // namespace hx::app

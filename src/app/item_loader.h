@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QThreadPool>
+#include <atomic>
+#include <functional>
+
+namespace hx::storage {
+class ItemDatabase;
+}
+
+namespace hx::app {
+
+// Loads a column's items off the user-interface thread. Rows are read in one
+// locked database call, then icons are resolved one by one and each entry is
+// handed over as soon as its icon is ready. A newer load abandons the older
+// one: its pending results carry a stale generation and are dropped.
+class ItemLoader : public QObject {
+    Q_OBJECT
+public:
+    // Resolves an icon text to a picture of the given size; called on the
+    // worker thread.
+    using IconFunction = std::function<QImage(const QString& iconText, int size)>;
+
+    ItemLoader(storage::ItemDatabase& database, IconFunction icons, QObject* parent = nullptr);
+    ~ItemLoader() override;
+
+    // Returns the generation of the new load.
+    quint64 load(const QString& category, const QString& column, int iconSize);
+    // Abandons any running load.
+    void cancel();
+    quint64 generation() const { return generation_.load(); }
+    bool isCurrent(quint64 generation) const { return generation == generation_.load(); }
+    // Blocks until the worker is idle (tests, shut-down).
+    void waitForIdle();
+
+signals:
+    void entryReady(quint64 generation, int row, const QString& name, const QImage& image);
+    void loadFinished(quint64 generation, bool ok, const QString& error);
+
+private:
+    storage::ItemDatabase& database_;
+    IconFunction icons_;
+    std::atomic<quint64> generation_{0};
+    QThreadPool pool_;
+};
+
+}  // namespace hx::app

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <functional>
+
+#include "app/lifecycle.h"
+#include "core/database_connection.h"
+#include "core/main_window_access.h"
+
+namespace hx::core {
+class Session;
+}
+
+namespace hx::app {
+
+class CategoryToolbar;
+class RollerBlindMenu;
+class ItemGrid;
+class ItemLoader;
+class StatusBar;
+
+// What the main window hands to parts that are built elsewhere. An empty
+// function means the part is not there; its step is skipped.
+struct MainWindowHooks {
+    std::function<QImage(const QString& iconText, int size)> iconFor;  // any thread
+    std::function<void()> clearIconCache;
+    std::function<void(const QString& link)> launch;
+    std::function<void(const QString& skinPath)> applySkin;
+    std::function<void()> loadWeather;
+    std::function<void(const QPoint& topLeft)> showWeather;
+    std::function<void()> hideWeather;
+    std::function<void()> checkForUpdate;
+    std::function<void()> ensureDesktopShortcut;
+    std::function<QString()> greeting;  // status bar part 1
+    std::function<void(QWidget* panel, const QString& text)> drawClock;
+    std::function<QString()> weekday;
+    std::function<QWidget*(QWidget* parent)> makeClockPanel;
+};
+
+// The program's one permanent window: a fixed 220 x 474 panel.
+class MainWindow : public QWidget,
+                   public core::MainWindowAccess,
+                   public core::ConnectionHooks,
+                   public LifecycleSteps {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 220;
+    static constexpr int kClientHeight = 474;
+    static constexpr int kMenuTop = 65;
+
+    MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the start-up sequence; false when the process must end at once.
+    bool start();
+    // The orderly end: runs the shut-down sequence once and quits.
+    void endProgram();
+    bool hasShutDown() const { return shutDown_; }
+
+    // core::MainWindowAccess
+    int categoryCount() const override;
+    QString categoryName(int index) const override;
+    void removeAllCategoryButtons() override;
+    int columnCount() const override;
+    QString columnName(int index) const override;
+    int currentColumn() const override;
+    void removeAllColumns() override;
+    int itemCount() const override;
+    QString itemText(int index) const override;
+    int selectedItem() const override;
+    void clearItems() override;
+    void setStatusText(int part, const QString& text) override;
+    void selectCategory(int index) override;
+    void switchColumn(int index) override;
+    void reinitialise() override;
+    int windowLeft() const override { return x(); }
+    int windowTop() const override { return y(); }
+
+    // core::ConnectionHooks
+    void setStatusText(const QString& text) override { setStatusText(0, text); }
+    void requestReinitialisation() override { reinitialise(); }
+    void removeTrayIcon() override;
+
+    // Navigation.
+    void fillColumnMenu(int categoryIndex);
+    void restoreColumn();
+    void placeItemList();
+    void openCurrentItem();
+    void viewLink();
+    void toggleTopmost();
+    void screenOff();
+    void clockTick();
+    void refreshGreeting();
+
+    // Controls, for the windows and tests that act on them.
+    CategoryToolbar* categoryToolbar() const { return toolbar_; }
+    RollerBlindMenu* rollerBlindMenu() const { return menu_; }
+    ItemGrid* itemGrid() const { return grid_; }
+    ItemLoader* itemLoader() const { return loader_; }
+    StatusBar* statusBar() const { return status_; }
+    QLabel* avatar() const { return avatar_; }
+    QLabel* weekdayLabel() const { return weekday_; }
+    QWidget* clockPanel() const { return clock_; }
+    QToolButton* topmostButton() const { return buttons_[0]; }
+    QToolButton* screenOffButton() const { return buttons_[1]; }
+    QToolButton* categoryButton() const { return buttons_[2]; }
+    QToolButton* itemsButton() const { return buttons_[3]; }
+    QToolButton* optionsButton() const { return buttons_[4]; }
+    QMenu* columnMenu() const { return columnMenu_; }
+    QMenu* itemMenu() const { return itemMenu_; }
+    QMenu* trayMenu() const { return trayMenu_; }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
+    bool trayIconAdded() const { return trayAdded_; }
+    core::Session& session() const { return session_; }
+
+    // Item grid right button: the column menu first when there are no columns.
+    void itemGridContextMenu(const QPoint& globalPos);
+    void trayActivated(QSystemTrayIcon::ActivationReason reason);
+
+signals:
+    void programEnded();
+
+protected:
+    // Pops a menu up and waits for it to close; tests replace it.
+    virtual void execMenu(QMenu* menu, const QPoint& globalPos);
+
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // LifecycleSteps
+    void applySkin() override;
+    void addTrayIcon() override;
+    void placeWindow() override;
+    bool connectDatabase() override;
+    void fillCategoryToolbar() override;
+    void setTooltips() override;
+    void applyAppearance() override;
+    void registerDropTarget() override;
+    void snapshotImageList() override;
+    void selectLastCategory() override;
+    void loadWeatherWindow() override;
+    void ensureDesktopShortcut() override;
+    void checkForUpdate() override;
+    void closeDatabase() override;
+    void storePosition() override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void showDatabaseError(const QString& error);
+    QImage designItemImage() const;
+
+    core::Session& session_;
+    MainWindowHooks hooks_;
+
+    QLabel* avatar_ = nullptr;
+    QLabel* weekday_ = nullptr;
+    QWidget* clock_ = nullptr;
+    QTimer clockTimer_;
+    QTimer greetingTimer_;
+    QToolButton* buttons_[5] = {};
+    CategoryToolbar* toolbar_ = nullptr;
+    RollerBlindMenu* menu_ = nullptr;
+    ItemGrid* grid_ = nullptr;
+    ItemLoader* loader_ = nullptr;
+    StatusBar* status_ = nullptr;
+    QMenu* columnMenu_ = nullptr;
+    QMenu* itemMenu_ = nullptr;
+    QMenu* trayMenu_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    bool trayAdded_ = false;
+    bool shutDown_ = false;
+    bool declined_ = false;
+    int reinitDepth_ = 0;
+};
+
+}  // namespace hx::app

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QColor>
+#include <QStringList>
+#include <QWidget>
+
+namespace hx::app {
+
+// An outlook-style bar: one header per column. Headers up to the current one
+// are stacked at the top, the rest at the bottom; the open area between them
+// is where the item grid sits.
+class RollerBlindMenu : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kHeaderHeight = 22;
+
+    explicit RollerBlindMenu(QWidget* parent = nullptr);
+
+    void addHeader(const QString& caption);
+    void clear();  // removes every header and makes the current header -1
+    int headerCount() const { return headers_.size(); }
+    QString headerText(int index) const;  // empty outside the headers
+    int currentHeader() const { return current_; }
+    // An index outside the headers is ignored.
+    void setCurrentHeader(int index);
+    int headerHeight() const { return kHeaderHeight; }
+    // Top edge of header `index` inside the menu as it is drawn now.
+    int headerTop(int index) const;
+    int headerAt(int y) const;  // -1 over the open area
+
+    void setColours(const QColor& background, const QColor& highlight, const QColor& hot,
+                    const QColor& border);
+    QColor backgroundColour() const { return background_; }
+    QColor highlightColour() const { return highlight_; }
+    QColor hotColour() const { return hot_; }
+    QColor borderColour() const { return border_; }
+
+signals:
+    // A click first reports the header, then, when it was not current yet,
+    // the change of the current header.
+    void headerClicked(int index);
+    void currentHeaderChanged(int index);
+    void headerRightClicked(int index, const QPoint& globalPos);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent*) override;
+
+private:
+    QStringList headers_;
+    int current_ = -1;
+    int hotHeader_ = -1;
+    QColor background_{Qt::black};
+    QColor highlight_{Qt::black};
+    QColor hot_{Qt::black};
+    QColor border_{Qt::black};
+};
+
+}  // namespace hx::app

@@ -1,0 +1,37 @@
+#include "core/database_connection.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/session.h"
+
+namespace hx::core {
+
+ConnectResult connectAndInitialise(Session& session, ConnectionHooks& hooks) {
+    const storage::DataRoot& root = session.root();
+    const QString path = root.databasePath();
+
+    if (!QFileInfo::exists(path)) {
+        if (!session.dialogs().ask(kMissingDatabaseText, kMissingDatabaseTitle,
+                                   MessageIcon::Error)) {
+            hooks.removeTrayIcon();
+            return ConnectResult::Declined;
+        }
+        QDir().mkpath(root.dateDir());
+        root.ensureLayout(true);
+        // Only reinitialise when the file really came into being; otherwise the
+        // reinitialisation would ask the same question again, forever.
+        if (storage::ItemDatabase::createEmpty(path)) hooks.requestReinitialisation();
+    } else {
+        root.ensureLayout(true);
+    }
+
+    if (session.database().open(path)) {
+        hooks.setStatusText(kConnectedText);
+        return ConnectResult::Connected;
+    }
+    session.dialogs().failure(kConnectFailedText);
+    return ConnectResult::Failed;
+}
+
+}  // namespace hx::core

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace hx::core {
+
+// The process-wide values every window shares. Plain values on the user
+// interface thread; the item loader only receives copies.
+struct GlobalState {
+    int currentCategory = 0;   // selected category button
+    int categoryKey = 0;       // key of the remembered column, always == currentCategory
+    int pressedCategory = 0;   // button drawn pressed
+    int liveSoundMode = 0;     // 1, 2; 3 or 0 play nothing
+    int liveIconSize = 0;      // 32 or 16; anything else keeps the 32-pixel list
+    int menuColumn = 0;        // header right-clicked last
+    int topmostOn = 0;
+    int columnsChanged = 0;
+    int pickerMultiSelect = 0;
+
+    // Seven-segment clock; set before the main window loads.
+    std::uint32_t clockForeColour = 65280;
+    std::uint32_t clockBackColour = 0;
+    int clockDigitHeight = 32;
+    int clockDigitWidth = 16;
+    int clockDigitSpacing = 4;
+    int clockSegmentWidth = 4;
+
+    // Pending texts of the settings window.
+    QString pendingSkinName;
+    QString pendingAvatarName;
+
+    // The designed entry sets the six clock values in this order.
+    void setClockDefaults() {
+        clockForeColour = 65280;
+        clockBackColour = 0;
+        clockDigitHeight = 32;
+        clockDigitWidth = 16;
+        clockDigitSpacing = 4;
+        clockSegmentWidth = 4;
+    }
+};
+
+}  // namespace hx::core

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+namespace hx::core {
+
+// What secondary windows may do to the main window, so that none of them
+// needs to include it.
+class MainWindowAccess {
+public:
+    virtual ~MainWindowAccess() = default;
+
+    // Category toolbar.
+    virtual int categoryCount() const = 0;
+    // Tooltip of button `index`; empty for a button that does not exist.
+    virtual QString categoryName(int index) const = 0;
+    virtual void removeAllCategoryButtons() = 0;
+
+    // Roller-blind menu.
+    virtual int columnCount() const = 0;
+    virtual QString columnName(int index) const = 0;
+    virtual int currentColumn() const = 0;  // -1 for none
+    virtual void removeAllColumns() = 0;
+
+    // Item grid.
+    virtual int itemCount() const = 0;
+    virtual QString itemText(int index) const = 0;
+    virtual int selectedItem() const = 0;  // -1 for none
+    virtual void clearItems() = 0;
+
+    // Status bar part 0 (messages) or 1 (greeting).
+    virtual void setStatusText(int part, const QString& text) = 0;
+
+    virtual void selectCategory(int index) = 0;
+    virtual void switchColumn(int index) = 0;
+    virtual void reinitialise() = 0;
+
+    // Screen position of the main window, for placing secondary windows.
+    virtual int windowLeft() const = 0;
+    virtual int windowTop() const = 0;
+
+    // Current category and column names as the other windows read them.
+    QString currentCategoryName(int currentCategory) const { return categoryName(currentCategory); }
+    QString currentColumnName() const { return columnName(currentColumn()); }
+};
+
+}  // namespace hx::core

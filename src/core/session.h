@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/dialogs.h"
+#include "core/global_state.h"
+#include "core/services.h"
+#include "storage/config.h"
+#include "storage/data_root.h"
+#include "storage/item_database.h"
+
+namespace hx::core {
+
+// What every window of one run shares: the data root, the item database,
+// the configuration files, the platform and the dialogs.
+class Session {
+public:
+    Session(storage::DataRoot root, Services services, Dialogs& dialogs)
+        : root_(std::move(root)), config_(root_), services_(services), dialogs_(dialogs) {}
+
+    const storage::DataRoot& root() const { return root_; }
+    storage::ItemDatabase& database() { return database_; }
+    const storage::Config& config() const { return config_; }
+    const Services& services() const { return services_; }
+    Dialogs& dialogs() { return dialogs_; }
+    GlobalState& state() { return state_; }
+
+private:
+    storage::DataRoot root_;
+    storage::ItemDatabase database_;
+    storage::Config config_;
+    Services services_;
+    Dialogs& dialogs_;
+    GlobalState state_;
+};
+
+}  // namespace hx::core
