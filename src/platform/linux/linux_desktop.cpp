@@ -1,0 +1,193 @@
+#include "platform/linux/linux_desktop.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace hx::platform {
+
+namespace {
+
+// String values of the launcher format escape backslash and control characters.
+QString escapeValue(const QString& value) {
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == u'\\') out += QStringLiteral("\\\\");
+        else if (c == u'\n') out += QStringLiteral("\\n");
+        else if (c == u'\t') out += QStringLiteral("\\t");
+        else if (c == u'\r') out += QStringLiteral("\\r");
+        else if (c == u' ' && i == 0) out += QStringLiteral("\\s");
+        else out += c;
+    }
+    return out;
+}
+
+QString quoteArgument(const QString& arg) {
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = arg.isEmpty();
+    for (const QChar c : arg)
+        if (reserved.contains(c)) needsQuotes = true;
+    QString out;
+    if (needsQuotes) out += u'"';
+    for (const QChar c : arg) {
+        if (needsQuotes && (c == u'"' || c == u'`' || c == u'$' || c == u'\\')) out += u'\\';
+        if (c == u'%')
+            out += QStringLiteral("%%");  // field codes start with %
+        else
+            out += c;
+    }
+    if (needsQuotes) out += u'"';
+    return out;
+}
+
+bool isWebAddress(const QString& target) {
+    return target.contains(QStringLiteral("://")) ||
+           target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive);
+}
+
+QStringList commandOf(const Launcher& launcher) {
+    const QFileInfo info(launcher.target);
+    QStringList args = QProcess::splitCommand(launcher.arguments);
+    if (info.isFile() && info.isExecutable()) return QStringList{launcher.target} + args;
+    // Documents, folders and web pages are opened, as the original shortcut did.
+    if (info.exists() || isWebAddress(launcher.target))
+        return QStringList{QStringLiteral("xdg-open"), launcher.target};
+    // Anything else stays as it was stored, even if nothing can follow it.
+    return QStringList{launcher.target} + args;
+}
+
+bool defaultCallSessionBus(const QDBusMessage& call) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnectionInterface* registry = bus.isConnected() ? bus.interface() : nullptr;
+    if (!registry || !registry->isServiceRegistered(call.service()).value()) return false;
+    bus.asyncCall(call);
+    return true;
+}
+
+}  // namespace
+
+LinuxDesktop::LinuxDesktop() : LinuxDesktop(DesktopHooks{}) {}
+
+LinuxDesktop::LinuxDesktop(DesktopHooks hooks) : hooks_(std::move(hooks)) {
+    if (!hooks_.startDetached)
+        hooks_.startDetached = [](const QString& program, const QStringList& args) {
+            return QProcess::startDetached(program, args);
+        };
+    if (!hooks_.programExists)
+        hooks_.programExists = [](const QString& program) {
+            return !QStandardPaths::findExecutable(program).isEmpty();
+        };
+    if (!hooks_.callSessionBus) hooks_.callSessionBus = defaultCallSessionBus;
+    if (!hooks_.markTrusted)
+        hooks_.markTrusted = [starter = hooks_.startDetached,
+                              exists = hooks_.programExists](const QString& path) {
+            // GNOME's desktop icons refuse to run launchers not marked trusted.
+            if (exists(QStringLiteral("gio")))
+                starter(QStringLiteral("gio"),
+                        {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"),
+                         QStringLiteral("true")});
+        };
+}
+
+QString LinuxDesktop::desktopDir() {
+    QString dir = qEnvironmentVariable("HENGXIU_DESKTOP_DIR");
+    if (dir.isEmpty()) {
+        if (!xdgDesktop_) {
+            QString answer;
+            QProcess query;
+            query.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("DESKTOP")});
+            if (query.waitForStarted(2000) && query.waitForFinished(2000) &&
+                query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0)
+                answer = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+            else
+                query.kill();
+            if (answer.isEmpty() || !QDir::isAbsolutePath(answer))
+                answer = QDir::homePath() + QStringLiteral("/Desktop");
+            xdgDesktop_ = answer;
+        }
+        dir = *xdgDesktop_;
+    }
+    while (dir.size() > 1 && dir.endsWith(u'/')) dir.chop(1);
+    return dir;
+}
+
+QString LinuxDesktop::execValue(const QStringList& argv) {
+    QStringList quoted;
+    for (const QString& arg : argv) quoted << quoteArgument(arg);
+    // The string escaping applies on top of the quoting: a literal backslash
+    // inside quotes is written as four.
+    return escapeValue(quoted.join(u' '));
+}
+
+QString LinuxDesktop::launcherText(const Launcher& launcher) {
+    QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
+    text += QStringLiteral("Name=") + escapeValue(launcher.name) + u'\n';
+    if (!launcher.comment.isEmpty())
+        text += QStringLiteral("Comment=") + escapeValue(launcher.comment) + u'\n';
+    text += QStringLiteral("Exec=") + execValue(commandOf(launcher)) + u'\n';
+    if (!launcher.workingDir.isEmpty())
+        text += QStringLiteral("Path=") + escapeValue(launcher.workingDir) + u'\n';
+    if (!launcher.icon.isEmpty())
+        text += QStringLiteral("Icon=") + escapeValue(launcher.icon) + u'\n';
+    text += QStringLiteral("Terminal=false\n");
+    return text;
+}
+
+bool LinuxDesktop::writeLauncher(const QString& path, const Launcher& launcher) {
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    const QByteArray bytes = launcherText(launcher).toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit()) return false;
+    // Desktops only run launchers that their owner may execute.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                    QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                    QFileDevice::ExeOther);
+    hooks_.markTrusted(path);
+    return true;
+}
+
+LinuxDesktop::ScreenOffRoute LinuxDesktop::screenOffRoute(const QString& sessionType,
+                                                          bool hasWaylandDisplay, bool hasDisplay,
+                                                          bool xsetExists) {
+    const bool wayland =
+        sessionType.compare(QStringLiteral("wayland"), Qt::CaseInsensitive) == 0 ||
+        hasWaylandDisplay;
+    if (wayland) return ScreenOffRoute::ScreenSaver;
+    if (hasDisplay && xsetExists) return ScreenOffRoute::Dpms;
+    if (hasDisplay) return ScreenOffRoute::ScreenSaver;
+    return ScreenOffRoute::None;
+}
+
+void LinuxDesktop::monitorOff() {
+    const ScreenOffRoute route = screenOffRoute(
+        qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariableIsSet("WAYLAND_DISPLAY"),
+        qEnvironmentVariableIsSet("DISPLAY"), hooks_.programExists(QStringLiteral("xset")));
+    if (route == ScreenOffRoute::Dpms) {
+        hooks_.startDetached(QStringLiteral("xset"),
+                             {QStringLiteral("dpms"), QStringLiteral("force"), QStringLiteral("off")});
+        return;
+    }
+    if (route == ScreenOffRoute::None) return;
+    // GNOME blanks on its own interface; KDE and others answer the freedesktop one.
+    QDBusMessage gnome = QDBusMessage::createMethodCall(
+        QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver"),
+        QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("SetActive"));
+    gnome << true;
+    if (hooks_.callSessionBus(gnome)) return;
+    QDBusMessage other = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SetActive"));
+    other << true;
+    hooks_.callSessionBus(other);
+}
+
+}  // namespace hx::platform

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDBusMessage>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+#include "platform/desktop.h"
+
+namespace hx::platform {
+
+// Parts of the session LinuxDesktop reaches; empty members mean the real ones.
+struct DesktopHooks {
+    std::function<bool(const QString& program, const QStringList& args)> startDetached;
+    std::function<bool(const QString& program)> programExists;
+    // Sends a call without waiting; returns false when the service is absent.
+    std::function<bool(const QDBusMessage& call)> callSessionBus;
+    // Marks a written launcher as trusted for desktops that ask before running one.
+    std::function<void(const QString& path)> markTrusted;
+};
+
+class LinuxDesktop final : public Desktop {
+public:
+    LinuxDesktop();
+    explicit LinuxDesktop(DesktopHooks hooks);
+
+    // HENGXIU_DESKTOP_DIR, else `xdg-user-dir DESKTOP` (asked once), else ~/Desktop.
+    QString desktopDir() override;
+    bool writeLauncher(const QString& path, const Launcher& launcher) override;
+    void monitorOff() override;
+
+    // The text of the launcher file (what writeLauncher() stores).
+    static QString launcherText(const Launcher& launcher);
+    // One Exec= value: each argument quoted where the launcher format wants it.
+    static QString execValue(const QStringList& argv);
+
+    enum class ScreenOffRoute { Dpms, ScreenSaver, None };
+    // X11 sessions use DPMS; Wayland sessions (whose DISPLAY is only Xwayland,
+    // where DPMS does nothing) ask the screen saver over D-Bus.
+    static ScreenOffRoute screenOffRoute(const QString& sessionType, bool hasWaylandDisplay,
+                                         bool hasDisplay, bool xsetExists);
+
+private:
+    DesktopHooks hooks_;
+    std::optional<QString> xdgDesktop_;
+};
+
+}  // namespace hx::platform

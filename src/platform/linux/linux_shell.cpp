@@ -1,0 +1,156 @@
+#include "platform/linux/linux_shell.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+namespace hx::platform {
+
+namespace {
+
+const QString kFileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+const QString kFileManagerPath = QStringLiteral("/org/freedesktop/FileManager1");
+
+bool looksLikeUrl(const QString& target) {
+    // "scheme://..." or "mailto:"; a bare "C:" style text is not a URL here.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+://"));
+    return scheme.match(target).hasMatch() ||
+           target.startsWith(QStringLiteral("mailto:"), Qt::CaseInsensitive);
+}
+
+QString xdgDir(const char* variable, const QString& fallbackUnderHome) {
+    const QString value = qEnvironmentVariable(variable);
+    if (!value.isEmpty() && QDir::isAbsolutePath(value)) return value;
+    return QDir::homePath() + u'/' + fallbackUnderHome;
+}
+
+bool gvfsBackendInstalled(const QString& location) {
+    const QString daemon = QStringLiteral("gvfsd-") + location;
+    for (const char* dir : {"/usr/libexec/", "/usr/lib/gvfs/", "/usr/libexec/gvfs/"})
+        if (QFileInfo::exists(QString::fromLatin1(dir) + daemon)) return true;
+    return false;
+}
+
+}  // namespace
+
+LinuxShell::LinuxShell() : LinuxShell(ShellHooks{}) {}
+
+LinuxShell::LinuxShell(ShellHooks hooks, std::optional<QDBusConnection> bus)
+    : hooks_(std::move(hooks)), bus_(std::move(bus)) {
+    if (!hooks_.openUrl) hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!hooks_.startDetached)
+        hooks_.startDetached = [](const QString& program, const QStringList& args) {
+            return QProcess::startDetached(program, args);
+        };
+    if (!hooks_.programExists)
+        hooks_.programExists = [](const QString& program) {
+            return !QStandardPaths::findExecutable(program).isEmpty();
+        };
+    if (!hooks_.locationSupported) hooks_.locationSupported = gvfsBackendInstalled;
+}
+
+QUrl LinuxShell::urlFor(const QString& target) {
+    if (target.isEmpty()) return {};
+    if (looksLikeUrl(target)) return QUrl(target, QUrl::TolerantMode);
+    if (target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
+        return QUrl(QStringLiteral("http://") + target, QUrl::TolerantMode);
+    const QFileInfo info(target);
+    if (info.exists()) return QUrl::fromLocalFile(info.absoluteFilePath());
+    // Any other text would only make xdg-open guess; the original shell fails too.
+    return {};
+}
+
+CommandEnvironment LinuxShell::commandEnvironment() const {
+    CommandEnvironment env;
+    env.programExists = hooks_.programExists;
+    env.locationSupported = hooks_.locationSupported;
+    env.homeDir = QDir::homePath();
+    env.configHome = xdgDir("XDG_CONFIG_HOME", QStringLiteral(".config"));
+    env.dataHome = xdgDir("XDG_DATA_HOME", QStringLiteral(".local/share"));
+    return env;
+}
+
+bool LinuxShell::open(const QString& target) {
+    const QUrl url = urlFor(target);
+    if (!url.isValid()) return false;
+    if (url.isLocalFile()) {
+        // The "open" verb on a program runs it; a file that cannot be executed
+        // (a document on a FAT stick has every x bit) goes to its application.
+        const QFileInfo info(url.toLocalFile());
+        if (info.isFile() && info.isExecutable() &&
+            hooks_.startDetached(info.absoluteFilePath(), {}))
+            return true;
+    }
+    return hooks_.openUrl(url);
+}
+
+bool LinuxShell::startProcess(const QString& commandLine) {
+    if (commandLine.trimmed().isEmpty()) return false;
+    if (const auto mapped = mapWellKnownCommand(commandLine, commandEnvironment()))
+        return runMapped(*mapped);
+    QStringList args = QProcess::splitCommand(commandLine);
+    if (args.isEmpty()) return false;
+    const QString program = args.takeFirst();
+    // Started directly: nothing in the line is interpreted by a shell.
+    return hooks_.startDetached(program, args);
+}
+
+bool LinuxShell::runMapped(const MappedCommand& command) {
+    switch (command.action) {
+        case MappedCommand::Action::StartProgram: {
+            QStringList args = command.argv;
+            if (args.isEmpty()) return false;
+            const QString program = args.takeFirst();
+            return hooks_.startDetached(program, args);
+        }
+        case MappedCommand::Action::OpenLocation: {
+            if (command.createFolder) QDir().mkpath(command.target);
+            const bool isUrl = looksLikeUrl(command.target);
+            const QUrl url = isUrl ? QUrl(command.target) : QUrl::fromLocalFile(command.target);
+            if (hooks_.openUrl(url)) return true;
+            return !command.fallback.isEmpty() &&
+                   hooks_.openUrl(QUrl::fromLocalFile(command.fallback));
+        }
+        case MappedCommand::Action::Nothing:
+            return false;
+    }
+    return false;
+}
+
+QDBusConnection LinuxShell::bus() {
+    if (!bus_) bus_ = QDBusConnection::sessionBus();
+    return *bus_;
+}
+
+bool LinuxShell::askFileManager(const QString& method, const QString& path) {
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) return false;
+    QDBusConnection connection = bus();
+    QDBusConnectionInterface* registry = connection.isConnected() ? connection.interface() : nullptr;
+    if (registry && registry->isServiceRegistered(kFileManagerService).value()) {
+        QDBusMessage call = QDBusMessage::createMethodCall(kFileManagerService, kFileManagerPath,
+                                                           kFileManagerService, method);
+        const QString uri =
+            QString::fromUtf8(QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded());
+        call << QStringList{uri} << QString();
+        // Not waited for: a busy file manager must not freeze the panel.
+        connection.asyncCall(call);
+        return true;
+    }
+    return hooks_.openUrl(QUrl::fromLocalFile(info.absolutePath()));
+}
+
+bool LinuxShell::showProperties(const QString& path) {
+    return askFileManager(QStringLiteral("ShowItemProperties"), path);
+}
+
+bool LinuxShell::showInFolder(const QString& path) {
+    return askFileManager(QStringLiteral("ShowItems"), path);
+}
+
+}  // namespace hx::platform

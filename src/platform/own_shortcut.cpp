@@ -1,0 +1,26 @@
+#include "platform/own_shortcut.h"
+
+#include <QFileInfo>
+
+namespace hx::platform {
+
+QString ownShortcutFileName() { return QStringLiteral("衡岫电脑工具箱.desktop"); }
+
+bool ensureOwnShortcut(Desktop& desktop, const QString& programPath, const QString& workingDir,
+                       const QString& iconPath) {
+    const QString dir = desktop.desktopDir();
+    if (dir.isEmpty() || programPath.isEmpty()) return false;
+    const QString path = dir + u'/' + ownShortcutFileName();
+    const QFileInfo existing(path);
+    // A dangling symbolic link is still "a file of that name".
+    if (existing.exists() || existing.isSymLink()) return false;
+    Launcher launcher;
+    launcher.name = QStringLiteral("衡岫电脑工具箱");
+    launcher.comment = QStringLiteral("衡岫软件 出品的电脑工具箱");
+    launcher.target = programPath;
+    launcher.workingDir = workingDir;
+    launcher.icon = iconPath;
+    return desktop.writeLauncher(path, launcher);
+}
+
+}  // namespace hx::platform
