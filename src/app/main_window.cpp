@@ -16,6 +16,9 @@
 #include "app/roller_blind_menu.h"
 #include "app/status_bar.h"
 #include "core/session.h"
+#include "extras/clock.h"
+#include "extras/greeting.h"
+#include "extras/led_panel.h"
 #include "platform/desktop.h"
 #include "platform/sound_player.h"
 
@@ -69,9 +72,6 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
                 if (loader_->isCurrent(generation) && !ok) showDatabaseError(error);
             });
 
-    clockTimer_.setInterval(1000);
-    connect(&clockTimer_, &QTimer::timeout, this, &MainWindow::clockTick);
-    clockTimer_.start();
     // Frequent enough that the minute in the greeting is always current.
     greetingTimer_.setInterval(1000);
     connect(&greetingTimer_, &QTimer::timeout, this, &MainWindow::refreshGreeting);
@@ -98,8 +98,9 @@ void MainWindow::buildControls() {
     weekdayFont.setBold(true);
     weekday_->setFont(weekdayFont);
 
-    clock_ = hooks_.makeClockPanel ? hooks_.makeClockPanel(this) : new QWidget(this);
+    clock_ = new extras::LedPanel(this);
     clock_->setGeometry(129, 3, 78, 26);
+    clockDriver_ = new extras::Clock(weekday_, clock_, this);
 
     buttons_[0] = pictureButton(this, QRect(66, 32, 18, 18), QStringLiteral(":/ui/btn_topmost_off.bmp"));
     buttons_[1] = pictureButton(this, QRect(96, 32, 18, 18), QStringLiteral(":/ui/btn_screenoff.png"));
@@ -457,13 +458,8 @@ void MainWindow::screenOff() {
     });
 }
 
-void MainWindow::clockTick() {
-    if (hooks_.weekday) weekday_->setText(hooks_.weekday());
-    if (hooks_.drawClock) hooks_.drawClock(clock_, QTime::currentTime().toString(QStringLiteral("HH:mm")));
-}
-
 void MainWindow::refreshGreeting() {
-    if (hooks_.greeting) setStatusText(1, hooks_.greeting());
+    setStatusText(1, extras::composeGreeting());
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {

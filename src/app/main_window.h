@@ -17,6 +17,10 @@
 namespace hx::core {
 class Session;
 }
+namespace hx::extras {
+class Clock;
+class LedPanel;
+}
 
 namespace hx::app {
 
@@ -38,10 +42,6 @@ struct MainWindowHooks {
     std::function<void()> hideWeather;
     std::function<void()> checkForUpdate;
     std::function<void()> ensureDesktopShortcut;
-    std::function<QString()> greeting;  // status bar part 1
-    std::function<void(QWidget* panel, const QString& text)> drawClock;
-    std::function<QString()> weekday;
-    std::function<QWidget*(QWidget* parent)> makeClockPanel;
 };
 
 // The program's one permanent window: a fixed 220 x 474 panel.
@@ -96,7 +96,6 @@ public:
     void viewLink();
     void toggleTopmost();
     void screenOff();
-    void clockTick();
     void refreshGreeting();
 
     // Controls, for the windows and tests that act on them.
@@ -107,7 +106,8 @@ public:
     StatusBar* statusBar() const { return status_; }
     QLabel* avatar() const { return avatar_; }
     QLabel* weekdayLabel() const { return weekday_; }
-    QWidget* clockPanel() const { return clock_; }
+    extras::LedPanel* clockPanel() const { return clock_; }
+    extras::Clock* clock() const { return clockDriver_; }
     QToolButton* topmostButton() const { return buttons_[0]; }
     QToolButton* screenOffButton() const { return buttons_[1]; }
     QToolButton* categoryButton() const { return buttons_[2]; }
@@ -163,8 +163,8 @@ private:
 
     QLabel* avatar_ = nullptr;
     QLabel* weekday_ = nullptr;
-    QWidget* clock_ = nullptr;
-    QTimer clockTimer_;
+    extras::LedPanel* clock_ = nullptr;
+    extras::Clock* clockDriver_ = nullptr;
     QTimer greetingTimer_;
     QToolButton* buttons_[5] = {};
     CategoryToolbar* toolbar_ = nullptr;

@@ -1,0 +1,113 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+
+#include "app/main_window.h"
+#include "app/unix_signals.h"
+#include "core/qt_dialogs.h"
+#include "core/session.h"
+#include "extras/countdown_host.h"
+#include "items/launcher.h"
+#include "platform/linux/linux_desktop.h"
+#include "platform/linux/linux_network.h"
+#include "platform/linux/linux_power_backend.h"
+#include "platform/linux/linux_shell.h"
+#include "platform/linux/linux_sound_player.h"
+#include "platform/own_shortcut.h"
+#include "storage/data_root.h"
+
+namespace hx::app {
+
+struct Program::Parts {
+    platform::LinuxShell shell;
+    platform::LinuxSoundPlayer sound;
+    platform::LinuxPowerBackend power;
+    platform::LinuxNetwork network;
+    platform::LinuxDesktop desktop;
+    core::QtDialogs dialogs;
+    std::unique_ptr<core::Session> session;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<extras::CountdownHost> countdown;
+    std::unique_ptr<items::Launcher> launcher;
+};
+
+Program::Program() : parts_(std::make_unique<Parts>()) {}
+
+Program::~Program() {
+    // The window goes before the session it refers to.
+    if (parts_) {
+        parts_->launcher.reset();
+        parts_->countdown.reset();
+        parts_->window.reset();
+    }
+}
+
+namespace {
+
+// Without a desktop Qt knows no icon theme; the system icons need one.
+void prepareIconTheme() {
+    QStringList paths = QIcon::themeSearchPaths();
+    if (!paths.contains(QStringLiteral("/usr/share/icons")))
+        paths.append(QStringLiteral("/usr/share/icons"));
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("Adwaita"));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+}
+
+// The launcher on the desktop shows our icon; it is kept in the data root.
+QString iconFileFor(const storage::DataRoot& root) {
+    const QString path = root.file(QStringLiteral("User/hengxiu-toolbox.png"));
+    if (!QFile::exists(path)) QFile::copy(QStringLiteral(":/ui/app_icon_128.png"), path);
+    return path;
+}
+
+}  // namespace
+
+int Program::run(const QStringList& arguments) {
+    Parts& p = *parts_;
+    prepareIconTheme();
+
+    core::Services services;
+    services.shell = &p.shell;
+    services.sound = &p.sound;
+    services.power = &p.power;
+    services.network = &p.network;
+    services.desktop = &p.desktop;
+
+    storage::DataRoot root =
+        storage::DataRoot::resolve(arguments, QCoreApplication::applicationDirPath());
+    p.session = std::make_unique<core::Session>(root, services, p.dialogs);
+    // The six clock values come before the main window loads.
+    p.session->state().setClockDefaults();
+
+    MainWindowHooks hooks;
+    hooks.launch = [&p](const QString& link) { p.launcher->open(link); };
+    hooks.ensureDesktopShortcut = [&p, root] {
+        platform::ensureOwnShortcut(p.desktop, QCoreApplication::applicationFilePath(),
+                                    root.path(), iconFileFor(root));
+    };
+
+    p.window = std::make_unique<MainWindow>(*p.session, std::move(hooks));
+    MainWindow* window = p.window.get();
+    p.countdown = std::make_unique<extras::CountdownHost>(p.power, [window] { window->endProgram(); });
+    p.launcher = std::make_unique<items::Launcher>(
+        p.shell, p.sound, [&p](const QString& title) { p.countdown->showFor(title); });
+
+    window->show();
+    if (!window->start()) return 0;
+
+    UnixSignals unixSignals;
+    QObject::connect(&unixSignals, &UnixSignals::terminationRequested, window,
+                     [window](int) { window->endProgram(); });
+    // The desktop session is ending: store the position while we still can.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
+                     [window](QSessionManager&) { window->endProgram(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [window] {
+        if (!window->hasShutDown()) window->endProgram();
+    });
+    return QApplication::exec();
+}
+
+}  // namespace hx::app

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QThread>
+#include <memory>
+
+#include "app/item_grid.h"
+#include "app/item_loader.h"
+#include "app/main_window.h"
+#include "core/session.h"
+#include "support/fake_desktop.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_sound.h"
+#include "support/temp_root.h"
+
+namespace hx::test {
+
+// A main window whose pop-up menus are recorded instead of shown.
+class RecordingMainWindow : public app::MainWindow {
+public:
+    using app::MainWindow::MainWindow;
+    QStringList menusShown;
+
+protected:
+    void execMenu(QMenu* menu, const QPoint&) override { menusShown << menu->title(); }
+};
+
+struct CatalogueColumn {
+    QString category;
+    QString column;
+    QStringList items;  // names; the link is "link:" + name
+};
+
+// A temporary data root, fake platform and a main window over it.
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempRoot temp;
+    FakeDialogs dialogs;
+    FakeSound sound;
+    FakeDesktop desktop{temp.file(QStringLiteral("Desktop"))};
+    std::unique_ptr<core::Session> session;
+    std::unique_ptr<RecordingMainWindow> window;
+    QStringList launched;
+
+    storage::DataRoot root() const { return temp.root(); }
+
+    // Writes a database holding `categories` (each with Folder.bmp) and columns.
+    void makeDatabase(const QStringList& categories, const QVector<CatalogueColumn>& columns = {}) {
+        ASSERT_TRUE(storage::ItemDatabase::createEmpty(root().databasePath()));
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        for (const QString& c : categories) ASSERT_TRUE(db.addCategory(c, QStringLiteral("Folder.bmp")));
+        for (const CatalogueColumn& c : columns) {
+            ASSERT_TRUE(db.addColumn(c.category, c.column));
+            for (const QString& name : c.items)
+                ASSERT_TRUE(db.addItem({c.category, c.column, name, QStringLiteral("link:") + name,
+                                        QStringLiteral("$3")}));
+        }
+    }
+
+    core::Services services() {
+        core::Services s;
+        s.sound = &sound;
+        s.desktop = &desktop;
+        return s;
+    }
+
+    void createWindow() {
+        session = std::make_unique<core::Session>(root(), services(), dialogs);
+        session->state().setClockDefaults();
+        app::MainWindowHooks hooks;
+        hooks.iconFor = [](const QString&, int size) {
+            QImage image(size, size, QImage::Format_ARGB32);
+            image.fill(Qt::darkCyan);
+            return image;
+        };
+        hooks.launch = [this](const QString& link) { launched << link; };
+        window = std::make_unique<RecordingMainWindow>(*session, std::move(hooks));
+    }
+
+    bool startWindow() {
+        createWindow();
+        const bool ok = window->start();
+        settle();
+        return ok;
+    }
+
+    // Lets the item loader finish and its queued entries arrive.
+    void settle() {
+        if (!window) return;
+        for (int i = 0; i < 5; ++i) {
+            window->itemLoader()->waitForIdle();
+            QCoreApplication::processEvents();
+        }
+    }
+
+    QStringList gridTexts() const {
+        QStringList texts;
+        for (int i = 0; i < window->itemCount(); ++i) texts << window->itemText(i);
+        return texts;
+    }
+
+    void TearDown() override {
+        if (window) window->itemLoader()->waitForIdle();
+        window.reset();
+        session.reset();
+    }
+};
+
+}  // namespace hx::test

@@ -1,0 +1,437 @@
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/category_toolbar.h"
+#include "app/roller_blind_menu.h"
+#include "app/status_bar.h"
+#include "extras/led_panel.h"
+#include "main_window_fixture.h"
+#include "storage/ini_file.h"
+
+namespace hx::test {
+namespace {
+
+using app::ItemGrid;
+using app::RollerBlindMenu;
+
+QStringList filesUnder(const QString& dir) {
+    QStringList files;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) files << it.next();
+    files.sort();
+    return files;
+}
+
+TEST_F(MainWindowTest, ControlsStandAtTheirDesignRectangles) {
+    makeDatabase({});
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("衡岫电脑工具箱"));
+    EXPECT_EQ(window->size(), QSize(220, 474));
+    EXPECT_EQ(window->avatar()->geometry(), QRect(8, 2, 50, 50));
+    EXPECT_EQ(window->weekdayLabel()->geometry(), QRect(61, 2, 67, 27));
+    EXPECT_EQ(window->clockPanel()->geometry(), QRect(129, 3, 78, 26));
+    EXPECT_EQ(window->topmostButton()->geometry(), QRect(66, 32, 18, 18));
+    EXPECT_EQ(window->screenOffButton()->geometry(), QRect(96, 32, 18, 18));
+    EXPECT_EQ(window->categoryButton()->geometry(), QRect(126, 32, 18, 18));
+    EXPECT_EQ(window->itemsButton()->geometry(), QRect(156, 32, 18, 18));
+    EXPECT_EQ(window->optionsButton()->geometry(), QRect(188, 32, 18, 18));
+    EXPECT_EQ(window->categoryToolbar()->geometry(), QRect(9, 75, 26, 329));
+    EXPECT_EQ(window->rollerBlindMenu()->geometry(), QRect(51, 65, 157, 350));
+    EXPECT_EQ(window->statusBar()->geometry(), QRect(0, 446, 222, 20));
+    const auto frames = window->findChildren<QGroupBox*>();
+    ASSERT_EQ(frames.size(), 1);
+    EXPECT_EQ(frames.first()->geometry(), QRect(2, 60, 46, 356));
+    // No header ever became current, so the grid keeps its design rectangle.
+    EXPECT_EQ(window->itemGrid()->geometry(), QRect(56, 82, 147, 327));
+
+    const QIcon icon = window->windowIcon();
+    for (int size : {16, 32, 48, 64, 128})
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+}
+
+TEST_F(MainWindowTest, TooltipsEachEndWithOneBlank) {
+    makeDatabase({});
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->categoryButton()->toolTip(), QStringLiteral("分类管理 "));
+    EXPECT_EQ(window->optionsButton()->toolTip(), QStringLiteral("管理选项 "));
+    EXPECT_EQ(window->itemsButton()->toolTip(), QStringLiteral("项目管理 "));
+    EXPECT_EQ(window->topmostButton()->toolTip(), QStringLiteral("显示最前 "));
+    EXPECT_EQ(window->screenOffButton()->toolTip(), QStringLiteral("关闭屏幕 "));
+}
+
+TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
+    createWindow();
+    auto texts = [](QMenu* menu) {
+        QStringList t;
+        for (QAction* a : menu->actions()) t << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return t;
+    };
+    EXPECT_EQ(texts(window->columnMenu()),
+              QStringList({"新建栏目", "修改栏目", "删除栏目", "加密栏目"}));
+    EXPECT_EQ(texts(window->itemMenu()),
+              QStringList({"删除", "查看路径", "复制路径", "修改资料", "添加超链接", "添加系统功能",
+                           "-", "属性", "浏览文件夹", "生成桌面快捷方式"}));
+    EXPECT_EQ(texts(window->trayMenu()),
+              QStringList({"搜索", "更换皮肤", "基本设置", "分类管理", "数据库管理", "-", "关闭",
+                           "最小化"}));
+    EXPECT_EQ(window->trayIcon()->toolTip(), QStringLiteral("衡岫电脑工具箱"));
+}
+
+TEST_F(MainWindowTest, FirstRunWithoutConfigPlacesAtOriginAndSelectsCategoryZero) {
+    makeDatabase({"甲", "乙"}, {{"甲", "栏一", {"a", "b"}}, {"乙", "栏二", {"c"}}});
+    ASSERT_FALSE(QFileInfo::exists(root().configPath()));
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+    EXPECT_EQ(session->state().currentCategory, 0);
+    EXPECT_TRUE(window->categoryToolbar()->isPressed(0));
+    EXPECT_FALSE(window->categoryToolbar()->isPressed(1));
+    EXPECT_EQ(gridTexts(), QStringList({"a", "b"}));
+    EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("连接数据库成功！"));
+    // Without the sound key nothing plays.
+    EXPECT_TRUE(sound.played.isEmpty());
+}
+
+TEST_F(MainWindowTest, NoCategoriesSelectsNothing) {
+    makeDatabase({});
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->categoryCount(), 0);
+    EXPECT_EQ(window->columnCount(), 0);
+    EXPECT_EQ(window->itemCount(), 0);
+    // Nothing was switched, so nothing was remembered.
+    EXPECT_TRUE(storage::IniFile::read(root().configPath(), "工具条", "工具条").isEmpty());
+}
+
+TEST_F(MainWindowTest, MissingDatabaseAnsweredYesCreatesAnEmptyOne) {
+    QDir(root().dateDir()).removeRecursively();
+    dialogs.answers.enqueue(core::Answer::Yes);
+    ASSERT_TRUE(startWindow());
+    ASSERT_GE(dialogs.shown.size(), 1);
+    const core::Message& question = dialogs.shown.first();
+    EXPECT_EQ(question.title, QStringLiteral("出错啦！！！"));
+    EXPECT_EQ(question.icon, core::MessageIcon::Error);
+    EXPECT_EQ(question.buttons, core::MessageButtons::YesNo);
+    EXPECT_TRUE(question.text.contains(QStringLiteral("\r\n")));
+    EXPECT_EQ(dialogs.shown.size(), 1);  // asked once, no failure afterwards
+    EXPECT_TRUE(storage::ItemDatabase::isItemDatabase(root().databasePath()));
+    EXPECT_EQ(window->categoryCount(), 0);
+    EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("连接数据库成功！"));
+}
+
+TEST(MainWindowStart, MissingDatabaseAnsweredNoWritesNothing) {
+    TempRoot temp(false);
+    const QStringList before = filesUnder(temp.path());
+    FakeDialogs dialogs;
+    dialogs.answers.enqueue(core::Answer::No);
+    core::Session session(temp.root(), {}, dialogs);
+    app::MainWindow window(session, {});
+    EXPECT_FALSE(window.start());
+    EXPECT_FALSE(window.trayIconAdded());
+    EXPECT_EQ(filesUnder(temp.path()), before);
+}
+
+TEST_F(MainWindowTest, DamagedDatabaseIsReportedAndLeftAsItWas) {
+    const QByteArray junk("this is not a database at all, just bytes");
+    ASSERT_TRUE(temp.write(QStringLiteral("Date/QVdata.mdb"), junk));
+    ASSERT_TRUE(startWindow());
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_EQ(dialogs.shown.first().text, QStringLiteral("数据库连接失败！"));
+    EXPECT_EQ(dialogs.shown.first().title, QStringLiteral("信息："));
+    EXPECT_EQ(dialogs.shown.first().icon, core::MessageIcon::Error);
+    EXPECT_EQ(temp.read(QStringLiteral("Date/QVdata.mdb")), junk);
+    EXPECT_EQ(window->categoryCount(), 0);
+}
+
+TEST_F(MainWindowTest, ReinitialisationLeavesOneButtonPerCategory) {
+    makeDatabase({"一", "二", "三"}, {{"一", "栏", {"x"}}});
+    ASSERT_TRUE(startWindow());
+    ASSERT_EQ(window->categoryCount(), 3);
+    ASSERT_TRUE(session->database().renameCategory("二", "贰"));
+    const int imagesBefore = window->categoryToolbar()->images().size();
+    window->reinitialise();
+    settle();
+    ASSERT_EQ(window->categoryCount(), 3);
+    EXPECT_EQ(window->categoryName(1), QStringLiteral("贰"));
+    // The toolbar's image list only grows.
+    EXPECT_EQ(window->categoryToolbar()->images().size(), imagesBefore + 3);
+    int pressed = 0;
+    for (int i = 0; i < 3; ++i) pressed += window->categoryToolbar()->isPressed(i) ? 1 : 0;
+    EXPECT_EQ(pressed, 1);
+}
+
+TEST_F(MainWindowTest, RememberedColumnsFollowButtonPositionsAfterDeletingTheFirstCategory) {
+    makeDatabase({"一", "二", "三"},
+                 {{"一", "a0", {}}, {"一", "a1", {}}, {"二", "b0", {}}, {"二", "b1", {}},
+                  {"二", "b2", {}}, {"三", "c0", {}}, {"三", "c1", {}}});
+    const storage::Config config(root());
+    config.setLastColumn(0, 1);
+    config.setLastColumn(1, 2);
+    config.setLastColumn(2, 0);
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.deleteCategory("一"));
+    }
+    config.setLastCategory(1);
+    ASSERT_TRUE(startWindow());
+    // "三" is now button 1 and reopens the column remembered under key "1".
+    EXPECT_EQ(window->categoryName(1), QStringLiteral("三"));
+    EXPECT_EQ(window->currentColumn(), 1);  // index 2 does not exist: the last header stays
+    window->selectCategory(0);
+    settle();
+    EXPECT_EQ(window->currentColumnName(), QStringLiteral("b1"));
+}
+
+TEST_F(MainWindowTest, SelectingMinusOneEmptiesEverythingAndIsRemembered) {
+    makeDatabase({"一"}, {{"一", "栏", {"x"}}});
+    ASSERT_TRUE(startWindow());
+    ASSERT_EQ(window->itemCount(), 1);
+    window->selectCategory(-1);
+    settle();
+    EXPECT_EQ(window->columnCount(), 0);
+    EXPECT_EQ(window->itemCount(), 0);
+    EXPECT_FALSE(window->categoryToolbar()->isPressed(0));
+    EXPECT_EQ(storage::IniFile::read(root().configPath(), "工具条", "工具条"), "-1");
+    EXPECT_EQ(storage::IniFile::read(root().configPath(), "卷帘式菜单", "-1"), "0");
+
+    // The next start selects -1 again: no category is shown.
+    window.reset();
+    session.reset();
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(session->state().currentCategory, -1);
+    EXPECT_EQ(window->columnCount(), 0);
+}
+
+TEST_F(MainWindowTest, CategoryIndexPastTheLastButtonShowsNothing) {
+    makeDatabase({"一"}, {{"一", "栏", {"x"}}});
+    storage::Config(root()).setLastCategory(5);
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->columnCount(), 0);
+    EXPECT_EQ(window->itemCount(), 0);
+    EXPECT_FALSE(window->categoryToolbar()->isPressed(0));
+}
+
+TEST_F(MainWindowTest, ColumnIndexPastTheLastHeaderLoadsNothingAndKeepsTheLastOpen) {
+    makeDatabase({"一"}, {{"一", "p", {"x"}}, {"一", "q", {"y"}}});
+    storage::Config(root()).setLastColumn(0, 7);
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->currentColumn(), 1);
+    EXPECT_EQ(window->itemCount(), 0);
+}
+
+TEST_F(MainWindowTest, SwitchSoundFollowsTheLiveSoundMode) {
+    makeDatabase({"一"}, {{"一", "p", {}}});
+    const storage::Config config(root());
+    for (int mode : {1, 2, 3}) {
+        config.setSwitchSound(mode);
+        sound.played.clear();
+        window.reset();
+        session.reset();
+        ASSERT_TRUE(startWindow());
+        window->switchColumn(0);
+        settle();
+        const QVector<platform::Sound> expected =
+            mode == 3 ? QVector<platform::Sound>{}
+                      : QVector<platform::Sound>(2, mode == 1 ? platform::Sound::SwitchFirst
+                                                              : platform::Sound::SwitchSecond);
+        EXPECT_EQ(sound.played, expected) << mode;
+    }
+}
+
+TEST_F(MainWindowTest, ClickingTheOpenHeaderAgainReloadsWithoutMovingTheGrid) {
+    makeDatabase({"一"}, {{"一", "p", {"x", "y"}}, {"一", "q", {"z"}}});
+    storage::Config(root()).setSwitchSound(2);
+    ASSERT_TRUE(startWindow());
+    RollerBlindMenu* menu = window->rollerBlindMenu();
+    ASSERT_EQ(menu->currentHeader(), 0);
+    const QRect before = window->itemGrid()->geometry();
+    sound.played.clear();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, QPoint(20, menu->headerTop(0) + 5));
+    settle();
+    EXPECT_EQ(sound.played.size(), 1);
+    EXPECT_EQ(window->itemGrid()->geometry(), before);
+    EXPECT_EQ(gridTexts(), QStringList({"x", "y"}));
+
+    QTest::mouseClick(menu, Qt::LeftButton, {}, QPoint(20, menu->headerTop(1) + 5));
+    settle();
+    EXPECT_EQ(menu->currentHeader(), 1);
+    EXPECT_EQ(gridTexts(), QStringList({"z"}));
+    // Grid under header 1 of 2: top (1 + 1) * h + 65, height 350 - 2 * h - 3.
+    const int h = menu->headerHeight();
+    EXPECT_EQ(window->itemGrid()->geometry(), QRect(56, 2 * h + 65, 147, 350 - 2 * h - 3));
+    EXPECT_EQ(storage::IniFile::read(root().configPath(), "卷帘式菜单", "0"), "1");
+}
+
+TEST_F(MainWindowTest, TenQuickSwitchesLeaveOnlyTheLastColumnInOrder) {
+    QVector<CatalogueColumn> columns;
+    for (int c = 0; c < 10; ++c) {
+        QStringList names;
+        for (int i = 0; i < 40; ++i) names << QStringLiteral("c%1-%2").arg(c).arg(i);
+        columns.push_back({"一", QStringLiteral("col%1").arg(c), names});
+    }
+    makeDatabase({"一"}, columns);
+    ASSERT_TRUE(startWindow());
+    for (int c = 0; c < 10; ++c) window->switchColumn(c);
+    settle();
+    QStringList expected;
+    for (int i = 0; i < 40; ++i) expected << QStringLiteral("c9-%1").arg(i);
+    EXPECT_EQ(gridTexts(), expected);
+}
+
+TEST_F(MainWindowTest, TwoItemsWithTheSameNameReachTheirOwnRows) {
+    makeDatabase({"一"}, {{"一", "p", {}}});
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.addItem({"一", "p", "同名", "first-link", "$3"}));
+        ASSERT_TRUE(db.addItem({"一", "p", "同名", "second-link", "$3"}));
+    }
+    ASSERT_TRUE(startWindow());
+    ASSERT_EQ(gridTexts(), QStringList({"同名", "同名"}));
+    window->itemGrid()->setCurrentRow(1);
+    window->viewLink();
+    ASSERT_EQ(dialogs.shown.size(), 1);
+    EXPECT_EQ(dialogs.shown.last().text, QStringLiteral("second-link"));
+    EXPECT_EQ(dialogs.shown.last().title, QStringLiteral("同名"));
+    EXPECT_EQ(dialogs.shown.last().icon, core::MessageIcon::Information);
+    window->openCurrentItem();
+    EXPECT_EQ(launched, QStringList({"second-link"}));
+}
+
+TEST_F(MainWindowTest, ViewLinkAndOpenDoNothingWithoutSelection) {
+    makeDatabase({"一"}, {{"一", "p", {"x"}}});
+    ASSERT_TRUE(startWindow());
+    window->itemGrid()->clearSelection();
+    window->viewLink();
+    window->openCurrentItem();
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(launched.isEmpty());
+}
+
+TEST_F(MainWindowTest, RightClickWithoutColumnsOffersTheColumnMenuFirst) {
+    makeDatabase({"一"});
+    ASSERT_TRUE(startWindow());
+    window->itemGridContextMenu(QPoint(10, 10));
+    EXPECT_EQ(window->menusShown, QStringList({"菜单", "菜单2"}));
+    window->menusShown.clear();
+
+    window.reset();
+    session.reset();
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.addColumn("一", "栏"));
+    }
+    ASSERT_TRUE(startWindow());
+    window->itemGridContextMenu(QPoint(10, 10));
+    EXPECT_EQ(window->menusShown, QStringList({"菜单2"}));
+}
+
+TEST_F(MainWindowTest, HeaderRightClickRemembersTheColumn) {
+    makeDatabase({"一"}, {{"一", "p", {}}, {"一", "q", {}}});
+    ASSERT_TRUE(startWindow());
+    RollerBlindMenu* menu = window->rollerBlindMenu();
+    QTest::mouseClick(menu, Qt::RightButton, {}, QPoint(20, menu->headerTop(0) + 5));
+    EXPECT_EQ(session->state().menuColumn, 0);
+    EXPECT_EQ(window->menusShown, QStringList({"菜单"}));
+}
+
+TEST_F(MainWindowTest, HoverTextNamesTheEntryOrWelcomes) {
+    makeDatabase({"一"}, {{"一", "p", {"甲项"}}});
+    ASSERT_TRUE(startWindow());
+    ItemGrid* grid = window->itemGrid();
+    emit grid->hotChanged(0);
+    EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("甲项"));
+    emit grid->hotChanged(-1);
+    EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("衡岫软件欢迎使用！"));
+}
+
+TEST_F(MainWindowTest, KeepOnTopTwiceReturnsToNormal) {
+    makeDatabase({});
+    ASSERT_TRUE(startWindow());
+    window->show();
+    const QImage offPicture = window->topmostButton()->icon().pixmap(16).toImage();
+    window->toggleTopmost();
+    EXPECT_EQ(session->state().topmostOn, 1);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_NE(window->topmostButton()->icon().pixmap(16).toImage(), offPicture);
+    window->toggleTopmost();
+    EXPECT_EQ(session->state().topmostOn, 0);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(window->topmostButton()->icon().pixmap(16).toImage(), offPicture);
+}
+
+TEST_F(MainWindowTest, ScreenOffWaitsThreeSecondsWithoutBlocking) {
+    makeDatabase({});
+    ASSERT_TRUE(startWindow());
+    QElapsedTimer clock;
+    clock.start();
+    window->screenOff();
+    EXPECT_LT(clock.elapsed(), 1000);  // returned at once; the window keeps working
+    EXPECT_EQ(desktop.monitorOffCalls, 0);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return desktop.monitorOffCalls == 1; }, 5000));
+    EXPECT_GE(clock.elapsed(), 2900);
+}
+
+TEST_F(MainWindowTest, ShutDownStoresAnOffScreenPositionExactly) {
+    makeDatabase({});
+    storage::Config(root()).setPosition(-2500, 4000);
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->pos(), QPoint(-2500, 4000));
+    window->move(-3001, 2999);
+    window->endProgram();
+    EXPECT_EQ(storage::IniFile::read(root().configPath(), "关闭状态", "左边"), "-3001");
+    EXPECT_EQ(storage::IniFile::read(root().configPath(), "关闭状态", "顶边"), "2999");
+    EXPECT_FALSE(session->database().isOpen());
+    window.reset();
+    session.reset();
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->pos(), QPoint(-3001, 2999));
+}
+
+TEST_F(MainWindowTest, MinimiseThenTrayClickRestoresInPlace) {
+    makeDatabase({});
+    storage::Config(root()).setPosition(40, 30);
+    ASSERT_TRUE(startWindow());
+    window->show();
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    window->trayActivated(QSystemTrayIcon::Trigger);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->pos(), QPoint(40, 30));
+}
+
+TEST_F(MainWindowTest, SmallIconModeStartsTheItemImagesAfterTheToolbarPictures) {
+    makeDatabase({"一", "二"}, {{"一", "p", {"x", "y"}}});
+    storage::Config(root()).setIconSize(16);
+    ASSERT_TRUE(startWindow());
+    ItemGrid* grid = window->itemGrid();
+    EXPECT_EQ(grid->imageSize(), 16);
+    const auto& toolbarImages = window->categoryToolbar()->images();
+    ASSERT_EQ(grid->images().size(), toolbarImages.size() + 2);
+    for (int i = 0; i < toolbarImages.size(); ++i) EXPECT_EQ(grid->images().at(i), toolbarImages.at(i));
+    EXPECT_EQ(grid->images().last().size(), QSize(16, 16));
+}
+
+TEST_F(MainWindowTest, AppearanceTakesTheStoredColours) {
+    makeDatabase({});
+    const storage::Config config(root());
+    config.setBackgroundColour(0x0000FF);  // red in the low byte
+    config.setHighlightColour(0x00FF00);
+    config.setBorderColour(0xFF0000);
+    ASSERT_TRUE(startWindow());
+    RollerBlindMenu* menu = window->rollerBlindMenu();
+    EXPECT_EQ(menu->backgroundColour(), QColor(255, 0, 0));
+    EXPECT_EQ(menu->highlightColour(), QColor(0, 255, 0));
+    EXPECT_EQ(menu->hotColour(), QColor(0, 255, 0));
+    EXPECT_EQ(menu->borderColour(), QColor(0, 0, 255));
+}
+
+}  // namespace
+}  // namespace hx::test
