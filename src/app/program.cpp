@@ -95,12 +95,20 @@ int Program::run(const QStringList& arguments) {
     p.launcher = std::make_unique<items::Launcher>(
         p.shell, p.sound, [&p](const QString& title) { p.countdown->showFor(title); });
 
+    // Installed before the window shows, so an early signal still ends in order.
+    UnixSignals unixSignals;
+    bool endRequested = false;
+    QObject::connect(&unixSignals, &UnixSignals::terminationRequested, window,
+                     [window, &endRequested](int) {
+                         endRequested = true;
+                         window->endProgram();
+                     });
+
     window->show();
     if (!window->start()) return 0;
-
-    UnixSignals unixSignals;
-    QObject::connect(&unixSignals, &UnixSignals::terminationRequested, window,
-                     [window](int) { window->endProgram(); });
+    // A signal that came while start-up was still running asked for an end
+    // before the event loop existed.
+    if (endRequested) return 0;
     // The desktop session is ending: store the position while we still can.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
                      [window](QSessionManager&) { window->endProgram(); });
