@@ -36,14 +36,15 @@ bool writeAll(int fd, const QByteArray& bytes) {
 }
 
 // Writes a new temporary sibling of `path` and returns its name, or "" on failure.
-QString writeTemporary(const QString& path, const QByteArray& bytes, QString* error) {
+QString writeTemporary(const QString& path, const QByteArray& bytes, QString* error,
+                       bool durable = true) {
     const QString temp = temporarySibling(path);
     const int fd = ::open(native(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         setError(error, QStringLiteral("cannot create"), temp, errno);
         return {};
     }
-    const bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool ok = writeAll(fd, bytes) && (!durable || ::fsync(fd) == 0);
     const int code = errno;
     ::close(fd);
     if (!ok) {
@@ -86,11 +87,11 @@ bool replaceContents(const QString& path, const QByteArray& bytes, QString* erro
     return true;
 }
 
-bool publishNoReplace(const QString& from, const QString& to, QString* error) {
+bool publishNoReplace(const QString& from, const QString& to, QString* error, bool durable) {
     const QByteArray src = native(from);
     const QByteArray dst = native(to);
     if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0) {
-        syncFolderOf(to);
+        if (durable) syncFolderOf(to);
         return true;
     }
     if (errno != EINVAL && errno != ENOSYS) {
@@ -104,18 +105,18 @@ bool publishNoReplace(const QString& from, const QString& to, QString* error) {
         return false;
     }
     ::unlink(src.constData());
-    syncFolderOf(to);
+    if (durable) syncFolderOf(to);
     return true;
 }
 
-bool createNew(const QString& path, const QByteArray& bytes, QString* error) {
+bool createNew(const QString& path, const QByteArray& bytes, QString* error, bool durable) {
     if (somethingAt(path)) {
         setError(error, QStringLiteral("cannot create"), path, EEXIST);
         return false;
     }
-    const QString temp = writeTemporary(path, bytes, error);
+    const QString temp = writeTemporary(path, bytes, error, durable);
     if (temp.isEmpty()) return false;
-    if (!publishNoReplace(temp, path, error)) {
+    if (!publishNoReplace(temp, path, error, durable)) {
         ::unlink(native(temp).constData());
         return false;
     }

@@ -17,11 +17,14 @@ QString temporarySibling(const QString& path);
 bool replaceContents(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // Writes `bytes` to `path` only when nothing exists there; never replaces.
-bool createNew(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+// `durable` false skips the fsyncs, for files that can be laid again.
+bool createNew(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+               bool durable = true);
 
 // Gives the finished file `from` the name `to` unless something already
 // exists there; `from` is gone afterwards on success.
-bool publishNoReplace(const QString& from, const QString& to, QString* error = nullptr);
+bool publishNoReplace(const QString& from, const QString& to, QString* error = nullptr,
+                      bool durable = true);
 
 // Makes a rename in the folder of `path` durable.
 void syncFolderOf(const QString& path);

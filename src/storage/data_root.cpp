@@ -74,8 +74,10 @@ bool DataRoot::ensureLayout(bool includeDate) const {
             ok = false;
             continue;
         }
-        // Losing a race with another instance is fine: the picture is there.
-        if (!atomic_file::createNew(target, source.readAll()) && !atomic_file::somethingAt(target))
+        // Pictures can be laid again, so no fsync; losing a race with another
+        // instance is fine: the picture is there.
+        if (!atomic_file::createNew(target, source.readAll(), nullptr, false) &&
+            !atomic_file::somethingAt(target))
             ok = false;
     }
     return ok;

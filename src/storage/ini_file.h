@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <type_traits>
 
 namespace hx::storage {
 
@@ -9,7 +10,9 @@ namespace hx::storage {
 // nothing is cached, every read opens the file again.
 //  - leading characters with codes up to 32 are skipped in path, section and
 //    key; if any is then empty a read gives "" and a write fails;
-//  - a value longer than 10,240 bytes is cut (at a character boundary);
+//  - a value is read into a buffer of kValueLimit bytes that keeps its
+//    terminator, so at most 10,239 bytes of UTF-8 come back, cut at a
+//    character boundary (the file keeps the whole value);
 //  - a missing file, section or key reads as "";
 //  - section and key names match without ASCII case;
 //  - writing no value deletes the key, writing no key deletes the section;
@@ -26,6 +29,14 @@ public:
     static bool write(const QString& path, const QString& section, const QString& key,
                       const QString& value) {
         return write(path, section, std::optional<QString>(key), std::optional<QString>(value));
+    }
+    // Lets string literals pick the form above instead of being ambiguous
+    // between it and the optional one.
+    template <class K, class V>
+        requires(std::is_convertible_v<const K&, QString> && std::is_convertible_v<const V&, QString> &&
+                 !(std::is_same_v<K, QString> && std::is_same_v<V, QString>))
+    static bool write(const QString& path, const QString& section, const K& key, const V& value) {
+        return write(path, section, QString(key), QString(value));
     }
     static bool removeKey(const QString& path, const QString& section, const QString& key) {
         return write(path, section, std::optional<QString>(key), std::nullopt);

@@ -165,24 +165,37 @@ bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
     if (info.isDir()) return fail(QStringLiteral("%1: %2 is a directory").arg(notOpenMessage(), path));
     // SQLite takes an empty file for an empty database and would write to it.
     if (info.size() == 0) return fail(notADatabaseMessage());
-    try {
-        // Read-only: a file that turns out not to be ours is never written.
-        SQLite::Database db(bytes(path), SQLite::OPEN_READONLY, kBusyTimeoutMs);
-        SQLite::Statement tables(db,
-                                 "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                 "AND name IN ('表1', '表2', '表3')");
-        if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
-            return fail(QStringLiteral("no such table: 表1, 表2 or 表3"));
-        // Preparing fails when a designed column is missing.
-        SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
-        SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
-        SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
-        SQLite::Statement check(db, "PRAGMA quick_check(1)");
-        if (!check.executeStep()) return fail(notADatabaseMessage());
-        const QString verdict = text(check, 0);
-        if (verdict != QLatin1String("ok")) return fail(verdict);
-    } catch (const std::exception& e) {
-        return fail(QString::fromUtf8(e.what()));
+    // Reading a file whose header says WAL makes SQLite create the companion
+    // files; a refused file must be left as it was found, companions included.
+    const QString companions[] = {path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
+    const bool existed[] = {QFileInfo::exists(companions[0]), QFileInfo::exists(companions[1])};
+    // Empty when the file is ours; otherwise why not. The connection is closed
+    // when this returns.
+    auto verdict = [&]() -> QString {
+        try {
+            // Read-only: a file that turns out not to be ours is never written.
+            SQLite::Database db(bytes(path), SQLite::OPEN_READONLY, kBusyTimeoutMs);
+            SQLite::Statement tables(db,
+                                     "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                     "AND name IN ('表1', '表2', '表3')");
+            if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
+                return QStringLiteral("no such table: 表1, 表2 or 表3");
+            // Preparing fails when a designed column is missing.
+            SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
+            SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
+            SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
+            SQLite::Statement check(db, "PRAGMA quick_check(1)");
+            if (!check.executeStep()) return notADatabaseMessage();
+            const QString result = text(check, 0);
+            return result == QLatin1String("ok") ? QString() : result;
+        } catch (const std::exception& e) {
+            return QString::fromUtf8(e.what());
+        }
+    }();
+    if (!verdict.isEmpty()) {
+        for (int i = 0; i < 2; ++i)
+            if (!existed[i]) QFile::remove(companions[i]);
+        return fail(verdict);
     }
     return true;
 }
