@@ -34,8 +34,10 @@ QString skipLeading(const QString& s) {
 // when it exists but cannot be read.
 std::optional<QByteArray> loadText(const QString& path) {
     QFile file(path);
-    if (!file.exists()) return QByteArray();
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo::exists(path)) return QByteArray();
+        return std::nullopt;
+    }
     const QByteArray raw = file.readAll();
     if (text::isValidUtf8(raw)) return raw;
     return text::fromGbk(raw).toUtf8();
