@@ -6,9 +6,11 @@
 
 #include "app/main_window.h"
 #include "app/unix_signals.h"
+#include "appearance/skin_engine.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
 #include "extras/countdown_host.h"
+#include "extras/update_check.h"
 #include "items/launcher.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_network.h"
@@ -31,6 +33,8 @@ struct Program::Parts {
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<extras::CountdownHost> countdown;
     std::unique_ptr<items::Launcher> launcher;
+    std::unique_ptr<appearance::SkinEngine> skins;
+    std::unique_ptr<extras::UpdateCheck> updateCheck;
 };
 
 Program::Program() : parts_(std::make_unique<Parts>()) {}
@@ -82,7 +86,12 @@ int Program::run(const QStringList& arguments) {
     // The six clock values come before the main window loads.
     p.session->state().setClockDefaults();
 
+    p.skins = std::make_unique<appearance::SkinEngine>(root);
+    p.updateCheck = std::make_unique<extras::UpdateCheck>(p.network, p.shell, p.dialogs);
+
     MainWindowHooks hooks;
+    hooks.applySkin = [&p](const QString& path) { p.skins->apply(path); };
+    hooks.checkForUpdate = [&p] { p.updateCheck->run(); };
     hooks.launch = [&p](const QString& link) { p.launcher->open(link); };
     hooks.ensureDesktopShortcut = [&p, root] {
         platform::ensureOwnShortcut(p.desktop, QCoreApplication::applicationFilePath(),

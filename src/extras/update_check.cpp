@@ -1,0 +1,48 @@
+#include "extras/update_check.h"
+
+#include "core/dialogs.h"
+#include "platform/network.h"
+#include "platform/shell.h"
+#include "text/gbk.h"
+#include "text/markers.h"
+
+namespace hx::extras {
+
+UpdateReply parseUpdateReply(const QByteArray& body) {
+    const qsizetype zero = body.indexOf('\0');
+    const QByteArray text = zero < 0 ? body : body.left(zero);
+    auto cut = [&text](const char* open, const char* close) {
+        return text::fromGbk(text::cutBetween(text, open, close));
+    };
+    return {cut("(", ")"), cut("[", "]"), cut("{", "}")};
+}
+
+QUrl updateUrl() {
+    const QString configured = qEnvironmentVariable("HENGXIU_UPDATE_URL");
+    return QUrl(configured.isEmpty() ? QStringLiteral("http://www.hengxiu.net/Toolbox.php")
+                                     : configured);
+}
+
+UpdateCheck::UpdateCheck(platform::Network& network, platform::Shell& shell,
+                         core::Dialogs& dialogs, QUrl endpoint)
+    : network_(network), shell_(shell), dialogs_(dialogs), endpoint_(std::move(endpoint)) {}
+
+void UpdateCheck::run() {
+    network_.testConnectivity([this](bool online) {
+        if (!online) return;
+        network_.get(endpoint_, [this](bool ok, QByteArray body) { handleReply(ok, body); });
+    });
+}
+
+void UpdateCheck::handleReply(bool ok, const QByteArray& body) {
+    if (!ok) return;
+    const UpdateReply reply = parseUpdateReply(body);
+    if (reply.version.isEmpty() || reply.version == kOwnVersion) return;
+    const QString text = QStringLiteral("检测到新版本") + reply.version +
+                         QStringLiteral("是否更新？\r\nMD5：") + reply.digest;
+    if (dialogs_.show(text, QStringLiteral("更新"), core::MessageIcon::None,
+                      core::MessageButtons::YesNo) == core::Answer::Yes)
+        shell_.open(reply.address);
+}
+
+}  // namespace hx::extras
