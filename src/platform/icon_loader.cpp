@@ -1,0 +1,466 @@
+#include "platform/icon_loader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImageReader>
+#include <QMutexLocker>
+#include <QPainter>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <climits>
+#include <cstdlib>
+#include <span>
+
+#include "platform/ico_reader.h"
+#include "platform/icon_library.h"
+#include "platform/pe_reader.h"
+
+namespace hx::platform {
+
+namespace {
+
+// Programs and libraries can be large; an icon source beyond this is not read.
+constexpr qint64 kMaxIconFileSize = 256 * 1024 * 1024;
+// Image files named by launchers or themes; anything bigger is not a picture
+// meant for a list entry.
+constexpr int kMaxPictureDimension = 4096;
+// Loaded pictures kept; the cache starts over when it grows past this.
+constexpr qsizetype kMaxCachedPictures = 4096;
+
+const QString kWebLinkIcon = QStringLiteral(":/icons/weblink.ico");
+const QString kToolbarDesign16 = QStringLiteral(":/icons/toolbar_design16.png");
+
+QImage toQImage(const ico::IconImage& icon) {
+    if (!icon.png.empty()) {
+        return QImage::fromData(icon.png.data(), static_cast<int>(icon.png.size()), "PNG")
+            .convertToFormat(QImage::Format_ARGB32);
+    }
+    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+    if (image.isNull()) return image;
+    for (int y = 0; y < icon.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < icon.width; ++x)
+            line[x] = icon.argb[static_cast<size_t>(y) * icon.width + x];
+    }
+    return image;
+}
+
+// Square picture of `size` pixels: the image scaled smoothly to fit, centred on
+// a transparent background when it is not square.
+QImage fitted(const QImage& image, int size) {
+    if (image.isNull() || size <= 0) return {};
+    QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (source.width() == size && source.height() == size) return source;
+    const QImage scaled =
+        source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (scaled.width() == size && scaled.height() == size) return scaled;
+    QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2, scaled);
+    painter.end();
+    return canvas;
+}
+
+// An image file (PNG, SVG, XPM, ICO …) read at about `size` pixels. A huge
+// picture is only read when its decoder can shrink it while reading.
+QImage readPicture(const QString& path, int size) {
+    QImageReader reader(path);
+    const QSize natural = reader.size();
+    if (!natural.isValid() || natural.isEmpty()) return {};
+    const bool tooBig =
+        natural.width() > kMaxPictureDimension || natural.height() > kMaxPictureDimension;
+    if (tooBig && !reader.supportsOption(QImageIOHandler::ScaledSize)) return {};
+    if (natural.width() > size || natural.height() > size)
+        reader.setScaledSize(natural.scaled(size, size, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
+struct MappedFile {
+    QFile file;
+    std::span<const std::uint8_t> bytes;
+    QByteArray fallback;
+
+    explicit MappedFile(const QString& path) : file(path) {
+        const QFileInfo info(path);
+        if (!info.isFile() || info.size() <= 0 || info.size() > kMaxIconFileSize) return;
+        if (!file.open(QIODevice::ReadOnly)) return;
+        if (uchar* p = file.map(0, file.size())) {
+            bytes = {p, static_cast<size_t>(file.size())};
+        } else {
+            // Resources and some file systems cannot be mapped.
+            fallback = file.readAll();
+            bytes = {reinterpret_cast<const std::uint8_t*>(fallback.constData()),
+                     static_cast<size_t>(fallback.size())};
+        }
+    }
+};
+
+enum class FileKind { None, Ico, Pe, Desktop };
+
+FileKind kindOf(const QString& path, std::span<const std::uint8_t> bytes) {
+    if (path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive)) return FileKind::Desktop;
+    if (bytes.size() >= 2 && bytes[0] == 'M' && bytes[1] == 'Z') return FileKind::Pe;
+    if (bytes.size() >= 4 && bytes[0] == 0 && bytes[1] == 0 && bytes[2] == 1 && bytes[3] == 0)
+        return FileKind::Ico;
+    return FileKind::None;
+}
+
+// --- icon themes -------------------------------------------------------------
+
+struct ThemeDir {
+    QString path;  // relative to the theme folder
+    int size = 0;
+    int minSize = 0;
+    int maxSize = 0;
+    int threshold = 2;
+    int scale = 1;
+    enum { Fixed, Scalable, Threshold } type = Threshold;
+
+    bool matches(int want) const {
+        switch (type) {
+            case Fixed: return size == want;
+            case Scalable: return minSize <= want && want <= maxSize;
+            case Threshold: return size - threshold <= want && want <= size + threshold;
+        }
+        return false;
+    }
+    int distance(int want) const {
+        switch (type) {
+            case Fixed: return std::abs(size - want);
+            case Scalable:
+                if (want < minSize) return minSize - want;
+                if (want > maxSize) return want - maxSize;
+                return 0;
+            case Threshold:
+                if (want < size - threshold) return size - threshold - want;
+                if (want > size + threshold) return want - size - threshold;
+                return 0;
+        }
+        return 0;
+    }
+};
+
+struct Theme {
+    QStringList roots;  // existing folders of this theme, one per search path
+    QList<ThemeDir> dirs;
+    QStringList inherits;
+};
+
+// Parses the few keys of index.theme that the lookup needs.
+Theme readTheme(const QString& name, const QStringList& searchPaths) {
+    Theme theme;
+    QString indexFile;
+    for (const QString& base : searchPaths) {
+        const QString root = base + QLatin1Char('/') + name;
+        if (!QFileInfo(root).isDir()) continue;
+        theme.roots.append(root);
+        if (indexFile.isEmpty() && QFileInfo::exists(root + QLatin1String("/index.theme")))
+            indexFile = root + QLatin1String("/index.theme");
+    }
+    if (indexFile.isEmpty()) return theme;
+    QFile file(indexFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return theme;
+    QHash<QString, QHash<QString, QString>> groups;
+    QString group;
+    QTextStream in(&file);
+    for (int lines = 0; !in.atEnd() && lines < 100000; ++lines) {
+        const QString line = in.readLine().trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            group = line.mid(1, line.size() - 2);
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0) continue;
+        groups[group].insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+    }
+    const auto& head = groups.value(QStringLiteral("Icon Theme"));
+    theme.inherits = head.value(QStringLiteral("Inherits")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QStringList dirNames = head.value(QStringLiteral("Directories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    dirNames += head.value(QStringLiteral("ScaledDirectories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString& d : dirNames) {
+        const auto& keys = groups.value(d.trimmed());
+        ThemeDir dir;
+        dir.path = d.trimmed();
+        dir.size = keys.value(QStringLiteral("Size")).toInt();
+        if (dir.size <= 0) continue;
+        dir.scale = qMax(1, keys.value(QStringLiteral("Scale"), QStringLiteral("1")).toInt());
+        dir.minSize = keys.value(QStringLiteral("MinSize"), QString::number(dir.size)).toInt();
+        dir.maxSize = keys.value(QStringLiteral("MaxSize"), QString::number(dir.size)).toInt();
+        dir.threshold = keys.value(QStringLiteral("Threshold"), QStringLiteral("2")).toInt();
+        const QString type = keys.value(QStringLiteral("Type"), QStringLiteral("Threshold"));
+        if (type == QLatin1String("Fixed")) dir.type = ThemeDir::Fixed;
+        else if (type == QLatin1String("Scalable")) dir.type = ThemeDir::Scalable;
+        else dir.type = ThemeDir::Threshold;
+        theme.dirs.append(dir);
+    }
+    return theme;
+}
+
+class ThemeLookup {
+public:
+    static ThemeLookup& instance() {
+        static ThemeLookup lookup;
+        return lookup;
+    }
+
+    QString find(const QString& name, int size) {
+        if (name.isEmpty() || name.contains(QLatin1Char('/'))) return {};
+        QMutexLocker lock(&mutex_);
+        const auto key = std::make_pair(name, size);
+        if (const auto it = found_.constFind(key); it != found_.constEnd()) return *it;
+        QString result;
+        for (const QString& themeName : chain()) {
+            result = findIn(theme(themeName), name, size);
+            if (!result.isEmpty()) break;
+        }
+        if (result.isEmpty()) {
+            for (const QString& base : pixmapDirs_) {
+                for (const char* ext : {".png", ".svg", ".xpm"}) {
+                    const QString candidate = base + QLatin1Char('/') + name + QLatin1String(ext);
+                    if (QFileInfo::exists(candidate)) {
+                        result = candidate;
+                        break;
+                    }
+                }
+                if (!result.isEmpty()) break;
+            }
+        }
+        if (found_.size() > kMaxCachedPictures) found_.clear();
+        found_.insert(key, result);
+        return result;
+    }
+
+    void setPreferredTheme(const QString& name) {
+        QMutexLocker lock(&mutex_);
+        if (name == preferred_) return;
+        preferred_ = name;
+        chain_.clear();
+        found_.clear();
+    }
+
+private:
+    ThemeLookup() {
+        const QString home = QDir::homePath();
+        QStringList bases;
+        bases << QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                     QLatin1String("/icons");
+        bases << home + QLatin1String("/.icons");
+        QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS");
+        if (dataDirs.isEmpty()) dataDirs = QStringLiteral("/usr/local/share:/usr/share");
+        for (const QString& d : dataDirs.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+            bases << d + QLatin1String("/icons");
+            pixmapDirs_ << d + QLatin1String("/pixmaps");
+        }
+        bases << QStringLiteral("/usr/share/icons");
+        bases.removeDuplicates();
+        searchPaths_ = bases;
+        pixmapDirs_.removeDuplicates();
+    }
+
+    const Theme& theme(const QString& name) {
+        auto it = themes_.find(name);
+        if (it == themes_.end()) it = themes_.insert(name, readTheme(name, searchPaths_));
+        return *it;
+    }
+
+    // The preferred theme, what it inherits (breadth first), then the defaults.
+    const QStringList& chain() {
+        if (!chain_.isEmpty()) return chain_;
+        QStringList queue;
+        if (!preferred_.isEmpty()) queue << preferred_;
+        queue << QStringLiteral("Adwaita") << QStringLiteral("hicolor");
+        QSet<QString> seen;
+        for (qsizetype i = 0; i < queue.size() && chain_.size() < 16; ++i) {
+            const QString name = queue.at(i).trimmed();
+            if (name.isEmpty() || seen.contains(name)) continue;
+            seen.insert(name);
+            const Theme& t = theme(name);
+            if (t.roots.isEmpty()) continue;
+            chain_ << name;
+            for (const QString& parent : t.inherits) queue.insert(i + 1, parent.trimmed());
+        }
+        // hicolor is the freedesktop base of every theme; look there last.
+        if (chain_.removeAll(QStringLiteral("hicolor")) > 0) chain_ << QStringLiteral("hicolor");
+        return chain_;
+    }
+
+    static QString findIn(const Theme& theme, const QString& name, int size) {
+        QString best;
+        int bestDistance = INT_MAX;
+        for (const ThemeDir& dir : theme.dirs) {
+            if (dir.scale != 1) continue;
+            const int distance = dir.matches(size) ? 0 : dir.distance(size) + 1;
+            if (distance >= bestDistance) continue;
+            for (const QString& root : theme.roots) {
+                for (const char* ext : {".png", ".svg", ".xpm"}) {
+                    const QString candidate = root + QLatin1Char('/') + dir.path + QLatin1Char('/') +
+                                              name + QLatin1String(ext);
+                    if (QFileInfo::exists(candidate)) {
+                        best = candidate;
+                        bestDistance = distance;
+                        break;
+                    }
+                }
+                if (bestDistance == distance) break;
+            }
+            if (bestDistance == 0) break;
+        }
+        return best;
+    }
+
+    QMutex mutex_;
+    QStringList searchPaths_;
+    QStringList pixmapDirs_;
+    QString preferred_;
+    QStringList chain_;
+    QHash<QString, Theme> themes_;
+    QHash<std::pair<QString, int>, QString> found_;
+};
+
+QImage themeImage(const QString& name, int size) {
+    const QString file = ThemeLookup::instance().find(name, size);
+    if (file.isEmpty()) return {};
+    return readPicture(file, size);
+}
+
+// A launcher's Icon=: a path to a picture, or a theme name (an extension, which
+// some launchers add, is dropped for the theme lookup).
+QImage launcherIcon(const QString& value, int size) {
+    if (value.isEmpty()) return {};
+    if (QDir::isAbsolutePath(value)) return readPicture(value, size);
+    QString name = value;
+    for (const char* ext : {".png", ".svg", ".xpm"}) {
+        if (name.endsWith(QLatin1String(ext), Qt::CaseInsensitive)) name.chop(4);
+    }
+    return themeImage(name, size);
+}
+
+}  // namespace
+
+// -----------------------------------------------------------------------------
+
+IconLoader::IconLoader() {
+    // QIcon's theme name is only read here, on the thread that creates the loader.
+    ThemeLookup::instance().setPreferredTheme(QIcon::themeName());
+}
+
+void installIconThemeFallback() {
+    QStringList paths = QIcon::themeSearchPaths();
+    if (!paths.contains(QStringLiteral("/usr/share/icons"))) {
+        paths << QStringLiteral("/usr/share/icons");
+        QIcon::setThemeSearchPaths(paths);
+    }
+    if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("Adwaita"));
+    ThemeLookup::instance().setPreferredTheme(QIcon::themeName());
+}
+
+QString IconLoader::themeIconFile(const QString& name, int size) {
+    return ThemeLookup::instance().find(name, size);
+}
+
+bool IconLoader::themeHasIcon(const QString& name) {
+    return !ThemeLookup::instance().find(name, 32).isEmpty();
+}
+
+std::optional<QString> IconLoader::desktopEntryIcon(const QString& path) {
+    QFile file(path);
+    if (QFileInfo(path).size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
+    QTextStream in(&file);
+    bool inEntry = false;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inEntry = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (!inEntry || !line.startsWith(QLatin1String("Icon"))) continue;
+        const QString rest = line.mid(4).trimmed();
+        if (!rest.startsWith(QLatin1Char('='))) continue;  // Icon[xx]= is not the icon
+        const QString value = rest.mid(1).trimmed();
+        if (value.isEmpty()) return std::nullopt;
+        return value;
+    }
+    return std::nullopt;
+}
+
+bool IconLoader::fileHasIcon(const QString& path, int index) {
+    if (path.isEmpty()) return false;
+    if (path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive))
+        return index == 0 && desktopEntryIcon(path).has_value();
+    const MappedFile mapped(path);
+    switch (kindOf(path, mapped.bytes)) {
+        case FileKind::Ico: return index >= 0 && ico::decodeEntry(mapped.bytes, index).has_value();
+        case FileKind::Pe: return pe::hasIconGroup(mapped.bytes, index);
+        default: return false;
+    }
+}
+
+QImage IconLoader::loadFileIcon(const QString& path, int index, int size) {
+    if (path.isEmpty()) return {};
+    if (path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive)) {
+        if (index != 0) return {};
+        const auto value = desktopEntryIcon(path);
+        return value ? launcherIcon(*value, size) : QImage();
+    }
+    const MappedFile mapped(path);
+    std::optional<ico::IconImage> icon;
+    switch (kindOf(path, mapped.bytes)) {
+        case FileKind::Ico:
+            if (index >= 0) icon = ico::decodeEntry(mapped.bytes, index);
+            break;
+        case FileKind::Pe: icon = pe::loadIconGroup(mapped.bytes, index, size); break;
+        default: break;
+    }
+    return icon ? toQImage(*icon) : QImage();
+}
+
+QImage IconLoader::loadUncached(const IconSource& source, int size) const {
+    using Kind = IconSource::Kind;
+    switch (source.kind) {
+        case Kind::None: return {};
+        case Kind::WebLink:
+            if (size <= 16) return QImage(kToolbarDesign16);
+            return loadFileIcon(kWebLinkIcon, 0, size);
+        case Kind::SystemIndex: {
+            const auto name = systemIconName(source.index);
+            return name ? themeImage(*name, size) : QImage();
+        }
+        case Kind::RegistryEditor:
+            for (const char* name : {"dconf-editor", "ca.desrt.dconf-editor", "preferences-system"}) {
+                QImage image = themeImage(QString::fromLatin1(name), size);
+                if (!image.isNull()) return image;
+            }
+            return {};
+        case Kind::FileIcon: return loadFileIcon(source.text, source.index, size);
+        case Kind::ThemeIcon: return themeImage(source.text, size);
+    }
+    return {};
+}
+
+QImage IconLoader::load(const IconSource& source, int size) {
+    if (source.isNone() || size <= 0 || size > ico::kMaxIconDimension) return {};
+    const auto key = std::make_pair(source, size);
+    {
+        QMutexLocker lock(&mutex_);
+        if (const auto it = cache_.constFind(key); it != cache_.constEnd()) return *it;
+    }
+    // Loading runs unlocked: two threads may load the same picture once each.
+    const QImage image = fitted(loadUncached(source, size), size);
+    QMutexLocker lock(&mutex_);
+    if (cache_.size() >= kMaxCachedPictures) cache_.clear();
+    cache_.insert(key, image);
+    return image;
+}
+
+void IconLoader::clearCache() {
+    QMutexLocker lock(&mutex_);
+    cache_.clear();
+}
+
+}  // namespace hx::platform
