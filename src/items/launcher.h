@@ -12,7 +12,7 @@ namespace hx::items {
 // the shell, "&" links start a process (falling back to the shell), anything
 // else is opened by the shell as it stands. Results are not reported.
 class Launcher {
-public:
+  public:
     using CountdownOpener = std::function<void(const QString& title)>;
 
     Launcher(platform::Shell& shell, platform::SoundPlayer& sound, CountdownOpener openCountdown);
@@ -23,7 +23,7 @@ public:
     // no shell fall-back for command lines.
     void openFromSearch(const QString& link);
 
-private:
+  private:
     platform::Shell& shell_;
     platform::SoundPlayer& sound_;
     CountdownOpener openCountdown_;

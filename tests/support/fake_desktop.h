@@ -12,7 +12,7 @@ namespace hx::test {
 // A desktop folder chosen by the test. writeLauncher() records the launcher and,
 // unless told to fail, leaves a small file at the path so existence checks work.
 class FakeDesktop final : public platform::Desktop {
-public:
+  public:
     explicit FakeDesktop(QString dir = {}) : dir_(std::move(dir)) {}
 
     struct Written {
@@ -34,7 +34,7 @@ public:
     }
     void monitorOff() override { ++monitorOffCalls; }
 
-private:
+  private:
     QString dir_;
 };
 

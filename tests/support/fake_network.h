@@ -13,7 +13,7 @@ namespace hx::test {
 // Scripted network. Answers are held until deliver() unless `immediate` is set,
 // so tests can check what happens while a request is outstanding.
 class FakeNetwork final : public platform::Network {
-public:
+  public:
     bool online = true;
     bool immediate = false;
     QHash<QUrl, QByteArray> pages;  // a URL not listed fails
@@ -43,7 +43,7 @@ public:
     }
     int pendingCount() const { return int(pending_.size()); }
 
-private:
+  private:
     void queue(std::function<void()> answer) {
         if (immediate)
             answer();

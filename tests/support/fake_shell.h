@@ -12,12 +12,12 @@ namespace hx::test {
 // "folder:<text>" in `calls` and, when set, in a journal shared with other fakes
 // (to check the order of sound and launch). Results come from the sets below.
 class FakeShell final : public platform::Shell {
-public:
+  public:
     QStringList calls;
     QStringList* journal = nullptr;
-    bool openResult = true;         // result of open() for targets not in openFails
-    QSet<QString> openFails;        // targets open() refuses
-    QSet<QString> startable;        // command lines startProcess() accepts
+    bool openResult = true;   // result of open() for targets not in openFails
+    QSet<QString> openFails;  // targets open() refuses
+    QSet<QString> startable;  // command lines startProcess() accepts
     bool propertiesResult = true;
     bool folderResult = true;
 
@@ -38,7 +38,7 @@ public:
         return folderResult;
     }
 
-private:
+  private:
     void record(const QString& entry) {
         calls << entry;
         if (journal) *journal << entry;

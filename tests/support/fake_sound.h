@@ -10,7 +10,7 @@ namespace hx::test {
 
 // Records the sounds played; "sound:<n>" also goes to a shared journal when set.
 class FakeSound final : public platform::SoundPlayer {
-public:
+  public:
     QVector<platform::Sound> played;
     QStringList* journal = nullptr;
 
@@ -21,9 +21,12 @@ public:
 
     static QString name(platform::Sound sound) {
         switch (sound) {
-            case platform::Sound::SwitchFirst: return QStringLiteral("switch1");
-            case platform::Sound::SwitchSecond: return QStringLiteral("switch2");
-            case platform::Sound::Click: return QStringLiteral("click");
+            case platform::Sound::SwitchFirst:
+                return QStringLiteral("switch1");
+            case platform::Sound::SwitchSecond:
+                return QStringLiteral("switch2");
+            case platform::Sound::Click:
+                return QStringLiteral("click");
         }
         return {};
     }

@@ -19,12 +19,18 @@ QString escapeValue(const QString& value) {
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
-        if (c == u'\\') out += QStringLiteral("\\\\");
-        else if (c == u'\n') out += QStringLiteral("\\n");
-        else if (c == u'\t') out += QStringLiteral("\\t");
-        else if (c == u'\r') out += QStringLiteral("\\r");
-        else if (c == u' ' && i == 0) out += QStringLiteral("\\s");
-        else out += c;
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else if (c == u' ' && i == 0)
+            out += QStringLiteral("\\s");
+        else
+            out += c;
     }
     return out;
 }
@@ -158,9 +164,8 @@ bool LinuxDesktop::writeLauncher(const QString& path, const Launcher& launcher) 
 LinuxDesktop::ScreenOffRoute LinuxDesktop::screenOffRoute(const QString& sessionType,
                                                           bool hasWaylandDisplay, bool hasDisplay,
                                                           bool xsetExists) {
-    const bool wayland =
-        sessionType.compare(QStringLiteral("wayland"), Qt::CaseInsensitive) == 0 ||
-        hasWaylandDisplay;
+    const bool wayland = sessionType.compare(QStringLiteral("wayland"), Qt::CaseInsensitive) == 0 ||
+                         hasWaylandDisplay;
     if (wayland) return ScreenOffRoute::ScreenSaver;
     if (hasDisplay && xsetExists) return ScreenOffRoute::Dpms;
     if (hasDisplay) return ScreenOffRoute::ScreenSaver;
@@ -172,8 +177,9 @@ void LinuxDesktop::monitorOff() {
         qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariableIsSet("WAYLAND_DISPLAY"),
         qEnvironmentVariableIsSet("DISPLAY"), hooks_.programExists(QStringLiteral("xset")));
     if (route == ScreenOffRoute::Dpms) {
-        hooks_.startDetached(QStringLiteral("xset"),
-                             {QStringLiteral("dpms"), QStringLiteral("force"), QStringLiteral("off")});
+        hooks_.startDetached(
+            QStringLiteral("xset"),
+            {QStringLiteral("dpms"), QStringLiteral("force"), QStringLiteral("off")});
         return;
     }
     if (route == ScreenOffRoute::None) return;

@@ -21,7 +21,7 @@ struct DesktopHooks {
 };
 
 class LinuxDesktop final : public Desktop {
-public:
+  public:
     LinuxDesktop();
     explicit LinuxDesktop(DesktopHooks hooks);
 
@@ -41,7 +41,7 @@ public:
     static ScreenOffRoute screenOffRoute(const QString& sessionType, bool hasWaylandDisplay,
                                          bool hasDisplay, bool xsetExists);
 
-private:
+  private:
     DesktopHooks hooks_;
     std::optional<QString> xdgDesktop_;
 };

@@ -15,6 +15,15 @@ struct Once {
     bool answered = false;
 };
 
+// Stops a transfer once its answer is known. Deferred: aborting inside the
+// reply's own signal makes it report a second error.
+void release(QNetworkReply* reply) {
+    QTimer::singleShot(0, reply, [reply] {
+        if (!reply->isFinished()) reply->abort();
+        reply->deleteLater();
+    });
+}
+
 }  // namespace
 
 NetworkOptions NetworkOptions::fromEnvironment() {
@@ -65,8 +74,7 @@ void LinuxNetwork::testConnectivity(std::function<void(bool online)> done) {
     auto answer = [done, once, reply](bool ok) {
         if (once->answered) return;
         once->answered = true;
-        reply->abort();
-        reply->deleteLater();
+        release(reply);
         done(ok);
     };
     QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, answer] {
@@ -94,8 +102,7 @@ void LinuxNetwork::get(const QUrl& url, std::function<void(bool ok, QByteArray b
     auto answer = [done, once, reply](bool ok, QByteArray body) {
         if (once->answered) return;
         once->answered = true;
-        reply->abort();
-        reply->deleteLater();
+        release(reply);
         done(ok, ok ? std::move(body) : QByteArray());
     };
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,

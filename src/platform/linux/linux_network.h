@@ -22,7 +22,7 @@ struct NetworkOptions {
 // thread that created the object, always after the call has returned, exactly
 // once, and never after the object is gone.
 class LinuxNetwork final : public Network {
-public:
+  public:
     explicit LinuxNetwork(NetworkOptions options = NetworkOptions::fromEnvironment());
     ~LinuxNetwork() override;
 
@@ -31,7 +31,7 @@ public:
 
     const NetworkOptions& options() const { return options_; }
 
-private:
+  private:
     // False only when the system knows it is not online.
     bool systemMayBeOnline() const;
     void later(std::function<void()> call);

@@ -42,7 +42,8 @@ LinuxShell::LinuxShell() : LinuxShell(ShellHooks{}) {}
 
 LinuxShell::LinuxShell(ShellHooks hooks, std::optional<QDBusConnection> bus)
     : hooks_(std::move(hooks)), bus_(std::move(bus)) {
-    if (!hooks_.openUrl) hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!hooks_.openUrl)
+        hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     if (!hooks_.startDetached)
         hooks_.startDetached = [](const QString& program, const QStringList& args) {
             return QProcess::startDetached(program, args);
@@ -131,7 +132,8 @@ bool LinuxShell::askFileManager(const QString& method, const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) return false;
     QDBusConnection connection = bus();
-    QDBusConnectionInterface* registry = connection.isConnected() ? connection.interface() : nullptr;
+    QDBusConnectionInterface* registry =
+        connection.isConnected() ? connection.interface() : nullptr;
     if (registry && registry->isServiceRegistered(kFileManagerService).value()) {
         QDBusMessage call = QDBusMessage::createMethodCall(kFileManagerService, kFileManagerPath,
                                                            kFileManagerService, method);

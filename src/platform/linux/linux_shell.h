@@ -18,12 +18,12 @@ namespace hx::platform {
 struct ShellHooks {
     std::function<bool(const QUrl&)> openUrl;  // QDesktopServices::openUrl
     std::function<bool(const QString& program, const QStringList& args)> startDetached;
-    std::function<bool(const QString& program)> programExists;  // on PATH
+    std::function<bool(const QString& program)> programExists;       // on PATH
     std::function<bool(const QString& location)> locationSupported;  // gvfs "computer", "trash"
 };
 
 class LinuxShell final : public Shell {
-public:
+  public:
     LinuxShell();
     // `bus` is where the file manager is asked for "show item" and "properties";
     // without one, the session bus is used (connected on first need).
@@ -40,7 +40,7 @@ public:
 
     CommandEnvironment commandEnvironment() const;
 
-private:
+  private:
     bool runMapped(const MappedCommand& command);
     bool askFileManager(const QString& method, const QString& path);
     QDBusConnection bus();

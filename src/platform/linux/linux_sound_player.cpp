@@ -9,9 +9,12 @@ namespace hx::platform {
 namespace {
 std::size_t slotOf(Sound sound) {
     switch (sound) {
-        case Sound::SwitchFirst: return 0;
-        case Sound::SwitchSecond: return 1;
-        case Sound::Click: return 2;
+        case Sound::SwitchFirst:
+            return 0;
+        case Sound::SwitchSecond:
+            return 1;
+        case Sound::Click:
+            return 2;
     }
     return 2;
 }
@@ -22,9 +25,12 @@ LinuxSoundPlayer::~LinuxSoundPlayer() = default;
 
 QUrl LinuxSoundPlayer::sourceOf(Sound sound) {
     switch (sound) {
-        case Sound::SwitchFirst: return QUrl(QStringLiteral("qrc:/sounds/switch1.wav"));
-        case Sound::SwitchSecond: return QUrl(QStringLiteral("qrc:/sounds/switch2.wav"));
-        case Sound::Click: return QUrl(QStringLiteral("qrc:/sounds/click.wav"));
+        case Sound::SwitchFirst:
+            return QUrl(QStringLiteral("qrc:/sounds/switch1.wav"));
+        case Sound::SwitchSecond:
+            return QUrl(QStringLiteral("qrc:/sounds/switch2.wav"));
+        case Sound::Click:
+            return QUrl(QStringLiteral("qrc:/sounds/click.wav"));
     }
     return {};
 }

@@ -14,7 +14,7 @@ namespace hx::platform {
 // loaded on first use; nothing plays (and nothing is loaded) without an audio
 // output device.
 class LinuxSoundPlayer final : public SoundPlayer {
-public:
+  public:
     LinuxSoundPlayer();
     ~LinuxSoundPlayer() override;
 
@@ -24,7 +24,7 @@ public:
     // How many sounds have been loaded so far (0 while there is no output).
     int loadedCount() const;
 
-private:
+  private:
     std::array<std::unique_ptr<QSoundEffect>, 3> effects_;
 };
 
