@@ -134,7 +134,12 @@ bool LinuxShell::askFileManager(const QString& method, const QString& path) {
     QDBusConnection connection = bus();
     QDBusConnectionInterface* registry =
         connection.isConnected() ? connection.interface() : nullptr;
-    if (registry && registry->isServiceRegistered(kFileManagerService).value()) {
+    // A file manager that is not running yet is usually started by the bus on
+    // the first call, so an activatable name counts too.
+    const bool available =
+        registry && (registry->isServiceRegistered(kFileManagerService).value() ||
+                     registry->activatableServiceNames().value().contains(kFileManagerService));
+    if (available) {
         QDBusMessage call = QDBusMessage::createMethodCall(kFileManagerService, kFileManagerPath,
                                                            kFileManagerService, method);
         const QString uri =
