@@ -2,9 +2,9 @@
 // adding an item, searching names, reading a setting.
 #include <benchmark/benchmark.h>
 
-#include <QTemporaryDir>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+#include <QTemporaryDir>
 #include <memory>
 
 #include "storage/config.h"

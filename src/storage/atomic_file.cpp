@@ -17,7 +17,9 @@ namespace {
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
 
 void setError(QString* error, const QString& what, const QString& path, int code) {
-    if (error) *error = QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(code)));
+    if (error)
+        *error =
+            QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(code)));
 }
 
 bool writeAll(int fd, const QByteArray& bytes) {

@@ -10,7 +10,7 @@ namespace hx::storage {
 // Typed access to User/Config.ini and Shens/shepf.ini. Every getter reads the
 // file again; integers use the decimal conversion, so missing text reads as 0.
 class Config {
-public:
+  public:
     explicit Config(DataRoot root);
 
     const DataRoot& root() const { return root_; }
@@ -57,7 +57,7 @@ public:
     QString readConfig(const QString& section, const QString& key) const;
     bool writeConfig(const QString& section, const QString& key, const QString& value) const;
 
-private:
+  private:
     int readInt(const QString& section, const QString& key) const;
     void writeInt(const QString& section, const QString& key, std::int64_t value) const;
 

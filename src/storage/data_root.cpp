@@ -14,7 +14,8 @@ namespace {
 QString absoluteClean(const QString& dir) { return QDir::cleanPath(QDir(dir).absolutePath()); }
 
 bool writable(const QString& dir) {
-    return !dir.isEmpty() && QFileInfo(dir).isDir() && ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
+    return !dir.isEmpty() && QFileInfo(dir).isDir() &&
+           ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
 }
 
 QString rootArgument(const QStringList& arguments) {
@@ -51,8 +52,9 @@ QString DataRoot::file(const QString& relative) const {
 }
 
 QStringList DataRoot::shippedPictures() {
-    QStringList names = QDir(QStringLiteral(":/bmpns")).entryList(
-        {QStringLiteral("*.bmp")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QStringList names =
+        QDir(QStringLiteral(":/bmpns"))
+            .entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     const QString folder = QStringLiteral("Folder.bmp");
     if (names.removeAll(folder) > 0) names.prepend(folder);
     return names;

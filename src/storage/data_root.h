@@ -8,7 +8,7 @@ namespace hx::storage {
 // The folder every stored path is composed under: the designed program
 // directory. Resolved once at start-up.
 class DataRoot {
-public:
+  public:
     explicit DataRoot(const QString& dir);
 
     // --root DIR, else $HENGXIU_ROOT, else the executable's folder when it is
@@ -35,7 +35,7 @@ public:
     // Names of the category pictures we ship (Folder.bmp first).
     static QStringList shippedPictures();
 
-private:
+  private:
     QString dir_;
 };
 

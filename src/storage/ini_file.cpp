@@ -70,7 +70,8 @@ QString IniFile::read(const QString& rawPath, const QString& rawSection, const Q
     CSimpleIniA ini;
     configure(ini);
     if (ini.LoadData(data->constData(), static_cast<size_t>(data->size())) < 0) return {};
-    const char* value = ini.GetValue(section.toUtf8().constData(), key.toUtf8().constData(), nullptr);
+    const char* value =
+        ini.GetValue(section.toUtf8().constData(), key.toUtf8().constData(), nullptr);
     if (!value) return {};
     // The designed read buffer holds 10,240 bytes including its terminator.
     return QString::fromUtf8(cutAtCharacter(QByteArray(value), kValueLimit - 1));

@@ -20,7 +20,7 @@ namespace hx::storage {
 //    every instant; the folder must exist;
 //  - a file that is not valid UTF-8 is read as GBK and written back as UTF-8.
 class IniFile {
-public:
+  public:
     static constexpr int kValueLimit = 10240;
 
     static QString read(const QString& path, const QString& section, const QString& key);
@@ -33,9 +33,11 @@ public:
     // Lets string literals pick the form above instead of being ambiguous
     // between it and the optional one.
     template <class K, class V>
-        requires(std::is_convertible_v<const K&, QString> && std::is_convertible_v<const V&, QString> &&
-                 !(std::is_same_v<K, QString> && std::is_same_v<V, QString>))
-    static bool write(const QString& path, const QString& section, const K& key, const V& value) {
+    requires(std::is_convertible_v<const K&, QString>&& std::is_convertible_v<const V&, QString> &&
+             !(std::is_same_v<K, QString> &&
+               std::is_same_v<V, QString>)) static bool write(const QString& path,
+                                                              const QString& section, const K& key,
+                                                              const V& value) {
         return write(path, section, QString(key), QString(value));
     }
     static bool removeKey(const QString& path, const QString& section, const QString& key) {

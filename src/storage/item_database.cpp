@@ -4,11 +4,11 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+#include <QFile>
+#include <QFileInfo>
 #include <string>
 
 #include "storage/atomic_file.h"
@@ -80,7 +80,8 @@ void fsyncFile(const QString& path) {
 
 // Removes a file and the companions SQLite may have left beside it.
 void removeWithCompanions(const QString& path) {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) QFile::remove(path + QLatin1String(suffix));
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
 }
 
 // A WAL file left from an earlier database must never be replayed onto a
@@ -162,7 +163,8 @@ bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
         return false;
     };
     if (!info.exists()) return fail(notOpenMessage());
-    if (info.isDir()) return fail(QStringLiteral("%1: %2 is a directory").arg(notOpenMessage(), path));
+    if (info.isDir())
+        return fail(QStringLiteral("%1: %2 is a directory").arg(notOpenMessage(), path));
     // SQLite takes an empty file for an empty database and would write to it.
     if (info.size() == 0) return fail(notADatabaseMessage());
     // Reading a file whose header says WAL makes SQLite create the companion
@@ -253,10 +255,11 @@ QString ItemDatabase::path() const {
 
 Fetch<QVector<CategoryRow>> ItemDatabase::categories() {
     return locked([&] {
-        return runFetch<QVector<CategoryRow>>(db_.get(), lastError_, [](SQLite::Database& db, auto& rows) {
-            SQLite::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
-            while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
-        });
+        return runFetch<QVector<CategoryRow>>(
+            db_.get(), lastError_, [](SQLite::Database& db, auto& rows) {
+                SQLite::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
+                while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
+            });
     });
 }
 
@@ -272,41 +275,46 @@ Fetch<QStringList> ItemDatabase::columnsOf(const QString& category) {
 
 Fetch<QVector<ItemRow>> ItemDatabase::itemsOf(const QString& category, const QString& column) {
     return locked([&] {
-        return runFetch<QVector<ItemRow>>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
-            SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                        " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
-            q.bind(1, bytes(category));
-            q.bind(2, bytes(column));
-            while (q.executeStep()) rows.push_back(itemFrom(q));
-        });
+        return runFetch<QVector<ItemRow>>(
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+                SQLite::Statement q(
+                    db, std::string("SELECT ") + kItemColumns +
+                            " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
+                q.bind(1, bytes(category));
+                q.bind(2, bytes(column));
+                while (q.executeStep()) rows.push_back(itemFrom(q));
+            });
     });
 }
 
 Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, const QString& column,
                                                    int index) {
     return locked([&] {
-        return runFetch<std::optional<ItemRow>>(db_.get(), lastError_, [&](SQLite::Database& db, auto& row) {
-            if (index < 0) return;
-            SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                        " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
-                                        " ORDER BY rowid LIMIT 1 OFFSET ?");
-            q.bind(1, bytes(category));
-            q.bind(2, bytes(column));
-            q.bind(3, index);
-            if (q.executeStep()) row = itemFrom(q);
-        });
+        return runFetch<std::optional<ItemRow>>(
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& row) {
+                if (index < 0) return;
+                SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                            " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                                            " ORDER BY rowid LIMIT 1 OFFSET ?");
+                q.bind(1, bytes(category));
+                q.bind(2, bytes(column));
+                q.bind(3, index);
+                if (q.executeStep()) row = itemFrom(q);
+            });
     });
 }
 
 Fetch<QVector<ItemRow>> ItemDatabase::searchNames(const QString& needle) {
     return locked([&] {
-        return runFetch<QVector<ItemRow>>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
-            // instr() compares bytes exactly, unlike LIKE (no case folding, no wildcards).
-            SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+        return runFetch<QVector<ItemRow>>(
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+                // instr() compares bytes exactly, unlike LIKE (no case folding, no wildcards).
+                SQLite::Statement q(db,
+                                    std::string("SELECT ") + kItemColumns +
                                         " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
-            q.bind(1, bytes(needle));
-            while (q.executeStep()) rows.push_back(itemFrom(q));
-        });
+                q.bind(1, bytes(needle));
+                while (q.executeStep()) rows.push_back(itemFrom(q));
+            });
     });
 }
 
@@ -348,8 +356,9 @@ bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database
 std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QString& column,
                                             int index) {
     if (!db_ || index < 0) return std::nullopt;
-    SQLite::Statement q(*db_, "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
-                              " ORDER BY rowid LIMIT 1 OFFSET ?");
+    SQLite::Statement q(*db_,
+                        "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                        " ORDER BY rowid LIMIT 1 OFFSET ?");
     q.bind(1, bytes(category));
     q.bind(2, bytes(column));
     q.bind(3, index);
@@ -369,8 +378,8 @@ void run(SQLite::Database& db, const char* sql, std::initializer_list<QString> v
 
 bool ItemDatabase::addItem(const ItemRow& item) {
     return changeInTransaction([&](SQLite::Database& db) {
-        SQLite::Statement q(db, std::string("INSERT INTO 表1 (") + kItemColumns +
-                                    ") VALUES (?, ?, ?, ?, ?)");
+        SQLite::Statement q(
+            db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         bindItem(q, item);
         q.exec();
     });
@@ -431,7 +440,8 @@ bool ItemDatabase::renameColumn(const QString& category, const QString& oldName,
     return changeInTransaction([&](SQLite::Database& db) {
         run(db, "UPDATE 表1 SET 栏目文本 = ? WHERE 分类文本 = ? AND 栏目文本 = ?",
             {newName, category, oldName});
-        run(db, "UPDATE 表2 SET 栏目 = ? WHERE 分类 = ? AND 栏目 = ?", {newName, category, oldName});
+        run(db, "UPDATE 表2 SET 栏目 = ? WHERE 分类 = ? AND 栏目 = ?",
+            {newName, category, oldName});
     });
 }
 
@@ -473,7 +483,8 @@ bool ItemDatabase::backupTo(const QString& target) {
             return false;
         }
         removeStaleCompanions(target);
-        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) !=
+            0) {
             lastError_ = QStringLiteral("cannot replace %1").arg(target);
             removeWithCompanions(temp);
             return false;
@@ -504,7 +515,8 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
         db_.reset();
         path_.clear();
         removeStaleCompanions(livePath);
-        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(livePath).constData()) != 0) {
+        if (::rename(QFile::encodeName(temp).constData(),
+                     QFile::encodeName(livePath).constData()) != 0) {
             lastError_ = QStringLiteral("cannot replace %1").arg(livePath);
             removeWithCompanions(temp);
             if (wasOpen) open(livePath);

@@ -44,7 +44,7 @@ struct Fetch {
 // shared by every window and the item-loading worker; each operation holds a
 // mutex for its whole duration, so operations never interleave.
 class ItemDatabase {
-public:
+  public:
     static constexpr int kCategoryLength = 50;
     static constexpr int kColumnLength = 50;
     static constexpr int kTextLength = 255;
@@ -100,7 +100,7 @@ public:
     // touched; the open connection then stays as it was.
     bool restoreFrom(const QString& source, const QString& livePath);
 
-private:
+  private:
     template <class F>
     auto locked(F&& f);
     bool changeInTransaction(const std::function<void(SQLite::Database&)>& work);

@@ -12,7 +12,7 @@ using hx::storage::IniFile;
 namespace {
 
 class ConfigTest : public ::testing::Test {
-protected:
+  protected:
     hx::test::TempRoot root;
     Config config{root.root()};
     QString text() const { return QString::fromUtf8(root.read("User/Config.ini")); }
@@ -49,12 +49,12 @@ TEST_F(ConfigTest, KeysAreStoredUnderTheirDesignedNames) {
 
     const QString path = root.root().configPath();
     const std::pair<const char*, const char*> keys[] = {
-        {"关闭状态", "左边"}, {"关闭状态", "顶边"}, {"工具条", "工具条"}, {"卷帘式菜单", "0"},
-        {"卷帘式菜单", "3"}, {"栏目背景", "背景颜色"}, {"栏目背景", "点燃颜色"},
-        {"栏目背景", "边框颜色"}, {"头像文件", "头像"}, {"图标显示方式", "显示大小"},
-        {"栏目切换提示音", "提示音"}};
-    const char* values[] = {"-12", "340", "-1", "2", "1", "16777215", "16744448", "255", "头像1.bmp",
-                            "16", "3"};
+        {"关闭状态", "左边"},         {"关闭状态", "顶边"},        {"工具条", "工具条"},
+        {"卷帘式菜单", "0"},          {"卷帘式菜单", "3"},         {"栏目背景", "背景颜色"},
+        {"栏目背景", "点燃颜色"},     {"栏目背景", "边框颜色"},    {"头像文件", "头像"},
+        {"图标显示方式", "显示大小"}, {"栏目切换提示音", "提示音"}};
+    const char* values[] = {"-12",      "340", "-1",        "2",  "1", "16777215",
+                            "16744448", "255", "头像1.bmp", "16", "3"};
     for (size_t i = 0; i < std::size(keys); ++i)
         EXPECT_EQ(IniFile::read(path, keys[i].first, keys[i].second), values[i]) << keys[i].second;
     EXPECT_EQ(IniFile::read(root.root().skinSelectionPath(), "皮肤", "皮肤名称"), "蓝色经典.she");

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <cstdlib>
 #include <random>
 
@@ -37,7 +37,7 @@ constexpr int kIniValueBase = 4000;
 // ---- The child: a writer that is killed by its parent. ---------------------
 
 class Log {
-public:
+  public:
     explicit Log(const char* path) : fd_(::open(path, O_WRONLY | O_CREAT | O_APPEND, 0644)) {}
     ~Log() { ::close(fd_); }
     bool ok() const { return fd_ >= 0; }
@@ -47,7 +47,7 @@ public:
         ::fdatasync(fd_);
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -84,7 +84,8 @@ int runDatabaseWriter(const QString& path, const char* logPath, unsigned seed) {
             const QString name = db.itemAt(kCategory, column, index).rows->name;
             intent = QStringLiteral("upd\t%1\t%2\t%3\t%4").arg(column).arg(index).arg(name, fresh);
             op = [&, index] {
-                return db.updateItemAt(kCategory, column, index, {kCategory, column, fresh, "/x", "$3"});
+                return db.updateItemAt(kCategory, column, index,
+                                       {kCategory, column, fresh, "/x", "$3"});
             };
         } else if (dice < 95) {
             intent = QStringLiteral("rencol\t%1\t%2").arg(column, fresh);
@@ -116,7 +117,7 @@ int runIniWriter(const QString& path, const char* readyPath, unsigned seed) {
 }
 
 class CrashChild : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         const char* mode = std::getenv(kModeVar);
         if (!mode) return;
@@ -146,7 +147,8 @@ bool runAndKill(const char* mode, const QString& target, const QString& log, uns
     child.setProcessEnvironment(env);
     child.setStandardOutputFile(QProcess::nullDevice());
     child.setStandardErrorFile(QProcess::nullDevice());
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=StorageCrash.*")});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=StorageCrash.*")});
     if (!child.waitForStarted(5000)) return false;
     QElapsedTimer waited;
     waited.start();
@@ -216,7 +218,8 @@ Model stored(const QString& path) {
         m.items.append({QString::fromUtf8(items.getColumn(0).getText()),
                         QString::fromUtf8(items.getColumn(1).getText())});
     SQLite::Statement columns(raw, "SELECT 栏目 FROM 表2 ORDER BY rowid");
-    while (columns.executeStep()) m.columns.append(QString::fromUtf8(columns.getColumn(0).getText()));
+    while (columns.executeStep())
+        m.columns.append(QString::fromUtf8(columns.getColumn(0).getText()));
     return m;
 }
 

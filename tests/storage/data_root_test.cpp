@@ -15,7 +15,7 @@ namespace {
 
 // Sets (or, with nullopt, unsets) a variable for one scope.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, std::optional<QByteArray> value)
         : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
         if (value)
@@ -30,7 +30,7 @@ public:
             qunsetenv(name_);
     }
 
-private:
+  private:
     const char* name_;
     bool had_;
     QByteArray old_;
@@ -68,7 +68,8 @@ TEST(DataRoot, ResolveOrder) {
                   temp.file(".local/share/hengxiu-toolbox"));
     }
     ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
-    EXPECT_EQ(DataRoot::resolve({"prog"}, unwritable).path(), temp.file(".local/share/hengxiu-toolbox"));
+    EXPECT_EQ(DataRoot::resolve({"prog"}, unwritable).path(),
+              temp.file(".local/share/hengxiu-toolbox"));
 }
 
 TEST(DataRoot, RelativeRootBecomesAbsolute) {

@@ -12,7 +12,7 @@ using hx::storage::IniFile;
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     hx::test::TempRoot root;
     QString path = root.root().configPath();
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <atomic>
 #include <thread>
 
@@ -52,7 +52,7 @@ int rawCount(const QString& path, const char* table) {
 }
 
 class ItemDatabaseTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
         path = root.root().databasePath();
@@ -67,8 +67,10 @@ protected:
         ASSERT_TRUE(db.addColumn(category, QStringLiteral("甲")));
         ASSERT_TRUE(db.addColumn(category, QStringLiteral("乙")));
         for (int i = 0; i < 3; ++i) {
-            ASSERT_TRUE(db.addItem(item(category, QStringLiteral("甲"), QStringLiteral("a%1").arg(i))));
-            ASSERT_TRUE(db.addItem(item(category, QStringLiteral("乙"), QStringLiteral("b%1").arg(i))));
+            ASSERT_TRUE(
+                db.addItem(item(category, QStringLiteral("甲"), QStringLiteral("a%1").arg(i))));
+            ASSERT_TRUE(
+                db.addItem(item(category, QStringLiteral("乙"), QStringLiteral("b%1").arg(i))));
         }
     }
 
@@ -165,9 +167,13 @@ TEST_F(ItemDatabaseTest, RowsAddressedByPositionInTheirColumn) {
 }
 
 TEST_F(ItemDatabaseTest, NamesAreValuesNeverStatementText) {
-    const QStringList hostile{QStringLiteral("x' OR '1'='1"), QStringLiteral("%"), QStringLiteral("_"),
-                              QStringLiteral("say \"hi\""), QStringLiteral("back\\slash"),
-                              QStringLiteral("a'; DELETE FROM 表3; --"), QStringLiteral("中文;分类")};
+    const QStringList hostile{QStringLiteral("x' OR '1'='1"),
+                              QStringLiteral("%"),
+                              QStringLiteral("_"),
+                              QStringLiteral("say \"hi\""),
+                              QStringLiteral("back\\slash"),
+                              QStringLiteral("a'; DELETE FROM 表3; --"),
+                              QStringLiteral("中文;分类")};
     const QStringList bystanders{QStringLiteral("abc"), QStringLiteral("x"), QStringLiteral("1")};
     for (const QString& name : bystanders + hostile) fill(name);
 
@@ -178,7 +184,8 @@ TEST_F(ItemDatabaseTest, NamesAreValuesNeverStatementText) {
 
         const QString renamed = name + QStringLiteral("'改");
         ASSERT_TRUE(db.renameCategory(name, renamed));
-        EXPECT_EQ(names(db.itemsOf(renamed, QStringLiteral("乙")).rows), (QStringList{"b0", "b1", "b2"}));
+        EXPECT_EQ(names(db.itemsOf(renamed, QStringLiteral("乙")).rows),
+                  (QStringList{"b0", "b1", "b2"}));
         EXPECT_TRUE(db.itemsOf(name, QStringLiteral("乙")).rows.isEmpty());
         ASSERT_TRUE(db.deleteCategory(renamed));
         EXPECT_FALSE(categoryNames(db).contains(renamed));
@@ -254,7 +261,8 @@ TEST_F(ItemDatabaseTest, RenameColumnIsAllOrNothing) {
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), longName), 0);
     EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"甲", "乙"}));
 
-    ASSERT_TRUE(db.renameColumn(QStringLiteral("工具"), QStringLiteral("甲"), QStringLiteral("丙")));
+    ASSERT_TRUE(
+        db.renameColumn(QStringLiteral("工具"), QStringLiteral("甲"), QStringLiteral("丙")));
     EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"丙", "乙"}));
     EXPECT_EQ(names(db.itemsOf(QStringLiteral("工具"), QStringLiteral("丙")).rows),
               (QStringList{"a0", "a1", "a2"}));
@@ -267,16 +275,19 @@ TEST_F(ItemDatabaseTest, CategoryRenameDeleteAndClearAreAllOrNothing) {
 
     // A trigger makes the last table refuse, after the other two were changed.
     db.close();
-    rawExec(path,
-            "CREATE TRIGGER refuse_update BEFORE UPDATE ON 表3 BEGIN SELECT RAISE(ABORT, 'no'); END;"
-            "CREATE TRIGGER refuse_delete BEFORE DELETE ON 表1 BEGIN SELECT RAISE(ABORT, 'no'); END;");
+    rawExec(
+        path,
+        "CREATE TRIGGER refuse_update BEFORE UPDATE ON 表3 BEGIN SELECT RAISE(ABORT, 'no'); END;"
+        "CREATE TRIGGER refuse_delete BEFORE DELETE ON 表1 BEGIN SELECT RAISE(ABORT, 'no'); END;");
     ASSERT_TRUE(db.open(path));
     EXPECT_FALSE(db.renameCategory(QStringLiteral("工具"), QStringLiteral("新")));
     EXPECT_FALSE(db.deleteCategory(QStringLiteral("工具")));  // 表3, 表2, then 表1 refuses
-    EXPECT_FALSE(db.clearAll());                            // 表1 refuses first
+    EXPECT_FALSE(db.clearAll());                              // 表1 refuses first
     db.close();
-    rawExec(path, "DROP TRIGGER refuse_delete;"
-                  "CREATE TRIGGER refuse_clear BEFORE DELETE ON 表3 BEGIN SELECT RAISE(ABORT, 'no'); END;");
+    rawExec(
+        path,
+        "DROP TRIGGER refuse_delete;"
+        "CREATE TRIGGER refuse_clear BEFORE DELETE ON 表3 BEGIN SELECT RAISE(ABORT, 'no'); END;");
     ASSERT_TRUE(db.open(path));
     EXPECT_FALSE(db.clearAll());  // 表1 and 表2 emptied, then 表3 refuses
     db.close();
@@ -368,8 +379,9 @@ TEST(ItemDatabaseRefusal, DirectoriesMissingFilesAndForeignDatabases) {
 
     // All three tables present but a designed column missing.
     const QString partial = root.file("Date/partial.mdb");
-    rawExec(partial, "CREATE TABLE 表1 (分类文本, 栏目文本, 名称文本, 路径文本);"
-                     "CREATE TABLE 表2 (分类, 栏目); CREATE TABLE 表3 (分类, 路径);");
+    rawExec(partial,
+            "CREATE TABLE 表1 (分类文本, 栏目文本, 名称文本, 路径文本);"
+            "CREATE TABLE 表2 (分类, 栏目); CREATE TABLE 表3 (分类, 路径);");
     EXPECT_FALSE(db.open(partial));
     EXPECT_FALSE(db.itemsOf("a", "b").ok);
 }

@@ -15,7 +15,8 @@ bool TempRoot::write(const QString& relative, const QByteArray& bytes) const {
     const QString target = root_.file(relative);
     if (!QDir().mkpath(QFileInfo(target).absolutePath())) return false;
     QFile file(target);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray TempRoot::read(const QString& relative) const {

@@ -10,7 +10,7 @@ namespace hx::test {
 // A fresh, empty data root in a temporary folder, removed with the object.
 // Nothing a test does through it reaches the user's own data.
 class TempRoot {
-public:
+  public:
     // `layout`: create User, Shens and Bmpns (and Date when `withDate`) with the
     // shipped pictures, as start-up does.
     explicit TempRoot(bool layout = true, bool withDate = true);
@@ -24,7 +24,7 @@ public:
     bool write(const QString& relative, const QByteArray& bytes) const;
     QByteArray read(const QString& relative) const;
 
-private:
+  private:
     QTemporaryDir dir_;
     storage::DataRoot root_;
 };

@@ -13,7 +13,8 @@ TEST(CutBetween, TextBetweenTheMarkers) {
     EXPECT_EQ(cutBetween("[a][b]", "[", "]"), QByteArray("a"));
     EXPECT_EQ(cutBetween("]x[y]", "[", "]"), QByteArray("y"));
     // Line breaks and markup around the field do not matter.
-    EXPECT_EQ(cutBetween("<p>\r\n[http://h/x.zip]\r\n</p>", "[", "]"), QByteArray("http://h/x.zip"));
+    EXPECT_EQ(cutBetween("<p>\r\n[http://h/x.zip]\r\n</p>", "[", "]"),
+              QByteArray("http://h/x.zip"));
 }
 
 TEST(CutBetween, MissingClosingMarkerGivesEmpty) {
