@@ -304,7 +304,8 @@ void MainWindow::ensureDesktopShortcut() {
 }
 
 void MainWindow::checkForUpdate() {
-    if (hooks_.checkForUpdate) hooks_.checkForUpdate();
+    // Asynchronous from the start: the connectivity test never delays the window.
+    if (hooks_.checkForUpdate) QTimer::singleShot(0, this, hooks_.checkForUpdate);
 }
 
 void MainWindow::removeAllCategoryButtons() { toolbar_->removeAllButtons(); }
@@ -373,9 +374,13 @@ void MainWindow::switchColumn(int index) {
     grid_->resetImages();
     loader_->load(categoryName(state.currentCategory), columnName(index),
                   state.liveIconSize == 16 ? 16 : 32);
-    if (auto* sound = session_.services().sound) {
-        if (state.liveSoundMode == 2) sound->play(platform::Sound::SwitchSecond);
-        else if (state.liveSoundMode == 1) sound->play(platform::Sound::SwitchFirst);
+    if (auto* sound = session_.services().sound; sound && (state.liveSoundMode == 1 ||
+                                                           state.liveSoundMode == 2)) {
+        const auto which = state.liveSoundMode == 2 ? platform::Sound::SwitchSecond
+                                                    : platform::Sound::SwitchFirst;
+        // Started from the event loop: opening the audio device must not hold
+        // up the window (the very first switch comes before the first paint).
+        QTimer::singleShot(0, this, [sound, which] { sound->play(which); });
     }
     session_.config().setLastColumn(state.categoryKey, index);
     session_.config().setLastCategory(state.currentCategory);

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QTimer>
+#include <cstdlib>
 
+#include "app/item_loader.h"
 #include "app/main_window.h"
 #include "app/unix_signals.h"
 #include "appearance/skin_engine.h"
@@ -49,6 +52,17 @@ Program::~Program() {
 }
 
 namespace {
+
+// --exit-on-first-paint: ends the process as soon as the main window has been
+// painted once (used by the start-up benchmark).
+class FirstPaintExit : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            std::_Exit(0);  // the paint has been asked for: that is the moment measured
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // Without a desktop Qt knows no icon theme; the system icons need one.
 void prepareIconTheme() {
@@ -104,6 +118,10 @@ int Program::run(const QStringList& arguments) {
     p.launcher = std::make_unique<items::Launcher>(
         p.shell, p.sound, [&p](const QString& title) { p.countdown->showFor(title); });
 
+    FirstPaintExit firstPaintExit;
+    if (arguments.contains(QStringLiteral("--exit-on-first-paint")))
+        window->installEventFilter(&firstPaintExit);
+
     // Installed before the window shows, so an early signal still ends in order.
     UnixSignals unixSignals;
     bool endRequested = false;
@@ -118,6 +136,19 @@ int Program::run(const QStringList& arguments) {
     // A signal that came while start-up was still running asked for an end
     // before the event loop existed.
     if (endRequested) return 0;
+
+    // --grab FILE: once the open column has loaded, save a picture of the
+    // window and end (used to show the program in the documentation).
+    const qsizetype grabAt = arguments.indexOf(QStringLiteral("--grab"));
+    if (grabAt >= 0 && grabAt + 1 < arguments.size()) {
+        const QString file = arguments.at(grabAt + 1);
+        QTimer::singleShot(1500, window, [window, file] {
+            window->itemLoader()->waitForIdle();
+            QCoreApplication::processEvents();
+            window->grab().save(file);
+            window->endProgram();
+        });
+    }
     // The desktop session is ending: store the position while we still can.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
                      [window](QSessionManager&) { window->endProgram(); });

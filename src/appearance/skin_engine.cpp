@@ -34,10 +34,16 @@ void SkinEngine::apply(const QString& skinPath) {
     const QString defaultSkin = root_.file(QStringLiteral("QVSkin.she"));
     QFile resource(QStringLiteral(":/skins/QVSkin.she"));
     if (resource.open(QIODevice::ReadOnly)) {
-        QSaveFile out(defaultSkin);
-        if (out.open(QIODevice::WriteOnly)) {
-            out.write(resource.readAll());
-            out.commit();
+        const QByteArray shipped = resource.readAll();
+        QFile current(defaultSkin);
+        // Rewritten only when it differs, which also repairs a damaged copy.
+        if (!current.open(QIODevice::ReadOnly) || current.readAll() != shipped) {
+            current.close();
+            QSaveFile out(defaultSkin);
+            if (out.open(QIODevice::WriteOnly)) {
+                out.write(shipped);
+                out.commit();
+            }
         }
     }
     // The skins we ship join the user's Shens folder once; theirs are never replaced.
@@ -53,7 +59,8 @@ void SkinEngine::apply(const QString& skinPath) {
     QString sheet;
     if (!readSkin(path, &sheet)) sheet.clear();
     attached_ = sheet.isEmpty() ? QString() : path;
-    if (qApp) qApp->setStyleSheet(sheet);
+    // Setting the same sheet again would re-polish every widget for nothing.
+    if (qApp && qApp->styleSheet() != sheet) qApp->setStyleSheet(sheet);
 }
 
 }  // namespace hx::appearance
