@@ -5,9 +5,13 @@
 #endif
 #include <SimpleIni.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <mutex>
 #include <string>
 
@@ -56,6 +60,21 @@ QByteArray cutAtCharacter(const QByteArray& value, qsizetype limit) {
     qsizetype n = limit;
     while (n > 0 && (static_cast<unsigned char>(value[n]) & 0xC0) == 0x80) --n;
     return value.left(n);
+}
+
+// A writer killed between creating its temporary file and the rename leaves
+// the file behind; remove those of processes that no longer exist.
+void removeOrphans(const QString& path) {
+    const QFileInfo info(path);
+    const QString prefix = info.fileName() + QStringLiteral(".tmp-");
+    QDir folder = info.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden)) {
+        const QString rest = name.mid(prefix.size());
+        bool isNumber = false;
+        const pid_t pid = static_cast<pid_t>(rest.section(u'-', 0, 0).toLong(&isNumber));
+        if (!isNumber || pid <= 0 || pid == ::getpid()) continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH) folder.remove(name);
+    }
 }
 
 }  // namespace
@@ -115,7 +134,9 @@ bool IniFile::write(const QString& rawPath, const QString& rawSection,
         QFile current(path);
         if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes) return true;
     }
-    return atomic_file::replaceContents(path, bytes);
+    if (!atomic_file::replaceContents(path, bytes)) return false;
+    removeOrphans(path);
+    return true;
 }
 
 }  // namespace hx::storage

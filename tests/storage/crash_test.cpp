@@ -7,6 +7,7 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -311,4 +312,8 @@ TEST(StorageCrash, KilledConfigWriterNeverLeavesAPartialFile) {
         }
         ASSERT_EQ(IniFile::read(path, QStringLiteral("关闭状态"), QStringLiteral("左边")), "12");
     }
+    // Temporary files of the killed writers are cleared by the next save.
+    ASSERT_TRUE(IniFile::write(path, QStringLiteral("关闭状态"), QStringLiteral("顶边"), "1"));
+    EXPECT_EQ(QDir(root.root().userDir()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"Config.ini"});
 }
