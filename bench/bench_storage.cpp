@@ -82,6 +82,16 @@ void SearchNames(benchmark::State& state) {
 }
 BENCHMARK(SearchNames)->Unit(benchmark::kMillisecond);
 
+// Every re-initialisation reconnects, and a connect checks the file first.
+void OpenLargeDatabase(benchmark::State& state) {
+    const QString path = catalogue().root.databasePath();
+    for (auto _ : state) {
+        ItemDatabase db;
+        if (!db.open(path)) state.SkipWithError("open failed");
+    }
+}
+BENCHMARK(OpenLargeDatabase)->Unit(benchmark::kMillisecond);
+
 void AppendItemDurably(benchmark::State& state) {
     static QTemporaryDir dir;
     static DataRoot root(dir.path());

@@ -474,6 +474,11 @@ bool ItemDatabase::backupTo(const QString& target) {
             lastError_ = notOpenMessage();
             return false;
         }
+        const QString live = QFileInfo(path_).canonicalFilePath();
+        if (!live.isEmpty() && QFileInfo(target).canonicalFilePath() == live) {
+            lastError_ = QStringLiteral("cannot back up %1 onto itself").arg(path_);
+            return false;
+        }
         const QString temp = atomic_file::temporarySibling(target);
         try {
             copyInto(*db_, temp);

@@ -406,6 +406,8 @@ TEST_F(ItemDatabaseTest, BackupIsACompleteCopyThatReplacesTheTarget) {
     copy.close();
 
     EXPECT_FALSE(db.backupTo(root.file("no/such/folder/x.mdb")));
+    EXPECT_FALSE(db.backupTo(path));  // onto the live file itself
+    EXPECT_EQ(db.countItems("工具", "甲"), 4);
     ItemDatabase closed;
     EXPECT_FALSE(closed.backupTo(root.file("Date/Backup/x.mdb")));
     EXPECT_FALSE(QFile::exists(root.file("Date/Backup/x.mdb")));
