@@ -33,7 +33,7 @@ QColor fromColourValue(std::uint32_t value) {
     return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
 }
 
-QIcon windowIcon() {
+QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128})
         icon.addFile(QStringLiteral(":/ui/app_icon_%1.png").arg(size), QSize(size, size));
@@ -55,7 +55,7 @@ QToolButton* pictureButton(QWidget* parent, const QRect& rect, const QString& pi
 MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* parent)
     : QWidget(parent), session_(session), hooks_(std::move(hooks)) {
     setWindowTitle(kTitle);
-    setWindowIcon(windowIcon());
+    setWindowIcon(programIcon());
     setFixedSize(kClientWidth, kClientHeight);
     setMouseTracking(true);
     buildControls();
@@ -182,7 +182,7 @@ void MainWindow::buildMenus() {
     connect(trayMenu_->addAction(QStringLiteral("最小化")), &QAction::triggered, this,
             &QWidget::showMinimized);
 
-    tray_ = new QSystemTrayIcon(windowIcon(), this);
+    tray_ = new QSystemTrayIcon(programIcon(), this);
     tray_->setToolTip(kTitle);
     connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
 }
