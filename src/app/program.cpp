@@ -14,7 +14,10 @@
 #include "core/session.h"
 #include "extras/countdown_host.h"
 #include "extras/update_check.h"
+#include "items/icon_text.h"
 #include "items/launcher.h"
+#include "platform/icon_loader.h"
+#include "platform/linux/linux_file_probe.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_network.h"
 #include "platform/linux/linux_power_backend.h"
@@ -31,6 +34,8 @@ struct Program::Parts {
     platform::LinuxPowerBackend power;
     platform::LinuxNetwork network;
     platform::LinuxDesktop desktop;
+    platform::LinuxFileProbe probe;
+    platform::IconLoader icons;
     core::QtDialogs dialogs;
     std::unique_ptr<core::Session> session;
     std::unique_ptr<MainWindow> window;
@@ -64,16 +69,6 @@ public:
     }
 };
 
-// Without a desktop Qt knows no icon theme; the system icons need one.
-void prepareIconTheme() {
-    QStringList paths = QIcon::themeSearchPaths();
-    if (!paths.contains(QStringLiteral("/usr/share/icons")))
-        paths.append(QStringLiteral("/usr/share/icons"));
-    QIcon::setThemeSearchPaths(paths);
-    if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("Adwaita"));
-    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
-}
-
 // The launcher on the desktop shows our icon; it is kept in the data root.
 QString iconFileFor(const storage::DataRoot& root) {
     const QString path = root.file(QStringLiteral("User/hengxiu-toolbox.png"));
@@ -85,7 +80,7 @@ QString iconFileFor(const storage::DataRoot& root) {
 
 int Program::run(const QStringList& arguments) {
     Parts& p = *parts_;
-    prepareIconTheme();
+    platform::installIconThemeFallback();
 
     core::Services services;
     services.shell = &p.shell;
@@ -93,6 +88,8 @@ int Program::run(const QStringList& arguments) {
     services.power = &p.power;
     services.network = &p.network;
     services.desktop = &p.desktop;
+    services.probe = &p.probe;
+    services.icons = &p.icons;
 
     storage::DataRoot root =
         storage::DataRoot::resolve(arguments, QCoreApplication::applicationDirPath());
@@ -106,6 +103,11 @@ int Program::run(const QStringList& arguments) {
     MainWindowHooks hooks;
     hooks.applySkin = [&p](const QString& path) { p.skins->apply(path); };
     hooks.checkForUpdate = [&p] { p.updateCheck->run(); };
+    // Runs on the item loader's worker: the probe and the loader are thread-safe.
+    hooks.iconFor = [&p](const QString& iconText, int size) {
+        return p.icons.load(items::resolveIconSource(iconText, p.probe), size);
+    };
+    hooks.clearIconCache = [&p] { p.icons.clearCache(); };
     hooks.launch = [&p](const QString& link) { p.launcher->open(link); };
     hooks.ensureDesktopShortcut = [&p, root] {
         platform::ensureOwnShortcut(p.desktop, QCoreApplication::applicationFilePath(),
