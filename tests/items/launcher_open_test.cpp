@@ -38,13 +38,6 @@ TEST(LauncherOpen, PowerLinksOpenTheCountdownThenClick) {
     }
 }
 
-TEST(LauncherOpen, OtherLinksClickBeforeOpening) {
-    LauncherRig rig;
-    rig.launcher.open(QStringLiteral("/tmp"));
-    EXPECT_EQ(rig.journal,
-              (QStringList{QStringLiteral("sound:click"), QStringLiteral("open:/tmp")}));
-}
-
 TEST(LauncherOpen, WebAddressGoesWholeToTheShell) {
     LauncherRig rig;
     rig.launcher.open(QStringLiteral("@http://example.com/my page.html?q=a b"));

@@ -47,6 +47,10 @@ TEST(LinkClassification, OnlyTheFirstCharacterIsAPrefix) {
     const auto plain = classifyLink(QStringLiteral("/home/u/a@b&c.txt"));
     EXPECT_EQ(plain.kind, LinkKind::Plain);
     EXPECT_EQ(plain.text, QStringLiteral("/home/u/a@b&c.txt"));
+
+    // Nothing is trimmed or case-folded.
+    EXPECT_EQ(classifyLink(QStringLiteral("  /Tmp/File  ")).text, QStringLiteral("  /Tmp/File  "));
+    EXPECT_EQ(classifyLink(QStringLiteral("& x ")).text, QStringLiteral(" x "));
 }
 
 TEST(LinkClassification, EmptyAndBarePrefixes) {
@@ -61,13 +65,6 @@ TEST(LinkClassification, EmptyAndBarePrefixes) {
     const auto amp = classifyLink(QStringLiteral("&"));
     EXPECT_EQ(amp.kind, LinkKind::Command);
     EXPECT_TRUE(amp.text.isEmpty());
-}
-
-TEST(LinkClassification, NothingIsTrimmedOrFolded) {
-    const auto upper = classifyLink(QStringLiteral("  /Tmp/File  "));
-    EXPECT_EQ(upper.kind, LinkKind::Plain);
-    EXPECT_EQ(upper.text, QStringLiteral("  /Tmp/File  "));
-    EXPECT_EQ(classifyLink(QStringLiteral("& x ")).text, QStringLiteral(" x "));
 }
 
 TEST(SearchLaunchPlan, KnowsNoPowerWords) {
