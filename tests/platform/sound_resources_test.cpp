@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QFile>
 #include <QMediaDevices>
+#include <QSoundEffect>
 #include <QTest>
 #include <QtEndian>
 #include <cstdlib>
@@ -86,6 +87,21 @@ TEST(SoundResources, OwnSoundsArePlayablePcmWithCleanEdges) {
             EXPECT_LT(std::abs(int(wav.samples[c])), 400);
             EXPECT_LT(std::abs(int(wav.samples[wav.samples.size() - frame + c])), 400);
         }
+    }
+}
+
+// The player's own decoder must accept every sound (it needs no audio device).
+TEST(SoundResources, SoundEffectLoadsEachSound) {
+    for (Sound s : {Sound::SwitchFirst, Sound::SwitchSecond, Sound::Click}) {
+        QSoundEffect effect;
+        effect.setSource(LinuxSoundPlayer::sourceOf(s));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return effect.status() == QSoundEffect::Ready ||
+                       effect.status() == QSoundEffect::Error;
+            },
+            10000));
+        EXPECT_EQ(effect.status(), QSoundEffect::Ready) << effect.source().toString().toStdString();
     }
 }
 
