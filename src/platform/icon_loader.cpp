@@ -74,8 +74,9 @@ QImage readPicture(const QString& path, int size) {
     const bool tooBig =
         natural.width() > kMaxPictureDimension || natural.height() > kMaxPictureDimension;
     if (tooBig && !reader.supportsOption(QImageIOHandler::ScaledSize)) return {};
-    if (natural.width() > size || natural.height() > size)
-        reader.setScaledSize(natural.scaled(size, size, Qt::KeepAspectRatio));
+    // Vector pictures are drawn at the wanted size, bitmaps scaled while read.
+    const QSize wanted = natural.scaled(size, size, Qt::KeepAspectRatio);
+    if (wanted != natural) reader.setScaledSize(wanted);
     return reader.read();
 }
 
@@ -233,6 +234,14 @@ public:
         if (found_.size() > kMaxCachedPictures) found_.clear();
         found_.insert(key, result);
         return result;
+    }
+
+    // Themes may have been installed or changed since they were read.
+    void forget() {
+        QMutexLocker lock(&mutex_);
+        themes_.clear();
+        chain_.clear();
+        found_.clear();
     }
 
     void setPreferredTheme(const QString& name) {
@@ -459,8 +468,11 @@ QImage IconLoader::load(const IconSource& source, int size) {
 }
 
 void IconLoader::clearCache() {
-    QMutexLocker lock(&mutex_);
-    cache_.clear();
+    {
+        QMutexLocker lock(&mutex_);
+        cache_.clear();
+    }
+    ThemeLookup::instance().forget();
 }
 
 }  // namespace hx::platform
