@@ -19,6 +19,7 @@
 #include "extras/clock.h"
 #include "extras/greeting.h"
 #include "extras/led_panel.h"
+#include "items/icon_text.h"
 #include "platform/desktop.h"
 #include "platform/sound_player.h"
 
@@ -411,6 +412,31 @@ void MainWindow::openCurrentItem() {
     // Grid and table out of step: no record, nothing to open.
     if (!row.rows || !hooks_.launch) return;
     hooks_.launch(row.rows->link);
+}
+
+QString MainWindow::readCurrentIconText() {
+    const int selected = grid_->selectedIndex();
+    if (selected < 0) return {};
+    const auto row = session_.database().itemAt(categoryName(session_.state().currentCategory),
+                                                currentColumnName(), selected);
+    if (!row) {
+        showDatabaseError(row.error);
+        return {};
+    }
+    return row.rows ? items::withoutLegacyMarker(row.rows->icon) : QString();
+}
+
+void MainWindow::fillEditorFields(QLineEdit* name, QLineEdit* link, QLineEdit* icon) {
+    const int selected = grid_->selectedIndex();
+    if (name) name->setText(grid_->entryText(selected));
+    QString linkText;
+    if (selected >= 0) {
+        const auto row = session_.database().itemAt(
+            categoryName(session_.state().currentCategory), currentColumnName(), selected);
+        if (row && row.rows) linkText = row.rows->link;
+    }
+    if (link) link->setText(linkText);
+    if (icon) icon->setText(readCurrentIconText());
 }
 
 void MainWindow::viewLink() {

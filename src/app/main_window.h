@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -93,6 +94,11 @@ public:
     void restoreColumn();
     void placeItemList();
     void openCurrentItem();
+    // The selected entry's icon text without the legacy web-link marker;
+    // empty without a selection or a matching row.
+    QString readCurrentIconText();
+    // Name, link and icon text of the selected entry into three edit boxes.
+    void fillEditorFields(QLineEdit* name, QLineEdit* link, QLineEdit* icon);
     void viewLink();
     void toggleTopmost();
     void screenOff();

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QSignalSpy>
+#include <QLineEdit>
 #include <QTest>
 
 #include "app/category_toolbar.h"
@@ -431,6 +432,61 @@ TEST_F(MainWindowTest, AppearanceTakesTheStoredColours) {
     EXPECT_EQ(menu->highlightColour(), QColor(0, 255, 0));
     EXPECT_EQ(menu->hotColour(), QColor(0, 255, 0));
     EXPECT_EQ(menu->borderColour(), QColor(0, 0, 255));
+}
+
+TEST_F(MainWindowTest, HoverSelectsTheEntryAfterTheDelay) {
+    makeDatabase({"一"}, {{"一", "p", {"x", "y"}}});
+    ASSERT_TRUE(startWindow());
+    ItemGrid* grid = window->itemGrid();
+    grid->clearSelection();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QRect second = grid->visualItemRect(grid->item(1));
+    QTest::mouseMove(grid->viewport(), second.center());
+    EXPECT_EQ(grid->selectedIndex(), -1);  // not at once
+    EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->selectedIndex() == 1; }, 2000));
+}
+
+TEST_F(MainWindowTest, EditorFieldsAndIconTextComeFromTheSelectedRow) {
+    makeDatabase({"一"}, {{"一", "p", {}}});
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.addItem({"一", "p", "网页", "@http://a.test", "@$超链接$@/opt/a.ico@$超链接$@"}));
+    }
+    ASSERT_TRUE(startWindow());
+    QLineEdit name, link, icon;
+    window->fillEditorFields(&name, &link, &icon);  // nothing selected
+    EXPECT_TRUE(name.text().isEmpty());
+    EXPECT_TRUE(icon.text().isEmpty());
+    window->itemGrid()->setCurrentRow(0);
+    window->fillEditorFields(&name, &link, &icon);
+    EXPECT_EQ(name.text(), QStringLiteral("网页"));
+    EXPECT_EQ(link.text(), QStringLiteral("@http://a.test"));
+    EXPECT_EQ(icon.text(), QStringLiteral("/opt/a.ico"));
+}
+
+TEST_F(MainWindowTest, TrayCloseEndsTheProgramThroughTheShutDown) {
+    makeDatabase({});
+    ASSERT_TRUE(startWindow());
+    window->move(77, 66);
+    QAction* close = nullptr;
+    for (QAction* a : window->trayMenu()->actions())
+        if (a->text() == QStringLiteral("关闭")) close = a;
+    ASSERT_NE(close, nullptr);
+    close->trigger();
+    EXPECT_TRUE(window->hasShutDown());
+    EXPECT_EQ(storage::IniFile::read(root().configPath(), "关闭状态", "左边"), "77");
+    EXPECT_FALSE(window->trayIconAdded());
+}
+
+TEST_F(MainWindowTest, ActivationIsIgnoredWithoutColumnsEvenIfEntriesRemain) {
+    makeDatabase({"一"}, {{"一", "p", {"x"}}});
+    ASSERT_TRUE(startWindow());
+    window->itemGrid()->setCurrentRow(0);
+    window->rollerBlindMenu()->clear();
+    window->openCurrentItem();
+    EXPECT_TRUE(launched.isEmpty());
 }
 
 }  // namespace
