@@ -14,10 +14,10 @@ constexpr std::uint32_t kListColour = 0xFF000000u;
 constexpr std::uint16_t kMagic = 0x4C49;  // "IL"
 constexpr std::uint16_t kVersion = 0x0101;
 constexpr std::uint16_t kGrow = 4;
-constexpr std::uint32_t kNoBackground = 0xFFFFFFFFu;      // CLR_NONE
-constexpr std::uint16_t kFlags = 0x0020 | 0x0001;         // ILC_COLOR32 | ILC_MASK
-constexpr int kImagesPerRow = 4;                          // the common controls' layout
-constexpr int kMaxImages = 0xFFFC;  // counts, capacity included, are 16-bit
+constexpr std::uint32_t kNoBackground = 0xFFFFFFFFu;  // CLR_NONE
+constexpr std::uint16_t kFlags = 0x0020 | 0x0001;     // ILC_COLOR32 | ILC_MASK
+constexpr int kImagesPerRow = 4;                      // the common controls' layout
+constexpr int kMaxImages = 0xFFFC;                    // counts, capacity included, are 16-bit
 
 void put16(QByteArray& out, std::uint16_t v) {
     out.append(static_cast<char>(v & 0xFF));
@@ -58,8 +58,8 @@ QByteArray eilBytes(const ImageList& list) {
     const int count = std::min(list.size(), kMaxImages);
     const int cell = list.imageSize();
     // Capacity is the count rounded up to whole rows, so the bitmaps hold it.
-    const int capacity = std::max(kImagesPerRow, (count + kImagesPerRow - 1) / kImagesPerRow *
-                                                     kImagesPerRow);
+    const int capacity =
+        std::max(kImagesPerRow, (count + kImagesPerRow - 1) / kImagesPerRow * kImagesPerRow);
     const int width = cell * kImagesPerRow;
     const int height = cell * (capacity / kImagesPerRow);
 

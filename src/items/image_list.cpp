@@ -10,8 +10,8 @@ int ImageList::append(const QImage& image) {
     if (image.isNull()) return -1;
     QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (source.width() != imageSize_ || source.height() != imageSize_) {
-        const QImage scaled = source.scaled(imageSize_, imageSize_, Qt::KeepAspectRatio,
-                                            Qt::SmoothTransformation);
+        const QImage scaled =
+            source.scaled(imageSize_, imageSize_, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         source = QImage(imageSize_, imageSize_, QImage::Format_ARGB32_Premultiplied);
         source.fill(Qt::transparent);
         QPainter painter(&source);

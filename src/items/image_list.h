@@ -8,7 +8,7 @@ namespace hx::items {
 // An ordered list of same-size square images addressed by 0-based index, as
 // list controls show them. Not thread-safe: its owner serialises access.
 class ImageList {
-public:
+  public:
     explicit ImageList(int imageSize = 32);
 
     // Appends the image scaled smoothly to the list's size (kept in proportion,
@@ -21,7 +21,7 @@ public:
     int imageSize() const { return imageSize_; }
     void clear() { images_.clear(); }
 
-private:
+  private:
     int imageSize_;
     QList<QImage> images_;
 };

@@ -43,7 +43,7 @@ inline size_t qHash(const IconSource& s, size_t seed = 0) {
 // test, the icon registered for a file extension, and whether a file holds a
 // given icon. Implementations must be callable from the item-loading worker.
 class FileProbe {
-public:
+  public:
     virtual ~FileProbe() = default;
 
     // Windows-style attribute number, none when the path does not exist.

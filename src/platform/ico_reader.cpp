@@ -87,9 +87,15 @@ std::optional<IconImage> decodeDib(std::span<const std::uint8_t> data) {
         for (int x = 0; x < width; ++x) {
             std::uint32_t pixel = 0;
             switch (bits) {
-                case 1: pixel = palette[(data[row + x / 8] >> (7 - x % 8)) & 1]; break;
-                case 4: pixel = palette[(data[row + x / 2] >> (x % 2 ? 0 : 4)) & 0xF]; break;
-                case 8: pixel = palette[data[row + x]]; break;
+                case 1:
+                    pixel = palette[(data[row + x / 8] >> (7 - x % 8)) & 1];
+                    break;
+                case 4:
+                    pixel = palette[(data[row + x / 2] >> (x % 2 ? 0 : 4)) & 0xF];
+                    break;
+                case 8:
+                    pixel = palette[data[row + x]];
+                    break;
                 case 24: {
                     const std::size_t p = row + static_cast<std::size_t>(x) * 3;
                     pixel = 0xFF000000u | (static_cast<std::uint32_t>(data[p + 2]) << 16) |

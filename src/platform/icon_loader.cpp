@@ -54,8 +54,7 @@ QImage fitted(const QImage& image, int size) {
     if (image.isNull() || size <= 0) return {};
     QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (source.width() == size && source.height() == size) return source;
-    const QImage scaled =
-        source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QImage scaled = source.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     if (scaled.width() == size && scaled.height() == size) return scaled;
     QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
@@ -123,15 +122,19 @@ struct ThemeDir {
 
     bool matches(int want) const {
         switch (type) {
-            case Fixed: return size == want;
-            case Scalable: return minSize <= want && want <= maxSize;
-            case Threshold: return size - threshold <= want && want <= size + threshold;
+            case Fixed:
+                return size == want;
+            case Scalable:
+                return minSize <= want && want <= maxSize;
+            case Threshold:
+                return size - threshold <= want && want <= size + threshold;
         }
         return false;
     }
     int distance(int want) const {
         switch (type) {
-            case Fixed: return std::abs(size - want);
+            case Fixed:
+                return std::abs(size - want);
             case Scalable:
                 if (want < minSize) return minSize - want;
                 if (want > maxSize) return want - maxSize;
@@ -180,9 +183,12 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
         groups[group].insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
     }
     const auto& head = groups.value(QStringLiteral("Icon Theme"));
-    theme.inherits = head.value(QStringLiteral("Inherits")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    QStringList dirNames = head.value(QStringLiteral("Directories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    dirNames += head.value(QStringLiteral("ScaledDirectories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    theme.inherits =
+        head.value(QStringLiteral("Inherits")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QStringList dirNames =
+        head.value(QStringLiteral("Directories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    dirNames +=
+        head.value(QStringLiteral("ScaledDirectories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString& d : dirNames) {
         const auto& keys = groups.value(d.trimmed());
         ThemeDir dir;
@@ -194,16 +200,19 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
         dir.maxSize = keys.value(QStringLiteral("MaxSize"), QString::number(dir.size)).toInt();
         dir.threshold = keys.value(QStringLiteral("Threshold"), QStringLiteral("2")).toInt();
         const QString type = keys.value(QStringLiteral("Type"), QStringLiteral("Threshold"));
-        if (type == QLatin1String("Fixed")) dir.type = ThemeDir::Fixed;
-        else if (type == QLatin1String("Scalable")) dir.type = ThemeDir::Scalable;
-        else dir.type = ThemeDir::Threshold;
+        if (type == QLatin1String("Fixed"))
+            dir.type = ThemeDir::Fixed;
+        else if (type == QLatin1String("Scalable"))
+            dir.type = ThemeDir::Scalable;
+        else
+            dir.type = ThemeDir::Threshold;
         theme.dirs.append(dir);
     }
     return theme;
 }
 
 class ThemeLookup {
-public:
+  public:
     static ThemeLookup& instance() {
         static ThemeLookup lookup;
         return lookup;
@@ -252,7 +261,7 @@ public:
         found_.clear();
     }
 
-private:
+  private:
     ThemeLookup() {
         const QString home = QDir::homePath();
         QStringList bases;
@@ -307,8 +316,8 @@ private:
             if (distance >= bestDistance) continue;
             for (const QString& root : theme.roots) {
                 for (const char* ext : {".png", ".svg", ".xpm"}) {
-                    const QString candidate = root + QLatin1Char('/') + dir.path + QLatin1Char('/') +
-                                              name + QLatin1String(ext);
+                    const QString candidate = root + QLatin1Char('/') + dir.path +
+                                              QLatin1Char('/') + name + QLatin1String(ext);
                     if (QFileInfo::exists(candidate)) {
                         best = candidate;
                         bestDistance = distance;
@@ -404,9 +413,12 @@ bool IconLoader::fileHasIcon(const QString& path, int index) {
         return index == 0 && desktopEntryIcon(path).has_value();
     const MappedFile mapped(path);
     switch (kindOf(path, mapped.bytes)) {
-        case FileKind::Ico: return index >= 0 && ico::decodeEntry(mapped.bytes, index).has_value();
-        case FileKind::Pe: return pe::hasIconGroup(mapped.bytes, index);
-        default: return false;
+        case FileKind::Ico:
+            return index >= 0 && ico::decodeEntry(mapped.bytes, index).has_value();
+        case FileKind::Pe:
+            return pe::hasIconGroup(mapped.bytes, index);
+        default:
+            return false;
     }
 }
 
@@ -423,8 +435,11 @@ QImage IconLoader::loadFileIcon(const QString& path, int index, int size) {
         case FileKind::Ico:
             if (index >= 0) icon = ico::decodeEntry(mapped.bytes, index);
             break;
-        case FileKind::Pe: icon = pe::loadIconGroup(mapped.bytes, index, size); break;
-        default: break;
+        case FileKind::Pe:
+            icon = pe::loadIconGroup(mapped.bytes, index, size);
+            break;
+        default:
+            break;
     }
     return icon ? toQImage(*icon) : QImage();
 }
@@ -432,7 +447,8 @@ QImage IconLoader::loadFileIcon(const QString& path, int index, int size) {
 QImage IconLoader::loadUncached(const IconSource& source, int size) const {
     using Kind = IconSource::Kind;
     switch (source.kind) {
-        case Kind::None: return {};
+        case Kind::None:
+            return {};
         case Kind::WebLink:
             if (size <= 16) return QImage(kToolbarDesign16);
             return loadFileIcon(kWebLinkIcon, 0, size);
@@ -441,13 +457,16 @@ QImage IconLoader::loadUncached(const IconSource& source, int size) const {
             return name ? themeImage(*name, size) : QImage();
         }
         case Kind::RegistryEditor:
-            for (const char* name : {"dconf-editor", "ca.desrt.dconf-editor", "preferences-system"}) {
+            for (const char* name :
+                 {"dconf-editor", "ca.desrt.dconf-editor", "preferences-system"}) {
                 QImage image = themeImage(QString::fromLatin1(name), size);
                 if (!image.isNull()) return image;
             }
             return {};
-        case Kind::FileIcon: return loadFileIcon(source.text, source.index, size);
-        case Kind::ThemeIcon: return themeImage(source.text, size);
+        case Kind::FileIcon:
+            return loadFileIcon(source.text, source.index, size);
+        case Kind::ThemeIcon:
+            return themeImage(source.text, size);
     }
     return {};
 }

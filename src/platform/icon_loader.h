@@ -15,7 +15,7 @@ namespace hx::platform {
 // looks icon themes up itself instead of through QIcon, so it can run on the
 // item-loading worker as well as on the user-interface thread.
 class IconLoader {
-public:
+  public:
     IconLoader();
 
     // The picture of `source` at `size` x `size` pixels (16 or 32 in practice),
@@ -40,7 +40,7 @@ public:
     // The Icon= value of a launcher's [Desktop Entry] group.
     static std::optional<QString> desktopEntryIcon(const QString& path);
 
-private:
+  private:
     QImage loadUncached(const IconSource& source, int size) const;
 
     QMutex mutex_;

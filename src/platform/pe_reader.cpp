@@ -31,13 +31,13 @@ struct Section {
 
 struct DirEntry {
     bool named;
-    std::uint32_t id;         // resource number, for unnamed entries
-    std::uint32_t target;     // offset inside the resource section
+    std::uint32_t id;      // resource number, for unnamed entries
+    std::uint32_t target;  // offset inside the resource section
     bool isDirectory;
 };
 
 class Resources {
-public:
+  public:
     explicit Resources(Bytes file) : file_(file) { parse(); }
 
     bool valid() const { return valid_; }
@@ -57,8 +57,8 @@ public:
             const std::size_t at = first + i * 8;
             const std::uint32_t name = u32(root_, at);
             const std::uint32_t data = u32(root_, at + 4);
-            out.push_back(DirEntry{(name & 0x80000000u) != 0, name & 0xFFFFu,
-                                   data & 0x7FFFFFFFu, (data & 0x80000000u) != 0});
+            out.push_back(DirEntry{(name & 0x80000000u) != 0, name & 0xFFFFu, data & 0x7FFFFFFFu,
+                                   (data & 0x80000000u) != 0});
         }
         return out;
     }
@@ -86,7 +86,7 @@ public:
         return {};
     }
 
-private:
+  private:
     std::optional<Bytes> atRva(std::uint32_t rva, std::uint32_t size) const {
         for (const auto& s : sections_) {
             const std::uint64_t span = std::max(s.virtualSize, s.rawSize);
@@ -139,8 +139,7 @@ private:
         // section holds; take what the section really has.
         for (const auto& s : sections_) {
             const std::uint64_t span = std::max(s.virtualSize, s.rawSize);
-            if (resourceRva < s.virtualAddress || resourceRva - s.virtualAddress >= span)
-                continue;
+            if (resourceRva < s.virtualAddress || resourceRva - s.virtualAddress >= span) continue;
             const std::uint64_t delta = resourceRva - s.virtualAddress;
             if (delta >= s.rawSize) return;
             const std::uint64_t at = s.rawOffset + delta;

@@ -17,7 +17,7 @@ using platform::IconSource;
 IconSource sys(int n) { return IconSource::systemIndex(n); }
 
 class IconText : public ::testing::Test {
-protected:
+  protected:
     IconSource resolve(const QString& text) const { return resolveIconSource(text, probe); }
     FakeFileProbe probe;
 };

@@ -45,7 +45,7 @@ TEST(ImageList, OblongImagesKeepTheirShapeCentredOnTransparency) {
     list.append(solid(64, 32, 0xFF123456));
     const QImage image = list.at(0);
     ASSERT_EQ(image.size(), QSize(32, 32));
-    EXPECT_EQ(qAlpha(image.pixel(16, 2)), 0);   // above the 32x16 band
+    EXPECT_EQ(qAlpha(image.pixel(16, 2)), 0);  // above the 32x16 band
     EXPECT_EQ(image.pixel(16, 16), 0xFF123456u);
     EXPECT_EQ(qAlpha(image.pixel(16, 29)), 0);  // below it
 }
@@ -107,8 +107,8 @@ Bitmap readBitmap(Reader& r) {
 // Pixel (x, y) of a 32-bit bottom-up bitmap as 0xAARRGGBB.
 std::uint32_t colourAt(const Bitmap& bm, int x, int y) {
     const int row = bm.height - 1 - y;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bm.pixels.constData()) +
-                    (row * bm.width + x) * 4;
+    const auto* p =
+        reinterpret_cast<const std::uint8_t*>(bm.pixels.constData()) + (row * bm.width + x) * 4;
     return (std::uint32_t(p[3]) << 24) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) |
            p[0];
 }
@@ -137,15 +137,15 @@ TEST(EilWriter, WritesTheListHeaderAndBothBitmapsFieldByField) {
     EXPECT_EQ(r.u32(), 0xFF000000u);
     EXPECT_EQ(r.u16(), 0x4C49u);  // "IL"
     EXPECT_EQ(r.u16(), 0x0101u);
-    EXPECT_EQ(r.u16(), 6u);       // images
+    EXPECT_EQ(r.u16(), 6u);  // images
     const std::uint32_t capacity = r.u16();
     EXPECT_GE(capacity, 6u);
     EXPECT_EQ(capacity % 4, 0u);
-    EXPECT_GT(r.u16(), 0u);       // growth
-    EXPECT_EQ(r.u16(), 16u);      // width
-    EXPECT_EQ(r.u16(), 16u);      // height
+    EXPECT_GT(r.u16(), 0u);           // growth
+    EXPECT_EQ(r.u16(), 16u);          // width
+    EXPECT_EQ(r.u16(), 16u);          // height
     EXPECT_EQ(r.u32(), 0xFFFFFFFFu);  // no background colour
-    EXPECT_EQ(r.u16(), 0x21u);    // 32-bit colour with mask
+    EXPECT_EQ(r.u16(), 0x21u);        // 32-bit colour with mask
     for (int i = 0; i < 4; ++i) EXPECT_EQ(r.u16(), 0xFFFFu);
 
     const Bitmap image = readBitmap(r);

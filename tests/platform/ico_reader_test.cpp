@@ -43,38 +43,36 @@ TEST(IcoReader, ThirtyTwoBitImagesWithoutAlphaFallBackToTheMask) {
 }
 
 TEST(IcoReader, PaletteAndTrueColourDepthsUseTheMaskForTransparency) {
-    const std::vector<std::uint32_t> palette16 = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
-                                                  0x111111, 0x222222, 0x333333, 0x444444,
-                                                  0x555555, 0x666666, 0x777777, 0x888888,
-                                                  0x999999, 0xAAAAAA, 0xBBBBBB, 0xCCCCCC};
+    const std::vector<std::uint32_t> palette16 = {
+        0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x111111, 0x222222, 0x333333, 0x444444,
+        0x555555, 0x666666, 0x777777, 0x888888, 0x999999, 0xAAAAAA, 0xBBBBBB, 0xCCCCCC};
     auto masked = [](int x, int y) { return x == 3 && y == 1; };
     {
-        const auto d = decodeImage(dibImage(
-            5, 3, 1, [](int x, int) { return x % 2u; }, masked, {0x000000, 0xFFFFFF}));
+        const auto d = decodeImage(
+            dibImage(5, 3, 1, [](int x, int) { return x % 2u; }, masked, {0x000000, 0xFFFFFF}));
         ASSERT_TRUE(d);
         EXPECT_EQ(at(*d, 0, 0), 0xFF000000u);
         EXPECT_EQ(at(*d, 1, 0), 0xFFFFFFFFu);
         EXPECT_EQ(at(*d, 3, 1), 0u);
     }
     {
-        const auto d = decodeImage(
-            dibImage(5, 3, 4, [](int x, int y) { return std::uint32_t(x + y * 5) % 16; }, masked,
-                     palette16));
+        const auto d = decodeImage(dibImage(
+            5, 3, 4, [](int x, int y) { return std::uint32_t(x + y * 5) % 16; }, masked,
+            palette16));
         ASSERT_TRUE(d);
         EXPECT_EQ(at(*d, 1, 0), 0xFFFF0000u);
         EXPECT_EQ(at(*d, 4, 2), 0xFFBBBBBBu);  // palette entry 4 + 2 * 5
         EXPECT_EQ(at(*d, 3, 1), 0u);
     }
     {
-        const auto d = decodeImage(
-            dibImage(3, 2, 8, [](int x, int) { return std::uint32_t(x); }, masked,
-                     {0x010203, 0x040506, 0x070809}));
+        const auto d = decodeImage(dibImage(3, 2, 8, [](int x, int) { return std::uint32_t(x); },
+                                            masked, {0x010203, 0x040506, 0x070809}));
         ASSERT_TRUE(d);
         EXPECT_EQ(at(*d, 2, 1), 0xFF070809u);
     }
     {
-        const auto d = decodeImage(
-            dibImage(3, 3, 24, [](int, int y) { return 0x00ABCDEFu + std::uint32_t(y); }, masked));
+        const auto d = decodeImage(dibImage(
+            3, 3, 24, [](int, int y) { return 0x00ABCDEFu + std::uint32_t(y); }, masked));
         ASSERT_TRUE(d);
         EXPECT_EQ(at(*d, 0, 2), 0xFFABCDF1u);
     }
@@ -118,11 +116,11 @@ TEST(IcoReader, RefusesOversizedAndMalformedImages) {
 }
 
 TEST(IcoReader, EveryTruncationOfAFileIsRefusedOrDecodedSafely) {
-    const Bytes file = icoFile({{16, 8,
-                                 dibImage(
-                                     16, 16, 8, [](int x, int) { return std::uint32_t(x); },
-                                     [](int, int) { return false; },
-                                     std::vector<std::uint32_t>(256, 0x336699))}});
+    const Bytes file =
+        icoFile({{16, 8,
+                  dibImage(
+                      16, 16, 8, [](int x, int) { return std::uint32_t(x); },
+                      [](int, int) { return false; }, std::vector<std::uint32_t>(256, 0x336699))}});
     ASSERT_TRUE(decodeEntry(file, 0));
     for (size_t len = 0; len < file.size(); ++len) {
         const Bytes part(file.begin(), file.begin() + static_cast<long>(len));
@@ -131,7 +129,8 @@ TEST(IcoReader, EveryTruncationOfAFileIsRefusedOrDecodedSafely) {
 }
 
 TEST(IcoReader, DirectoryIndexesAndOffsetsAreChecked) {
-    Bytes file = icoFile({{16, 32, solidImage(16, 0xFF112233)}, {32, 32, solidImage(32, 0xFF445566)}});
+    Bytes file =
+        icoFile({{16, 32, solidImage(16, 0xFF112233)}, {32, 32, solidImage(32, 0xFF445566)}});
     EXPECT_EQ(imageCount(file), 2);
     EXPECT_FALSE(decodeEntry(file, 2));
     EXPECT_FALSE(decodeEntry(file, -1));
@@ -182,9 +181,12 @@ TEST(IcoReader, TheWebLinkIconIsACompleteThirtyTwoBitIconWithAlpha) {
     int transparent = 0, opaque = 0, partial = 0;
     for (std::uint32_t p : d->argb) {
         const std::uint32_t a = p >> 24;
-        if (a == 0) ++transparent;
-        else if (a == 255) ++opaque;
-        else ++partial;
+        if (a == 0)
+            ++transparent;
+        else if (a == 255)
+            ++opaque;
+        else
+            ++partial;
     }
     EXPECT_GT(transparent, 50);
     EXPECT_GT(opaque, 300);

@@ -47,7 +47,8 @@ TEST(IconLibrary, EveryEntryExistsInTheFallbackTheme) {
     if (!adwaitaInstalled()) GTEST_SKIP() << "Adwaita icon theme not installed";
     for (int index : platform::systemIconIndices()) {
         const QString name = *platform::systemIconName(index);
-        EXPECT_FALSE(IconLoader::themeIconFile(name, 32).isEmpty()) << index << " " << name.toStdString();
+        EXPECT_FALSE(IconLoader::themeIconFile(name, 32).isEmpty())
+            << index << " " << name.toStdString();
     }
 }
 
@@ -60,7 +61,8 @@ TEST(IconLoader, SystemIconsComeFromTheThemeAtTheRequestedSize) {
         EXPECT_EQ(folder.size(), QSize(size, size));
         EXPECT_GT(qAlpha(centre(folder)), 0);
     }
-    EXPECT_NE(loader.load(IconSource::systemIndex(3), 32), loader.load(IconSource::systemIndex(31), 32));
+    EXPECT_NE(loader.load(IconSource::systemIndex(3), 32),
+              loader.load(IconSource::systemIndex(31), 32));
     EXPECT_TRUE(loader.load(IconSource::systemIndex(299), 32).isNull());
     EXPECT_TRUE(loader.load(IconSource::none(), 32).isNull());
     EXPECT_FALSE(loader.load(IconSource::registryEditor(), 32).isNull());
@@ -85,9 +87,9 @@ TEST(IconLoader, WebLinkPictureDependsOnTheSize) {
 
 TEST(IconLoader, IconFilesGiveTheirNthImageScaledToSize) {
     QTemporaryDir dir;
-    const QString path = writeFile(
-        dir, "two.ico",
-        toQByteArray(icoFile({{16, 32, solidImage(16, 0xFFFF0000)}, {48, 32, solidImage(48, 0xFF00FF00)}})));
+    const QString path = writeFile(dir, "two.ico",
+                                   toQByteArray(icoFile({{16, 32, solidImage(16, 0xFFFF0000)},
+                                                         {48, 32, solidImage(48, 0xFF00FF00)}})));
     IconLoader loader;
     const QImage first = loader.load(IconSource::fileIcon(path, 0), 32);
     ASSERT_EQ(first.size(), QSize(32, 32));
@@ -102,9 +104,9 @@ TEST(IconLoader, IconFilesGiveTheirNthImageScaledToSize) {
 
 TEST(IconLoader, ProgramsGiveTheirIconGroupsWhateverTheirName) {
     QTemporaryDir dir;
-    const QByteArray program = toQByteArray(
-        peFile({{1, {{32, 32, solidImage(32, 0xFF0000FF)}}},
-                {101, {{16, 32, solidImage(16, 0xFF00FFFF)}, {32, 32, solidImage(32, 0xFFFFFF00)}}}}));
+    const QByteArray program = toQByteArray(peFile(
+        {{1, {{32, 32, solidImage(32, 0xFF0000FF)}}},
+         {101, {{16, 32, solidImage(16, 0xFF00FFFF)}, {32, 32, solidImage(32, 0xFFFFFF00)}}}}));
     const QString exe = writeFile(dir, "tool.EXE", program);
     const QString dll = writeFile(dir, "lib.dll", program);
     IconLoader loader;
@@ -126,8 +128,8 @@ TEST(IconLoader, LaunchersGiveTheirIconEntryOtherFilesNothing) {
     const QString byPath = writeFile(
         dir, "a.desktop",
         ("[Desktop Entry]\nName=A\nIcon[de]=nothing\nIcon = " + png + "\nExec=a\n").toUtf8());
-    const QString byName =
-        writeFile(dir, "b.desktop", "[Desktop Action x]\nIcon=bogus\n[Desktop Entry]\nIcon=folder\n");
+    const QString byName = writeFile(
+        dir, "b.desktop", "[Desktop Action x]\nIcon=bogus\n[Desktop Entry]\nIcon=folder\n");
     const QString without = writeFile(dir, "c.desktop", "[Desktop Entry]\nName=C\n");
     const QString text = writeFile(dir, "notes.txt", "MZ but a text file");
     IconLoader loader;
@@ -147,7 +149,8 @@ TEST(IconLoader, LaunchersGiveTheirIconEntryOtherFilesNothing) {
 
 TEST(IconLoader, CachesUntilCleared) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "c.ico", toQByteArray(icoFile({{32, 32, solidImage(32, 0xFF112233)}})));
+    const QString path =
+        writeFile(dir, "c.ico", toQByteArray(icoFile({{32, 32, solidImage(32, 0xFF112233)}})));
     IconLoader loader;
     EXPECT_EQ(centre(loader.load(IconSource::fileIcon(path, 0), 32)), 0xFF112233u);
     writeFile(dir, "c.ico", toQByteArray(icoFile({{32, 32, solidImage(32, 0xFF445566)}})));

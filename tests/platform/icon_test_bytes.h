@@ -49,9 +49,15 @@ Bytes dibImage(int width, int height, int bits, Pixel pixel, Masked masked,
         for (int x = 0; x < width; ++x) {
             const std::uint32_t p = pixel(x, y);
             switch (bits) {
-                case 1: row[x / 8] |= (p & 1) << (7 - x % 8); break;
-                case 4: row[x / 2] |= (p & 0xF) << (x % 2 ? 0 : 4); break;
-                case 8: row[x] = p & 0xFF; break;
+                case 1:
+                    row[x / 8] |= (p & 1) << (7 - x % 8);
+                    break;
+                case 4:
+                    row[x / 2] |= (p & 0xF) << (x % 2 ? 0 : 4);
+                    break;
+                case 8:
+                    row[x] = p & 0xFF;
+                    break;
                 case 24:
                     row[x * 3] = p & 0xFF;
                     row[x * 3 + 1] = (p >> 8) & 0xFF;
@@ -81,7 +87,8 @@ Bytes dibImage(int width, int height, int bits, Pixel pixel, Masked masked,
 
 // A solid 32-bit image of one colour, no mask bits set.
 inline Bytes solidImage(int size, std::uint32_t argb) {
-    return dibImage(size, size, 32, [=](int, int) { return argb; }, [](int, int) { return false; });
+    return dibImage(
+        size, size, 32, [=](int, int) { return argb; }, [](int, int) { return false; });
 }
 
 inline Bytes pngImage(int size, QRgb colour) {

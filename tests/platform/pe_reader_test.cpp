@@ -13,10 +13,11 @@ std::uint32_t firstPixel(const ico::IconImage& image) { return image.argb.at(0);
 // Three groups: #5 with a 16 and a 32 pixel image, #9 with 48 pixels as PNG,
 // #12 with one 16 pixel image.
 Bytes sampleProgram(bool plus = false) {
-    return peFile({{5, {{16, 32, solidImage(16, 0xFF000016)}, {32, 32, solidImage(32, 0xFF000032)}}},
-                   {9, {{48, 32, pngImage(48, qRgba(9, 9, 9, 255))}}},
-                   {12, {{16, 4, solidImage(16, 0xFF000012)}}}},
-                  plus);
+    return peFile(
+        {{5, {{16, 32, solidImage(16, 0xFF000016)}, {32, 32, solidImage(32, 0xFF000032)}}},
+         {9, {{48, 32, pngImage(48, qRgba(9, 9, 9, 255))}}},
+         {12, {{16, 4, solidImage(16, 0xFF000012)}}}},
+        plus);
 }
 
 TEST(PeReader, CountsAndAddressesIconGroupsByPositionAndByNumber) {
@@ -56,23 +57,22 @@ TEST(PeReader, PicksTheImageThatSuitsTheRequestedSize) {
 
 TEST(PeReader, FallsBackToAnotherImageWhenTheBestOneIsMissingOrBroken) {
     // The 32 pixel entry names icon #77, which the file does not have.
-    const Bytes missing = peFile({{1,
-                                   {{16, 32, solidImage(16, 0xFF000016)},
-                                    {32, 32, solidImage(32, 0xFF000032)}},
-                                   {1, 77}}});
+    const Bytes missing =
+        peFile({{1,
+                 {{16, 32, solidImage(16, 0xFF000016)}, {32, 32, solidImage(32, 0xFF000032)}},
+                 {1, 77}}});
     const auto image = pe::loadIconGroup(missing, 0, 32);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 16);
 
     Bytes garbage(40, 0xEE);  // a "DIB" that is not one
-    const Bytes broken =
-        peFile({{1, {{16, 32, solidImage(16, 0xFF000016)}, {32, 32, garbage}}}});
+    const Bytes broken = peFile({{1, {{16, 32, solidImage(16, 0xFF000016)}, {32, 32, garbage}}}});
     const auto other = pe::loadIconGroup(broken, 0, 32);
     ASSERT_TRUE(other);
     EXPECT_EQ(other->width, 16);
 
     const Bytes none = peFile({{1, {{32, 32, garbage}}}});
-    EXPECT_TRUE(pe::hasIconGroup(none, 0));  // the group is there …
+    EXPECT_TRUE(pe::hasIconGroup(none, 0));        // the group is there …
     EXPECT_FALSE(pe::loadIconGroup(none, 0, 32));  // … its image is not usable
 }
 

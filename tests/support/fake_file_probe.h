@@ -12,7 +12,7 @@ namespace hx::test {
 // A file system and icon registry made of tables; anything not set up is
 // missing (no attributes, nothing registered, no icons).
 class FakeFileProbe : public platform::FileProbe {
-public:
+  public:
     void setAttributes(const QString& path, int value) { attributes_.insert(path, value); }
     void registerIcon(const QString& extension, const platform::IconSource& icon) {
         registered_.insert(extension, icon);
@@ -33,7 +33,7 @@ public:
         return icons_.contains({path, index});
     }
 
-private:
+  private:
     QHash<QString, int> attributes_;
     QHash<QString, platform::IconSource> registered_;
     QSet<std::pair<QString, int>> icons_;

@@ -7,7 +7,7 @@ namespace hx::platform {
 // File attributes from the file system, registered icons from shared-mime-info
 // and the icon theme, icons inside files through IconLoader's readers.
 class LinuxFileProbe : public FileProbe {
-public:
+  public:
     std::optional<int> attributes(const QString& path) const override;
 
     // The mime type of "x." + extension (by name only, the file is never read);
