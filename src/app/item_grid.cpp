@@ -30,6 +30,7 @@ ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
 
 void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {
     imageSize_ = size;
+    icons_.clear();
     baseImages_ = images;
     images_ = images;
     setIconSize(QSize(size, size));
@@ -46,10 +47,19 @@ int ItemGrid::appendImage(const QImage& image) {
 
 void ItemGrid::appendEntry(const QString& name, int imageIndex) {
     auto* item = new QListWidgetItem(name);
-    if (imageIndex >= 0 && imageIndex < images_.size())
-        item->setIcon(QIcon(QPixmap::fromImage(images_.at(imageIndex))));
+    if (imageIndex >= 0 && imageIndex < images_.size()) item->setIcon(iconFor(imageIndex));
     item->setSizeHint(QSize(kColumnWidth, imageSize_ + 4));
     addItem(item);
+}
+
+QIcon ItemGrid::iconFor(int imageIndex) {
+    const QImage& image = images_.at(imageIndex);
+    auto it = icons_.find(image.cacheKey());
+    if (it == icons_.end()) {
+        if (icons_.size() > 4096) icons_.clear();
+        it = icons_.insert(image.cacheKey(), QIcon(QPixmap::fromImage(image)));
+    }
+    return *it;
 }
 
 void ItemGrid::clearEntries() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QIcon>
 #include <QImage>
 #include <QListWidget>
 #include <QTimer>
@@ -47,7 +49,12 @@ protected:
 private:
     void setHot(int index);
 
+    QIcon iconFor(int imageIndex);
+
     QVector<QImage> baseImages_;
+    // Many entries share one picture (the loader's cache hands out the same
+    // image): one icon per distinct picture keeps filling the grid cheap.
+    QHash<qint64, QIcon> icons_;
     QVector<QImage> images_;
     int imageSize_ = 32;
     int hot_ = -1;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QGroupBox>
@@ -66,8 +67,12 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
     connect(loader_, &ItemLoader::entryReady, this,
             [this](quint64 generation, int, const QString& name, const QImage& image) {
                 if (!loader_->isCurrent(generation)) return;
-                grid_->appendEntry(name, grid_->appendImage(image));
+                pending_.push_back({name, image});
+                if (!drainTimer_.isActive()) drainTimer_.start();
             });
+    drainTimer_.setSingleShot(true);
+    drainTimer_.setInterval(0);
+    connect(&drainTimer_, &QTimer::timeout, this, &MainWindow::drainPendingEntries);
     connect(loader_, &ItemLoader::loadFinished, this,
             [this](quint64 generation, bool ok, const QString& error) {
                 if (loader_->isCurrent(generation) && !ok) showDatabaseError(error);
@@ -329,7 +334,27 @@ int MainWindow::selectedItem() const { return grid_->selectedIndex(); }
 
 void MainWindow::clearItems() {
     loader_->cancel();
+    pending_.clear();
+    pendingNext_ = 0;
+    drainTimer_.stop();
     grid_->clearEntries();
+}
+
+void MainWindow::drainPendingEntries() {
+    constexpr qint64 kBudgetNs = 6'000'000;
+    QElapsedTimer budget;
+    budget.start();
+    while (pendingNext_ < pending_.size()) {
+        const PendingEntry& entry = pending_.at(pendingNext_++);
+        grid_->appendEntry(entry.name, grid_->appendImage(entry.image));
+        if (budget.nsecsElapsed() > kBudgetNs) break;
+    }
+    if (pendingNext_ < pending_.size()) {
+        drainTimer_.start();
+    } else {
+        pending_.clear();
+        pendingNext_ = 0;
+    }
 }
 
 void MainWindow::setStatusText(int part, const QString& text) { status_->setText(part, text); }

@@ -64,6 +64,8 @@ public:
     // The orderly end: runs the shut-down sequence once and quits.
     void endProgram();
     bool hasShutDown() const { return shutDown_; }
+    // Entries received from the loader and not yet in the grid.
+    bool hasPendingEntries() const { return pendingNext_ < pending_.size(); }
 
     // core::MainWindowAccess
     int categoryCount() const override;
@@ -162,6 +164,7 @@ private:
     void buildControls();
     void buildMenus();
     void showDatabaseError(const QString& error);
+    void drainPendingEntries();
     QImage designItemImage() const;
 
     core::Session& session_;
@@ -186,6 +189,15 @@ private:
     bool shutDown_ = false;
     bool declined_ = false;
     int reinitDepth_ = 0;
+    // Entries handed over by the loader, shown a few milliseconds' worth per
+    // turn of the event loop so that a long column never stalls the window.
+    struct PendingEntry {
+        QString name;
+        QImage image;
+    };
+    QVector<PendingEntry> pending_;
+    qsizetype pendingNext_ = 0;
+    QTimer drainTimer_;
 };
 
 }  // namespace hx::app

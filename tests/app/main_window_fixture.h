@@ -92,7 +92,7 @@ protected:
     // Lets the item loader finish and its queued entries arrive.
     void settle() {
         if (!window) return;
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < 5 || (window->hasPendingEntries() && i < 10000); ++i) {
             window->itemLoader()->waitForIdle();
             QCoreApplication::processEvents();
         }
