@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QSet>
 
 #include "items/icon_text.h"
 #include "items/image_list.h"
@@ -177,6 +178,29 @@ TEST(ResolveIcon, AppendsOnePictureOrNothing) {
     EXPECT_EQ(list.at(1).size(), QSize(16, 16));
     EXPECT_EQ(items::resolveIcon("$299", probe, loader, list), std::nullopt);
     EXPECT_EQ(list.size(), 2);
+}
+
+}  // namespace
+}  // namespace hx::test
+
+namespace hx::test {
+namespace {
+
+TEST(IconSourceValue, EqualSourcesHashAlikeAndKindsNeverCollide) {
+    using platform::IconSource;
+    const QSet<IconSource> set = {IconSource::systemIndex(3),
+                                  IconSource::fileIcon("", 3),
+                                  IconSource::fileIcon("a.exe", 3),
+                                  IconSource::themeIcon("a.exe"),
+                                  IconSource::webLink(),
+                                  IconSource::registryEditor(),
+                                  IconSource::none()};
+    EXPECT_EQ(set.size(), 7);
+    EXPECT_TRUE(set.contains(IconSource::fileIcon("a.exe", 3)));
+    EXPECT_FALSE(set.contains(IconSource::fileIcon("a.exe", 4)));
+    EXPECT_EQ(qHash(IconSource::themeIcon("x")), qHash(IconSource::themeIcon("x")));
+    EXPECT_EQ(std::hash<IconSource>{}(IconSource::systemIndex(9)),
+              std::hash<IconSource>{}(IconSource::systemIndex(9)));
 }
 
 }  // namespace
