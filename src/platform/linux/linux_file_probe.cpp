@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QStorageInfo>
+#include <sys/stat.h>
 
 #include "platform/icon_loader.h"
 
@@ -17,11 +17,18 @@ constexpr int kDirectory = 16;
 constexpr int kArchive = 32;
 constexpr int kDriveRoot = 22;  // what a drive root reports: hidden, system, folder
 
+// A folder on another device than its parent is where a file system is
+// mounted; "/" is its own parent. Two stat calls instead of reading the mount
+// table for every folder of a column.
 bool isMountPoint(const QFileInfo& info) {
     const QString canonical = info.canonicalFilePath();
     if (canonical.isEmpty()) return false;
-    const QStorageInfo storage(canonical);
-    return storage.isValid() && QDir::cleanPath(storage.rootPath()) == canonical;
+    if (canonical == QLatin1String("/")) return true;
+    struct stat self {}, parent {};
+    const QByteArray path = QFile::encodeName(canonical);
+    if (::stat(path.constData(), &self) != 0) return false;
+    if (::stat((path + "/..").constData(), &parent) != 0) return false;
+    return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
 
 }  // namespace
