@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <optional>
+
+#include "extras/led_renderer.h"
+
+namespace hx::extras {
+
+// The borderless drawing panel of the clock. It keeps the last drawing and
+// paints it again on every repaint; until the first drawing it shows nothing.
+class LedPanel : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kBorder = 0;  // the panel has no border
+
+    explicit LedPanel(QWidget* parent = nullptr);
+
+    // Clears the panel and draws `text`; a panel too small for it grows first.
+    void drawText(const QString& text, const LedSettings& settings);
+
+    QString text() const { return text_; }
+    const std::optional<LedFrame>& frame() const { return frame_; }
+
+    QSize sizeHint() const override { return {78, 26}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString text_;
+    std::optional<LedFrame> frame_;
+};
+
+}  // namespace hx::extras
