@@ -14,11 +14,33 @@ Clock::Clock(QLabel* weekdayLabel, LedPanel* panel, QObject* parent, Now now)
     timer_.start();
 }
 
+LedSettings ledSettingsFrom(const core::GlobalState& state) {
+    LedSettings s;
+    s.setColours(static_cast<std::int32_t>(state.clockForeColour),
+                 static_cast<std::int32_t>(state.clockBackColour));
+    s.setSizes(state.clockDigitHeight, state.clockDigitWidth, state.clockDigitSpacing,
+               state.clockSegmentWidth);
+    return s;
+}
+
+void storeLedSettings(const LedSettings& s, core::GlobalState& state) {
+    state.clockForeColour = static_cast<std::uint32_t>(s.foreColour());
+    state.clockBackColour = static_cast<std::uint32_t>(s.backColour());
+    state.clockDigitHeight = s.digitHeight();
+    state.clockDigitWidth = s.digitWidth();
+    state.clockDigitSpacing = s.spacing();
+    state.clockSegmentWidth = s.segmentWidth();
+}
+
 void Clock::tick() {
     const QDateTime now = now_();
     const QString text = clockText(now.time());
     if (weekday_) weekday_->setText(weekdayName(now.date().dayOfWeek()));
     settings_ = LedSettings::clock();
+    if (globals_) {
+        storeLedSettings(settings_, *globals_);
+        settings_ = ledSettingsFrom(*globals_);
+    }
     if (panel_) panel_->drawText(text, settings_);
 }
 

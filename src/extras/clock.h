@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/global_state.h"
 #include "extras/led_renderer.h"
 
 class QLabel;
@@ -13,6 +14,11 @@ class QLabel;
 namespace hx::extras {
 
 class LedPanel;
+
+// The renderer settings held in the program-wide clock values, and back. Values
+// below 1 read as the initial values, as the renderer's setters have it.
+LedSettings ledSettingsFrom(const core::GlobalState& state);
+void storeLedSettings(const LedSettings& settings, core::GlobalState& state);
 
 // The main window's clock: a 1,000 ms timer, running from construction, that
 // writes the weekday label and draws hour:minute on the LED panel. The first
@@ -28,6 +34,10 @@ class Clock : public QObject {
     // One timer tick.
     void tick();
 
+    // Keeps the program-wide clock values in `state` current: every tick
+    // writes the clock's values there and draws with what it holds.
+    void bindGlobals(core::GlobalState* state) { globals_ = state; }
+
     const QTimer& timer() const { return timer_; }
     // The renderer settings, set again to the clock's values on every tick.
     const LedSettings& settings() const { return settings_; }
@@ -37,6 +47,7 @@ class Clock : public QObject {
     QPointer<LedPanel> panel_;
     Now now_;
     LedSettings settings_;
+    core::GlobalState* globals_ = nullptr;
     QTimer timer_;
 };
 

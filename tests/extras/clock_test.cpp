@@ -102,6 +102,32 @@ TEST(Clock, TickWritesWeekdayAndTime) {
     EXPECT_EQ(panel.frame()->backColour, 15527148);
 }
 
+TEST(Clock, TickKeepsTheProgramWideValuesCurrent) {
+    core::GlobalState state;
+    state.setClockDefaults();
+    EXPECT_EQ(ledSettingsFrom(state), LedSettings());
+    QLabel weekday;
+    LedPanel panel;
+    Clock clock(&weekday, &panel, nullptr, &sundayMorning);
+    clock.bindGlobals(&state);
+    clock.tick();
+    EXPECT_EQ(state.clockForeColour, 65280u);
+    EXPECT_EQ(state.clockBackColour, 15527148u);
+    EXPECT_EQ(state.clockDigitHeight, 20);
+    EXPECT_EQ(state.clockDigitWidth, 12);
+    EXPECT_EQ(state.clockDigitSpacing, 3);
+    EXPECT_EQ(state.clockSegmentWidth, 4);
+    EXPECT_EQ(clock.settings(), LedSettings::clock());
+
+    // A zero in the stored values reads as the initial value.
+    state.clockDigitWidth = 0;
+    state.clockBackColour = 0;
+    const LedSettings read = ledSettingsFrom(state);
+    EXPECT_EQ(read.digitWidth(), 16);
+    EXPECT_EQ(read.backColour(), 0);
+    EXPECT_EQ(read.digitHeight(), 20);
+}
+
 TEST(Clock, SurvivesItsControlsBeingDeleted) {
     auto* weekday = new QLabel;
     auto* panel = new LedPanel;
@@ -109,7 +135,6 @@ TEST(Clock, SurvivesItsControlsBeingDeleted) {
     delete weekday;
     delete panel;
     clock.tick();  // must not touch the deleted widgets
-    SUCCEED();
 }
 
 }  // namespace
