@@ -107,6 +107,7 @@ void MainWindow::buildControls() {
     clock_ = new extras::LedPanel(this);
     clock_->setGeometry(129, 3, 78, 26);
     clockDriver_ = new extras::Clock(weekday_, clock_, this);
+    clockDriver_->bindGlobals(&session_.state());
 
     buttons_[0] = pictureButton(this, QRect(66, 32, 18, 18), QStringLiteral(":/ui/btn_topmost_off.bmp"));
     buttons_[1] = pictureButton(this, QRect(96, 32, 18, 18), QStringLiteral(":/ui/btn_screenoff.png"));

@@ -22,7 +22,7 @@
 #include "platform/linux/linux_network.h"
 #include "platform/linux/linux_power_backend.h"
 #include "platform/linux/linux_shell.h"
-#include "platform/linux/linux_sound_player.h"
+#include "platform/linux/lazy_sound_player.h"
 #include "platform/own_shortcut.h"
 #include "storage/data_root.h"
 
@@ -30,7 +30,7 @@ namespace hx::app {
 
 struct Program::Parts {
     platform::LinuxShell shell;
-    platform::LinuxSoundPlayer sound;
+    platform::LazySoundPlayer sound;
     platform::LinuxPowerBackend power;
     platform::LinuxNetwork network;
     platform::LinuxDesktop desktop;

@@ -8,7 +8,7 @@
 #include <QtEndian>
 #include <cstdlib>
 
-#include "platform/linux/linux_sound_player.h"
+#include "platform/sound/linux_sound_player.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/linux_sound_player.h"
+#include "platform/sound/linux_sound_player.h"
 
 #include <QAudioDevice>
 #include <QMediaDevices>
