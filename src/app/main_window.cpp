@@ -425,56 +425,46 @@ void MainWindow::showDatabaseError(const QString& error) { session_.dialogs().fa
 
 // ---- Items ----------------------------------------------------------------
 
-void MainWindow::openCurrentItem() {
-    if (menu_->headerCount() == 0) return;
+std::optional<storage::ItemRow> MainWindow::currentItemRecord(bool* refused) {
+    if (refused) *refused = false;
     const int selected = grid_->selectedIndex();
-    if (selected < 0) return;
+    if (selected < 0) return std::nullopt;
     const auto row = session_.database().itemAt(categoryName(session_.state().currentCategory),
                                                 currentColumnName(), selected);
     if (!row) {
+        if (refused) *refused = true;
         showDatabaseError(row.error);
-        return;
+        return std::nullopt;
     }
-    // Grid and table out of step: no record, nothing to open.
-    if (!row.rows || !hooks_.launch) return;
-    hooks_.launch(row.rows->link);
+    // Grid and table out of step: no record.
+    return row.rows;
+}
+
+void MainWindow::openCurrentItem() {
+    if (menu_->headerCount() == 0) return;
+    const auto record = currentItemRecord();
+    if (record && hooks_.launch) hooks_.launch(record->link);
 }
 
 QString MainWindow::readCurrentIconText() {
-    const int selected = grid_->selectedIndex();
-    if (selected < 0) return {};
-    const auto row = session_.database().itemAt(categoryName(session_.state().currentCategory),
-                                                currentColumnName(), selected);
-    if (!row) {
-        showDatabaseError(row.error);
-        return {};
-    }
-    return row.rows ? items::withoutLegacyMarker(row.rows->icon) : QString();
+    const auto record = currentItemRecord();
+    return record ? items::withoutLegacyMarker(record->icon) : QString();
 }
 
 void MainWindow::fillEditorFields(QLineEdit* name, QLineEdit* link, QLineEdit* icon) {
-    const int selected = grid_->selectedIndex();
-    if (name) name->setText(grid_->entryText(selected));
-    QString linkText;
-    if (selected >= 0) {
-        const auto row = session_.database().itemAt(
-            categoryName(session_.state().currentCategory), currentColumnName(), selected);
-        if (row && row.rows) linkText = row.rows->link;
-    }
-    if (link) link->setText(linkText);
-    if (icon) icon->setText(readCurrentIconText());
+    const auto record = currentItemRecord();
+    if (name) name->setText(grid_->entryText(grid_->selectedIndex()));
+    if (link) link->setText(record ? record->link : QString());
+    if (icon) icon->setText(record ? items::withoutLegacyMarker(record->icon) : QString());
 }
 
 void MainWindow::viewLink() {
     const int selected = grid_->selectedIndex();
     if (selected < 0) return;
-    const auto row = session_.database().itemAt(categoryName(session_.state().currentCategory),
-                                                currentColumnName(), selected);
-    if (!row) {
-        showDatabaseError(row.error);
-        return;
-    }
-    session_.dialogs().show(row.rows ? row.rows->link : QString(), grid_->entryText(selected),
+    bool refused = false;
+    const auto record = currentItemRecord(&refused);
+    if (refused) return;  // the engine's message was shown instead
+    session_.dialogs().show(record ? record->link : QString(), grid_->entryText(selected),
                             core::MessageIcon::Information);
 }
 
@@ -510,7 +500,7 @@ void MainWindow::toggleTopmost() {
 
 void MainWindow::screenOff() {
     // The wait keeps the window responsive; the display goes dark afterwards.
-    QTimer::singleShot(3000, this, [this] {
+    QTimer::singleShot(3000, Qt::PreciseTimer, this, [this] {
         if (auto* desktop = session_.services().desktop) desktop->monitorOff();
     });
 }

@@ -14,6 +14,7 @@
 #include "app/lifecycle.h"
 #include "core/database_connection.h"
 #include "core/main_window_access.h"
+#include "storage/item_database.h"
 
 namespace hx::core {
 class Session;
@@ -164,6 +165,9 @@ private:
     void buildControls();
     void buildMenus();
     void showDatabaseError(const QString& error);
+    // The stored row of the selected entry: the items-of-a-column query moved
+    // to the grid's selected position.
+    std::optional<storage::ItemRow> currentItemRecord(bool* refused = nullptr);
     void drainPendingEntries();
     QImage designItemImage() const;
 
