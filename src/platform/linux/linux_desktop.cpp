@@ -1,4 +1,5 @@
 #include "platform/linux/linux_desktop.h"
+#include "platform/linux/process_defaults.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -82,14 +83,8 @@ bool defaultCallSessionBus(const QDBusMessage& call) {
 LinuxDesktop::LinuxDesktop() : LinuxDesktop(DesktopHooks{}) {}
 
 LinuxDesktop::LinuxDesktop(DesktopHooks hooks) : hooks_(std::move(hooks)) {
-    if (!hooks_.startDetached)
-        hooks_.startDetached = [](const QString& program, const QStringList& args) {
-            return QProcess::startDetached(program, args);
-        };
-    if (!hooks_.programExists)
-        hooks_.programExists = [](const QString& program) {
-            return !QStandardPaths::findExecutable(program).isEmpty();
-        };
+    if (!hooks_.startDetached) hooks_.startDetached = startDetachedProcess;
+    if (!hooks_.programExists) hooks_.programExists = programOnPath;
     if (!hooks_.callSessionBus) hooks_.callSessionBus = defaultCallSessionBus;
     if (!hooks_.markTrusted)
         hooks_.markTrusted = [starter = hooks_.startDetached,

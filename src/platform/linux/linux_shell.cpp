@@ -1,4 +1,5 @@
 #include "platform/linux/linux_shell.h"
+#include "platform/linux/process_defaults.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -44,14 +45,8 @@ LinuxShell::LinuxShell(ShellHooks hooks, std::optional<QDBusConnection> bus)
     : hooks_(std::move(hooks)), bus_(std::move(bus)) {
     if (!hooks_.openUrl)
         hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    if (!hooks_.startDetached)
-        hooks_.startDetached = [](const QString& program, const QStringList& args) {
-            return QProcess::startDetached(program, args);
-        };
-    if (!hooks_.programExists)
-        hooks_.programExists = [](const QString& program) {
-            return !QStandardPaths::findExecutable(program).isEmpty();
-        };
+    if (!hooks_.startDetached) hooks_.startDetached = startDetachedProcess;
+    if (!hooks_.programExists) hooks_.programExists = programOnPath;
     if (!hooks_.locationSupported) hooks_.locationSupported = gvfsBackendInstalled;
 }
 
