@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/scoped_env.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -8,25 +10,7 @@
 namespace hx::platform {
 namespace {
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
+using hx::test::ScopedEnv;
 
 QStringList readLines(const QString& path) {
     QFile f(path);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/scoped_env.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,28 +15,7 @@ using hx::storage::DataRoot;
 
 namespace {
 
-// Sets (or, with nullopt, unsets) a variable for one scope.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, std::optional<QByteArray> value)
-        : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (had_)
-            qputenv(name_, old_);
-        else
-            qunsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    bool had_;
-    QByteArray old_;
-};
+using hx::test::ScopedEnv;
 
 }  // namespace
 
