@@ -52,7 +52,34 @@ void CategoryToolbar::addButton(int imageIndex, const QString& name) {
     const int index = buttons_.size();
     buttons_.append(action);
     addAction(action);
-    connect(action, &QAction::triggered, this, [this, index] { emit buttonClicked(index); });
+    Q_UNUSED(index);
+    // The index is looked up at the click: buttons before it may have been removed.
+    connect(action, &QAction::triggered, this, [this, action] {
+        const int at = buttons_.indexOf(action);
+        if (at >= 0) emit buttonClicked(at);
+    });
+}
+
+int CategoryToolbar::appendImage(const QImage& image) {
+    if (image.isNull()) return -1;
+    QImage scaled = image.convertToFormat(QImage::Format_ARGB32);
+    if (scaled.size() != QSize(16, 16))
+        scaled = scaled.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    images_.append(scaled);
+    return images_.size() - 1;
+}
+
+void CategoryToolbar::removeButton(int index) {
+    if (index < 0 || index >= buttons_.size()) return;
+    QAction* action = buttons_.takeAt(index);
+    removeAction(action);
+    delete action;
+}
+
+void CategoryToolbar::setButtonName(int index, const QString& name) {
+    if (index < 0 || index >= buttons_.size()) return;
+    buttons_.at(index)->setToolTip(name);
+    buttons_.at(index)->setText(name);
 }
 
 void CategoryToolbar::removeAllButtons() {

@@ -21,6 +21,9 @@ public:
 
     void addButton(int imageIndex, const QString& name);
     void removeAllButtons();  // the image list stays
+    int appendImage(const QImage& image);  // as given, scaled to 16 x 16; -1 when null
+    void removeButton(int index);          // the buttons after it move up
+    void setButtonName(int index, const QString& name);
     int buttonCount() const { return buttons_.size(); }
     QString buttonName(int index) const;  // empty when there is no such button
     // A button index that does not exist is ignored.

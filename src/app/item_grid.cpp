@@ -62,6 +62,12 @@ QIcon ItemGrid::iconFor(int imageIndex) {
     return *it;
 }
 
+void ItemGrid::removeEntry(int index) {
+    if (index < 0 || index >= count()) return;
+    delete takeItem(index);
+    hot_ = -1;
+}
+
 void ItemGrid::clearEntries() {
     hoverTimer_.stop();
     clear();

@@ -31,6 +31,7 @@ public:
 
     void appendEntry(const QString& name, int imageIndex);
     void clearEntries();
+    void removeEntry(int index);  // ignored outside the entries
     int selectedIndex() const;
     QString entryText(int index) const;
     int hotIndex() const { return hot_; }

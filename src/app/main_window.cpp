@@ -333,6 +333,32 @@ int MainWindow::itemCount() const { return grid_->count(); }
 QString MainWindow::itemText(int index) const { return grid_->entryText(index); }
 int MainWindow::selectedItem() const { return grid_->selectedIndex(); }
 
+QVector<QImage> MainWindow::categoryImages() const { return toolbar_->images(); }
+
+void MainWindow::addCategoryButton(const QString& name, const QImage& picture) {
+    toolbar_->addButton(toolbar_->appendImage(picture), name);
+}
+
+void MainWindow::removeCategoryButton(int index) { toolbar_->removeButton(index); }
+
+void MainWindow::setCategoryButtonText(int index, const QString& name) {
+    toolbar_->setButtonName(index, name);
+}
+
+void MainWindow::addColumnHeader(const QString& caption) { menu_->addHeader(caption); }
+
+void MainWindow::setColumnHeaderText(int index, const QString& caption) {
+    menu_->setHeaderText(index, caption);
+}
+
+void MainWindow::removeColumnHeader(int index) { menu_->removeHeader(index); }
+
+void MainWindow::appendItem(const QString& name, const QImage& picture) {
+    grid_->appendEntry(name, grid_->appendImage(picture));
+}
+
+void MainWindow::removeItem(int index) { grid_->removeEntry(index); }
+
 void MainWindow::clearItems() {
     loader_->cancel();
     pending_.clear();

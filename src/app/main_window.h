@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "app/lifecycle.h"
+#include "app/window_host.h"
 #include "core/database_connection.h"
 #include "core/main_window_access.h"
 #include "storage/item_database.h"
@@ -72,14 +73,23 @@ public:
     int categoryCount() const override;
     QString categoryName(int index) const override;
     void removeAllCategoryButtons() override;
+    QVector<QImage> categoryImages() const override;
+    void addCategoryButton(const QString& name, const QImage& picture) override;
+    void removeCategoryButton(int index) override;
+    void setCategoryButtonText(int index, const QString& name) override;
     int columnCount() const override;
     QString columnName(int index) const override;
     int currentColumn() const override;
     void removeAllColumns() override;
+    void addColumnHeader(const QString& caption) override;
+    void setColumnHeaderText(int index, const QString& caption) override;
+    void removeColumnHeader(int index) override;
     int itemCount() const override;
     QString itemText(int index) const override;
     int selectedItem() const override;
     void clearItems() override;
+    void appendItem(const QString& name, const QImage& picture) override;
+    void removeItem(int index) override;
     void setStatusText(int part, const QString& text) override;
     void selectCategory(int index) override;
     void switchColumn(int index) override;
@@ -128,6 +138,8 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     bool trayIconAdded() const { return trayAdded_; }
     core::Session& session() const { return session_; }
+    // The secondary windows, each open at most once.
+    WindowHost& windows() { return windows_; }
 
     // Item grid right button: the column menu first when there are no columns.
     void itemGridContextMenu(const QPoint& globalPos);
@@ -202,6 +214,8 @@ private:
     QVector<PendingEntry> pending_;
     qsizetype pendingNext_ = 0;
     QTimer drainTimer_;
+    // Last member: its windows go before the controls they refer to.
+    WindowHost windows_;
 };
 
 }  // namespace hx::app

@@ -98,7 +98,9 @@ int Program::run(const QStringList& arguments) {
     p.session->state().setClockDefaults();
 
     p.skins = std::make_unique<appearance::SkinEngine>(root);
-    p.updateCheck = std::make_unique<extras::UpdateCheck>(p.network, p.shell, p.dialogs);
+    p.updateCheck = std::make_unique<extras::UpdateCheck>(
+        p.network, p.shell, p.dialogs,
+        extras::updateUrl(p.session->config().readConfig(QStringLiteral("更新"), QStringLiteral("地址"))));
 
     MainWindowHooks hooks;
     hooks.applySkin = [&p](const QString& path) { p.skins->apply(path); };

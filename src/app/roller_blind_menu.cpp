@@ -15,6 +15,22 @@ void RollerBlindMenu::addHeader(const QString& caption) {
     update();
 }
 
+void RollerBlindMenu::setHeaderText(int index, const QString& caption) {
+    if (index < 0 || index >= headers_.size()) return;
+    headers_[index] = caption;
+    update();
+}
+
+void RollerBlindMenu::removeHeader(int index) {
+    if (index < 0 || index >= headers_.size()) return;
+    headers_.removeAt(index);
+    hotHeader_ = -1;
+    const int before = current_;
+    if (index < current_ || current_ >= headers_.size()) --current_;
+    update();
+    if (current_ != before || index == before) emit currentHeaderChanged(current_);
+}
+
 void RollerBlindMenu::clear() {
     headers_.clear();
     hotHeader_ = -1;

@@ -18,6 +18,10 @@ public:
 
     void addHeader(const QString& caption);
     void clear();  // removes every header and makes the current header -1
+    void setHeaderText(int index, const QString& caption);  // ignored outside the headers
+    // The current header follows its own header; it becomes the last one when
+    // it was removed itself, -1 when none is left.
+    void removeHeader(int index);
     int headerCount() const { return headers_.size(); }
     QString headerText(int index) const;  // empty outside the headers
     int currentHeader() const { return current_; }

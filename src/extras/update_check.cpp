@@ -8,19 +8,35 @@
 
 namespace hx::extras {
 
+namespace {
+
+QString shown(QString text) {
+    text.removeIf([](QChar c) { return c.category() == QChar::Other_Control; });
+    return text.left(kShownFieldLength);
+}
+
+}  // namespace
+
 UpdateReply parseUpdateReply(const QByteArray& body) {
     const qsizetype zero = body.indexOf('\0');
     const QByteArray text = zero < 0 ? body : body.left(zero);
     auto cut = [&text](const char* open, const char* close) {
         return text::fromGbk(text::cutBetween(text, open, close));
     };
-    return {cut("(", ")"), cut("[", "]"), cut("{", "}")};
+    return {shown(cut("(", ")")), cut("[", "]"), shown(cut("{", "}"))};
 }
 
-QUrl updateUrl() {
-    const QString configured = qEnvironmentVariable("HENGXIU_UPDATE_URL");
-    return QUrl(configured.isEmpty() ? QStringLiteral("http://www.hengxiu.net/Toolbox.php")
-                                     : configured);
+bool isSafeDownloadAddress(const QString& address) {
+    const QUrl url(address);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+QUrl updateUrl(const QString& configured) {
+    const QString fromEnvironment = qEnvironmentVariable("HENGXIU_UPDATE_URL").trimmed();
+    const QString address = fromEnvironment.isEmpty() ? configured.trimmed() : fromEnvironment;
+    return address.isEmpty() ? QUrl() : QUrl(address);
 }
 
 UpdateCheck::UpdateCheck(platform::Network& network, platform::Shell& shell,
@@ -28,6 +44,7 @@ UpdateCheck::UpdateCheck(platform::Network& network, platform::Shell& shell,
     : network_(network), shell_(shell), dialogs_(dialogs), endpoint_(std::move(endpoint)) {}
 
 void UpdateCheck::run() {
+    if (endpoint_.isEmpty()) return;  // no host of ours to ask
     network_.testConnectivity([this](bool online) {
         if (!online) return;
         network_.get(endpoint_, [this](bool ok, QByteArray body) { handleReply(ok, body); });
@@ -41,7 +58,8 @@ void UpdateCheck::handleReply(bool ok, const QByteArray& body) {
     const QString text = QStringLiteral("检测到新版本") + reply.version +
                          QStringLiteral("是否更新？\r\nMD5：") + reply.digest;
     if (dialogs_.show(text, QStringLiteral("更新"), core::MessageIcon::None,
-                      core::MessageButtons::YesNo) == core::Answer::Yes)
+                      core::MessageButtons::YesNo) == core::Answer::Yes &&
+        isSafeDownloadAddress(reply.address))
         shell_.open(reply.address);
 }
 

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "storage/item_database.h"
+#include "storage/safety_copy.h"
+#include "support/temp_root.h"
+
+using namespace hx::storage;
+
+TEST(BackupNames, DatedAndSafetyNamesUseFixedCharactersAndDigits) {
+    EXPECT_EQ(backupFileName(QDate(2026, 3, 7)), QStringLiteral("2026年3月7日.mdb"));
+    EXPECT_EQ(backupFileName(QDate(2026, 12, 31)), QStringLiteral("2026年12月31日.mdb"));
+    EXPECT_EQ(safetyCopyFileName(QDateTime(QDate(2026, 3, 7), QTime(9, 5, 1))),
+              QStringLiteral("自动备份-20260307-090501.mdb"));
+}
+
+TEST(SafetyCopy, HoldsTheDataAndKeepsOnlyTheNewestTen) {
+    hx::test::TempRoot temp;
+    const DataRoot& root = temp.root();
+    ASSERT_TRUE(ItemDatabase::createEmpty(root.databasePath()));
+    ItemDatabase db;
+    ASSERT_TRUE(db.open(root.databasePath()));
+    ASSERT_TRUE(db.addCategory(QStringLiteral("常用'"), QStringLiteral("Folder.bmp")));
+    // A dated backup of the user's own is never pruned.
+    ASSERT_TRUE(temp.write(QStringLiteral("Date/Backup/2026年1月1日.mdb"), "x"));
+
+    QString first;
+    for (int i = 0; i < 12; ++i) {
+        const QString path = writeSafetyCopy(
+            root, db, QDateTime(QDate(2026, 3, 7), QTime(10, 0, 0)).addSecs(i));
+        ASSERT_FALSE(path.isEmpty()) << i;
+        if (i == 0) first = path;
+    }
+    const QStringList left = QDir(root.backupDir()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(left.size(), 11);
+    EXPECT_EQ(left.first(), QStringLiteral("2026年1月1日.mdb"));
+    EXPECT_EQ(left.at(1), QStringLiteral("自动备份-20260307-100002.mdb"));
+    EXPECT_FALSE(QFile::exists(first));
+
+    ItemDatabase copy;
+    ASSERT_TRUE(copy.open(root.backupDir() + QStringLiteral("/") + left.last()));
+    ASSERT_EQ(copy.categories().rows.size(), 1);
+    EXPECT_EQ(copy.categories().rows.at(0).name, QStringLiteral("常用'"));
+}
+
+TEST(SafetyCopy, FailsWhenTheBackupFolderIsAFile) {
+    hx::test::TempRoot temp;
+    const DataRoot& root = temp.root();
+    ASSERT_TRUE(ItemDatabase::createEmpty(root.databasePath()));
+    ItemDatabase db;
+    ASSERT_TRUE(db.open(root.databasePath()));
+    ASSERT_TRUE(temp.write(QStringLiteral("Date/Backup"), "not a folder"));
+    EXPECT_TRUE(writeSafetyCopy(root, db).isEmpty());
+    EXPECT_EQ(temp.read(QStringLiteral("Date/Backup")), QByteArray("not a folder"));
+}
