@@ -10,7 +10,8 @@ packages=(
   libsqlitecpp-dev libsqlite3-dev libsimpleini-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-wqy-microhei adwaita-icon-theme hicolor-icon-theme shared-mime-info
-  xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils
+  xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils x11-utils
+  openbox xdotool qt6-translations-l10n
   clang libclang-rt-14-dev
 )
 

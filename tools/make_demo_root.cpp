@@ -1,5 +1,6 @@
 // Lays out a data root with a small sample catalogue, so that a first start
 // shows the program at work. An existing database is left alone.
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -13,12 +14,34 @@ using hx::storage::ItemRow;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: %s DATA_ROOT\n", argv[0]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lays out DATA_ROOT with a sample catalogue for hengxiu-toolbox "
+                       "(an existing catalogue is left alone)."));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOptions({help, version});
+    parser.addPositionalArgument(QStringLiteral("DATA_ROOT"), QStringLiteral("The folder to lay out."));
+    if (!parser.parse(app.arguments())) {
+        std::fprintf(stderr, "%s\nTry --help.\n", qPrintable(parser.errorText()));
         return 2;
     }
-    const hx::storage::DataRoot root(QFileInfo(args.at(1)).absoluteFilePath());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::puts("hengxiu-demo-root v3.9");
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1) {
+        std::fprintf(stderr, "Expected exactly one DATA_ROOT.\nTry --help.\n");
+        return 2;
+    }
+    const hx::storage::DataRoot root(
+        QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
     QDir().mkpath(root.path());
     if (!root.ensureLayout(true)) {
         std::fprintf(stderr, "cannot lay out %s\n", qPrintable(root.path()));

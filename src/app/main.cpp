@@ -1,12 +1,27 @@
 #include <QApplication>
+#include <cstdio>
 
+#include "app/command_line.h"
 #include "app/program.h"
+#include "app/translations.h"
 
 int main(int argc, char** argv) {
+    // Answered before the toolkit starts: --help needs no display.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+    const hx::app::CommandLine command = hx::app::parseCommandLine(raw);
+    if (command.outcome == hx::app::CommandLine::Outcome::Exit) {
+        std::fputs(command.output.toLocal8Bit().constData(),
+                   command.toStandardError ? stderr : stdout);
+        return command.exitCode;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hengxiu-toolbox"));
+    QApplication::setApplicationVersion(QStringLiteral("3.9"));
     // Closing the main window ends the program through its own shut-down.
     QApplication::setQuitOnLastWindowClosed(false);
+    hx::app::installToolkitTranslations(application);
     hx::app::Program program;
     return program.run(QApplication::arguments());
 }

@@ -16,6 +16,7 @@
 #include "app/item_loader.h"
 #include "app/roller_blind_menu.h"
 #include "app/status_bar.h"
+#include "core/fixed_window.h"
 #include "core/session.h"
 #include "extras/clock.h"
 #include "extras/greeting.h"
@@ -58,7 +59,7 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
     : QWidget(parent), session_(session), hooks_(std::move(hooks)) {
     setWindowTitle(kTitle);
     setWindowIcon(programIcon());
-    setFixedSize(kClientWidth, kClientHeight);
+    core::makeFixedSizeWindow(*this, kClientWidth, kClientHeight);
     setMouseTracking(true);
     buildControls();
     buildMenus();
@@ -194,6 +195,11 @@ void MainWindow::buildMenus() {
     connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
 }
 
+void MainWindow::showAtStoredPosition() {
+    placeWindow();
+    show();
+}
+
 bool MainWindow::start() {
     if (!runStartup(*this)) {
         declined_ = true;
@@ -248,7 +254,12 @@ void MainWindow::removeTrayIcon() {
     trayAdded_ = false;
 }
 
-void MainWindow::placeWindow() { move(session_.config().left(), session_.config().top()); }
+// The stored point is the client area's top-left, on both sides: window
+// managers disagree on frame sizes (and Qt learns them late), so a frame
+// position would drift by the frame at every start and stop.
+void MainWindow::placeWindow() {
+    setGeometry(QRect(QPoint(session_.config().left(), session_.config().top()), size()));
+}
 
 bool MainWindow::connectDatabase() {
     return core::connectAndInitialise(session_, *this) != core::ConnectResult::Declined;
@@ -319,7 +330,9 @@ void MainWindow::removeAllCategoryButtons() { toolbar_->removeAllButtons(); }
 
 void MainWindow::closeDatabase() { session_.database().close(); }
 
-void MainWindow::storePosition() { session_.config().setPosition(x(), y()); }
+void MainWindow::storePosition() {
+    session_.config().setPosition(geometry().x(), geometry().y());
+}
 
 // ---- Navigation -----------------------------------------------------------
 
@@ -420,8 +433,9 @@ void MainWindow::restoreColumn() {
     menu_->setCurrentHeader(column);
 }
 
+// No event processing here: a click waiting in the queue would run inside this
+// switch, which would then finish last and win over it.
 void MainWindow::switchColumn(int index) {
-    QCoreApplication::processEvents();
     core::GlobalState& state = session_.state();
     clearItems();
     grid_->resetImages();

@@ -61,6 +61,9 @@ public:
     MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // Shows the window at its stored place: asked for before the window
+    // exists, so that even (0, 0) is a request the window manager honours.
+    void showAtStoredPosition();
     // Runs the start-up sequence; false when the process must end at once.
     bool start();
     // The orderly end: runs the shut-down sequence once and quits.

@@ -135,7 +135,7 @@ int Program::run(const QStringList& arguments) {
                          window->endProgram();
                      });
 
-    window->show();
+    window->showAtStoredPosition();
     if (!window->start()) return 0;
     // A signal that came while start-up was still running asked for an end
     // before the event loop existed.

@@ -73,6 +73,12 @@ void RollerBlindMenu::setColours(const QColor& background, const QColor& highlig
     update();
 }
 
+QColor RollerBlindMenu::captionColourOn(const QColor& fill) {
+    // Relative luminance in the sRGB weights, enough to pick black or white.
+    const double luminance = 0.2126 * fill.redF() + 0.7152 * fill.greenF() + 0.0722 * fill.blueF();
+    return luminance < 0.5 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
 void RollerBlindMenu::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), background_);
@@ -88,7 +94,7 @@ void RollerBlindMenu::paintEvent(QPaintEvent*) {
         if (i == current_) p.fillRect(QRect(r.left() + 1, r.top() + 1, 4, r.height() - 2), highlight_);
         p.setPen(border_);
         p.drawRect(r.adjusted(0, 0, -1, -1));
-        p.setPen(pal.color(QPalette::ButtonText));
+        p.setPen(i == hotHeader_ ? captionColourOn(hot_) : pal.color(QPalette::ButtonText));
         p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextSingleLine,
                    p.fontMetrics().elidedText(headers_.at(i), Qt::ElideRight, r.width() - 12));
     }

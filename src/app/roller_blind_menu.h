@@ -38,6 +38,10 @@ public:
     QColor highlightColour() const { return highlight_; }
     QColor hotColour() const { return hot_; }
     QColor borderColour() const { return border_; }
+    int hotHeader() const { return hotHeader_; }
+    // A caption that stays readable on the hot header's fill, whatever colour
+    // the user chose for it.
+    static QColor captionColourOn(const QColor& fill);
 
 signals:
     // A click first reports the header, then, when it was not current yet,

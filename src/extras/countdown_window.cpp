@@ -1,5 +1,6 @@
 #include "extras/countdown_window.h"
 
+#include "core/fixed_window.h"
 #include "text/decimal.h"
 
 namespace hx::extras {
@@ -8,7 +9,7 @@ CountdownWindow::CountdownWindow(platform::PowerBackend& power, std::function<vo
                                  QWidget* parent)
     : QWidget(parent), power_(power), endProgram_(std::move(endProgram)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(315, 198);
+    core::makeFixedSizeWindow(*this, 315, 198);
     setWindowTitle(kPowerOff);
 
     headline_ = new QLabel(QStringLiteral("本程序正在执行以下操作（关闭系统）"), this);

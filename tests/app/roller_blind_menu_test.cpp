@@ -65,5 +65,36 @@ TEST_F(MenuFixture, RightClickReportsTheHeaderOnly) {
     EXPECT_TRUE(events.isEmpty());
 }
 
+TEST_F(MenuFixture, HotCaptionStaysReadableOnTheDefaultBlackFill) {
+    menu.setColours(Qt::black, Qt::black, Qt::black, Qt::black);
+    menu.show();
+    QTest::mouseMove(&menu, QPoint(30, menu.headerTop(1) + 5));
+    ASSERT_EQ(menu.hotHeader(), 1);
+    const QImage picture = menu.grab().toImage();
+    const QRect inner(6, menu.headerTop(1) + 2, menu.width() - 12, menu.headerHeight() - 4);
+    int light = 0;
+    for (int y = inner.top(); y <= inner.bottom(); ++y)
+        for (int x = inner.left(); x <= inner.right(); ++x)
+            if (qGray(picture.pixel(x, y)) > 128) ++light;
+    EXPECT_GT(light, 3) << "the caption vanished into its fill";
+    EXPECT_EQ(RollerBlindMenu::captionColourOn(QColor(250, 240, 200)), QColor(Qt::black));
+}
+
+TEST_F(MenuFixture, RemovingAHeaderKeepsTheCurrentOneWherePossible) {
+    menu.setCurrentHeader(1);
+    events.clear();
+    menu.removeHeader(0);  // the open column moves up with its header
+    EXPECT_EQ(menu.currentHeader(), 0);
+    EXPECT_EQ(menu.headerText(0), "b");
+    menu.removeHeader(0);  // the open one itself: the last one left opens
+    EXPECT_EQ(menu.currentHeader(), 0);
+    EXPECT_EQ(menu.headerText(0), "c");
+    menu.setHeaderText(0, QStringLiteral("新"));
+    EXPECT_EQ(menu.headerText(0), QStringLiteral("新"));
+    menu.removeHeader(0);
+    EXPECT_EQ(menu.currentHeader(), -1);
+    EXPECT_EQ(events.last(), "current:-1");
+}
+
 }  // namespace
 }  // namespace hx::app

@@ -55,10 +55,65 @@ TEST_F(OwnShortcut, CreatedWhenMissing) {
     const QString text = QString::fromUtf8(readAll(path_));
     EXPECT_TRUE(text.contains(QStringLiteral("\nName=衡岫电脑工具箱\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nComment=衡岫软件")));
-    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=/opt/hx/hengxiu-toolbox\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=/opt/hx/hengxiu-toolbox --root /opt/hx/\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nPath=/opt/hx/\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nIcon=/opt/hx/icon.png\n")));
     EXPECT_TRUE(QFileInfo(path_).permissions() & QFileDevice::ExeOwner);
+}
+
+// Exec= read back as a desktop would: the value's escapes, then the quoting of
+// arguments, then %% for a percent sign.
+QStringList execArguments(const QString& fileText) {
+    QString value;
+    for (const QString& line : fileText.split(u'\n'))
+        if (line.startsWith(QStringLiteral("Exec="))) value = line.mid(5);
+    QString unescaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            const QChar next = value[++i];
+            unescaped += next == u's' ? QChar(u' ') : next == u'n' ? QChar(u'\n') : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    QStringList args;
+    QString current;
+    bool quoted = false, any = false;
+    for (qsizetype i = 0; i < unescaped.size(); ++i) {
+        const QChar c = unescaped[i];
+        if (quoted && c == u'\\' && i + 1 < unescaped.size()) {
+            current += unescaped[++i];
+        } else if (c == u'"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == u'%' && i + 1 < unescaped.size() && unescaped[i + 1] == u'%') {
+            current += u'%';
+            ++i;
+        } else if (c == u' ' && !quoted) {
+            if (any || !current.isEmpty()) args << current;
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+        }
+    }
+    if (any || !current.isEmpty()) args << current;
+    return args;
+}
+
+TEST_F(OwnShortcut, StartsTheProgramOnTheDataRootItWasMadeFrom) {
+    QTemporaryDir program;
+    const QString executable = program.path() + QStringLiteral("/hengxiu toolbox");
+    {
+        QFile f(executable);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\n");
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+    }
+    const QString root = QStringLiteral("/home/u/my \"data\" $HOME 100% `x`\\y/衡岫");
+    ASSERT_TRUE(ensureOwnShortcut(*desktop_, executable, root, QString()));
+    const QString text = QString::fromUtf8(readAll(path_));
+    EXPECT_EQ(execArguments(text), QStringList({executable, QStringLiteral("--root"), root}));
 }
 
 TEST_F(OwnShortcut, ExistingFileIsNeverOverwritten) {

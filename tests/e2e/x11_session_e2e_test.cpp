@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <csignal>
+
+#include "storage/config.h"
+#include "storage/ini_file.h"
+#include "storage/item_database.h"
+#include "support/temp_root.h"
+
+namespace hx::test {
+namespace {
+
+// A real X server with a reparenting window manager, as on a desktop: window
+// placement and decorations only show their faults there.
+class X11Session : public ::testing::Test {
+protected:
+    TempRoot temp;
+    QProcess xserver;
+    QProcess windowManager;
+    QString display;
+
+    void SetUp() override {
+        const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+        ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb missing: run scripts/install-deps.sh";
+        ASSERT_FALSE(openbox.isEmpty()) << "openbox missing: run scripts/install-deps.sh";
+        // -displayfd 1: the server picks a free display and prints its number.
+        xserver.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                             QStringLiteral("-screen"), QStringLiteral("0"),
+                             QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                             QStringLiteral("tcp")});
+        ASSERT_TRUE(xserver.waitForStarted(10000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return xserver.canReadLine(); }, 15000));
+        display = QStringLiteral(":") + QString::fromLatin1(xserver.readLine()).trimmed();
+
+        windowManager.setProcessEnvironment(environment());
+        windowManager.start(openbox, {});
+        ASSERT_TRUE(windowManager.waitForStarted(10000));
+        // The manager owns the screen once it holds the WM_S0 selection.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}).contains("window id"); }, 30000));
+
+        ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(temp.root().databasePath()));
+        ASSERT_TRUE(db.addCategory("常用", "Folder.bmp"));
+        ASSERT_TRUE(db.addColumn("常用", "文件夹"));
+        ASSERT_TRUE(db.addItem({"常用", "文件夹", "根目录", "/", "/"}));
+        QDir().mkpath(temp.file("Desktop"));
+    }
+
+    void TearDown() override {
+        for (QProcess* p : {&windowManager, &xserver}) {
+            p->terminate();
+            if (!p->waitForFinished(5000)) p->kill();
+            p->waitForFinished(5000);
+        }
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("HENGXIU_POWER", "dry-run");
+        env.insert("HENGXIU_DESKTOP_DIR", temp.file("Desktop"));
+        env.insert("HENGXIU_PROBE_URL", "http://127.0.0.1:9/");
+        return env;
+    }
+
+    QByteArray run(const QString& program, const QStringList& args) const {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(program, args);
+        p.waitForFinished(10000);
+        return p.readAllStandardOutput();
+    }
+
+    // The main window's X id once it is mapped, or empty.
+    QString windowId() const {
+        return QString::fromLatin1(
+                   run(QStringLiteral("xdotool"),
+                       {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                        QStringLiteral("--name"), QStringLiteral("衡岫电脑工具箱")}))
+            .split(u'\n', Qt::SkipEmptyParts)
+            .value(0);
+    }
+
+    // Starts the program, waits until its window shows, runs `whileShown`,
+    // then ends it with SIGTERM as a desktop session would.
+    template <class F>
+    void startAndStop(F whileShown) {
+        QProcess program;
+        program.setProcessEnvironment(environment());
+        program.start(qEnvironmentVariable("HENGXIU_EXECUTABLE"), {"--root", temp.path()});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        QString id;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !(id = windowId()).isEmpty(); }, 20000))
+            << program.readAllStandardError().toStdString();
+        QTest::qWait(300);  // the manager has framed and placed it
+        whileShown(id);
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        ASSERT_TRUE(program.waitForFinished(15000));
+        EXPECT_EQ(program.exitCode(), 0);
+    }
+
+    QString config(const char* key) const {
+        return storage::IniFile::read(temp.root().configPath(), QStringLiteral("关闭状态"),
+                                      QString::fromUtf8(key));
+    }
+};
+
+TEST_F(X11Session, PositionRoundTripsExactlyThroughStartAndStop) {
+    const storage::Config cfg(temp.root());
+    cfg.setPosition(200, 100);
+    for (int round = 0; round < 3; ++round) {
+        startAndStop([](const QString&) {});
+        EXPECT_EQ(config("左边"), "200") << "round " << round;
+        EXPECT_EQ(config("顶边"), "100") << "round " << round;
+    }
+}
+
+TEST_F(X11Session, FirstRunAsksForTheOriginAndOffersNoMaximise) {
+    ASSERT_FALSE(QFile::exists(temp.root().configPath()));
+    QByteArray hints;
+    startAndStop([&](const QString& id) {
+        hints = run(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_MOTIF_WM_HINTS")});
+    });
+    // Left to itself the manager would have placed the window elsewhere.
+    EXPECT_EQ(config("左边"), "0");
+    EXPECT_EQ(config("顶边"), "0");
+    // Motif hints: flags, functions, ...; functions without MWM_FUNC_MAXIMIZE (16).
+    const QList<QByteArray> fields = hints.mid(hints.indexOf('=') + 1).trimmed().split(',');
+    ASSERT_GE(fields.size(), 2) << hints.constData();
+    const uint functions = fields.at(1).trimmed().toUInt(nullptr, 0);
+    EXPECT_EQ(functions & 16u, 0u) << hints.constData();
+    EXPECT_NE(functions & 32u, 0u) << "close must stay";
+}
+
+}  // namespace
+}  // namespace hx::test
