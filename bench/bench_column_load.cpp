@@ -13,12 +13,12 @@
 
 #include "app/item_grid.h"
 #include "app/item_loader.h"
+#include "app/linux_backends.h"
 #include "app/main_window.h"
+#include "app/runtime.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
-#include "items/icon_text.h"
 #include "platform/icon_loader.h"
-#include "platform/linux/linux_file_probe.h"
 #include "storage/config.h"
 
 namespace {
@@ -26,11 +26,13 @@ namespace {
 struct Fixture {
     QTemporaryDir dir;
     QTemporaryDir files;
+    QTemporaryDir desktop;
     hx::core::QtDialogs dialogs;
-    hx::platform::LinuxFileProbe probe;
-    hx::platform::IconLoader icons;
+    std::unique_ptr<hx::app::LinuxBackends> backends;
     std::unique_ptr<hx::core::Session> session;
+    std::unique_ptr<hx::app::Runtime> runtime;
     std::unique_ptr<hx::app::MainWindow> window;
+    hx::platform::IconLoader& icons() { return backends->icons; }
 
     Fixture() {
         const hx::storage::DataRoot root(dir.path());
@@ -66,12 +68,13 @@ struct Fixture {
         db.close();
         hx::storage::Config(root).setIconSize(32);
 
-        session = std::make_unique<hx::core::Session>(root, hx::core::Services{}, dialogs);
-        hx::app::MainWindowHooks hooks;
-        hooks.iconFor = [this](const QString& text, int size) {
-            return icons.load(hx::items::resolveIconSource(text, probe), size);
-        };
-        window = std::make_unique<hx::app::MainWindow>(*session, std::move(hooks));
+        // The start-up puts a launcher on the desktop: never the user's own.
+        qputenv("HENGXIU_DESKTOP_DIR", desktop.path().toUtf8());
+        qputenv("HENGXIU_POWER", "dry-run");
+        backends = std::make_unique<hx::app::LinuxBackends>();
+        session = std::make_unique<hx::core::Session>(root, backends->services(), dialogs);
+        runtime = std::make_unique<hx::app::Runtime>(*session);
+        window = std::make_unique<hx::app::MainWindow>(*session, *runtime);
         window->show();
         window->start();
         settle();
@@ -96,7 +99,7 @@ void loadColumn(benchmark::State& state, bool cold) {
     Fixture& f = fixture();
     double firstTotal = 0, allTotal = 0, worstStall = 0;
     for (auto _ : state) {
-        if (cold) f.icons.clearCache();
+        if (cold) f.icons().clearCache();
         QElapsedTimer clock;
         double first = -1;
         double lastTick = 0, stall = 0;

@@ -15,12 +15,16 @@
 #include "app/item_grid.h"
 #include "app/item_loader.h"
 #include "app/roller_blind_menu.h"
+#include "app/runtime.h"
 #include "app/status_bar.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
 #include "extras/clock.h"
 #include "extras/greeting.h"
+#include "extras/update_check.h"
+#include "appearance/skin_engine.h"
 #include "extras/led_panel.h"
+#include "items/launcher.h"
 #include "items/icon_text.h"
 #include "platform/desktop.h"
 #include "platform/sound_player.h"
@@ -55,8 +59,9 @@ QToolButton* pictureButton(QWidget* parent, const QRect& rect, const QString& pi
 
 }  // namespace
 
-MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* parent)
-    : QWidget(parent), session_(session), hooks_(std::move(hooks)) {
+MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks hooks,
+                       QWidget* parent)
+    : QWidget(parent), session_(session), runtime_(runtime), hooks_(std::move(hooks)) {
     setWindowTitle(kTitle);
     setWindowIcon(programIcon());
     core::makeFixedSizeWindow(*this, kClientWidth, kClientHeight);
@@ -64,7 +69,12 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
     buildControls();
     buildMenus();
 
-    loader_ = new ItemLoader(session_.database(), hooks_.iconFor, this);
+    runtime_.setEndProgram([this] { endProgram(); });
+    // Runs on the loader's worker: the runtime's icon lookup is thread-safe.
+    loader_ = new ItemLoader(
+        session_.database(),
+        [&runtime = runtime_](const QString& text, int size) { return runtime.iconFor(text, size); },
+        this);
     connect(loader_, &ItemLoader::entryReady, this,
             [this](quint64 generation, int, const QString& name, const QImage& image) {
                 if (!loader_->isCurrent(generation)) return;
@@ -212,7 +222,7 @@ void MainWindow::reinitialise() {
     // A re-initialisation asked for while connecting (a new database) runs
     // once, then the outer one goes on with its own steps.
     ++reinitDepth_;
-    if (hooks_.clearIconCache) hooks_.clearIconCache();
+    runtime_.clearIconCache();
     const bool ok = runReinitialisation(*this);
     --reinitDepth_;
     if (!ok) {
@@ -240,8 +250,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---- Start-up steps -------------------------------------------------------
 
 void MainWindow::applySkin() {
-    if (hooks_.applySkin)
-        hooks_.applySkin(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
+    runtime_.skins().apply(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
 }
 
 void MainWindow::addTrayIcon() {
@@ -317,13 +326,11 @@ void MainWindow::loadWeatherWindow() {
     if (hooks_.loadWeather) hooks_.loadWeather();
 }
 
-void MainWindow::ensureDesktopShortcut() {
-    if (hooks_.ensureDesktopShortcut) hooks_.ensureDesktopShortcut();
-}
+void MainWindow::ensureDesktopShortcut() { runtime_.ensureOwnShortcut(); }
 
 void MainWindow::checkForUpdate() {
     // Asynchronous from the start: the connectivity test never delays the window.
-    if (hooks_.checkForUpdate) QTimer::singleShot(0, this, hooks_.checkForUpdate);
+    QTimer::singleShot(0, this, [this] { runtime_.updateCheck().run(); });
 }
 
 void MainWindow::removeAllCategoryButtons() { toolbar_->removeAllButtons(); }
@@ -483,7 +490,7 @@ std::optional<storage::ItemRow> MainWindow::currentItemRecord(bool* refused) {
 void MainWindow::openCurrentItem() {
     if (menu_->headerCount() == 0) return;
     const auto record = currentItemRecord();
-    if (record && hooks_.launch) hooks_.launch(record->link);
+    if (record) runtime_.launcher().open(record->link);
 }
 
 QString MainWindow::readCurrentIconText() {

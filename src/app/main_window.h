@@ -33,18 +33,14 @@ class ItemGrid;
 class ItemLoader;
 class StatusBar;
 
-// What the main window hands to parts that are built elsewhere. An empty
-// function means the part is not there; its step is skipped.
+class Runtime;
+
+// The weather panel, built elsewhere. An empty function means there is no
+// panel; its step is skipped.
 struct MainWindowHooks {
-    std::function<QImage(const QString& iconText, int size)> iconFor;  // any thread
-    std::function<void()> clearIconCache;
-    std::function<void(const QString& link)> launch;
-    std::function<void(const QString& skinPath)> applySkin;
     std::function<void()> loadWeather;
     std::function<void(const QPoint& topLeft)> showWeather;
     std::function<void()> hideWeather;
-    std::function<void()> checkForUpdate;
-    std::function<void()> ensureDesktopShortcut;
 };
 
 // The program's one permanent window: a fixed 220 x 474 panel.
@@ -58,7 +54,8 @@ public:
     static constexpr int kClientHeight = 474;
     static constexpr int kMenuTop = 65;
 
-    MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* parent = nullptr);
+    MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks hooks = {},
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Shows the window at its stored place: asked for before the window
@@ -187,6 +184,7 @@ private:
     QImage designItemImage() const;
 
     core::Session& session_;
+    Runtime& runtime_;
     MainWindowHooks hooks_;
 
     QLabel* avatar_ = nullptr;

@@ -11,9 +11,15 @@
 #include "app/item_grid.h"
 #include "app/item_loader.h"
 #include "app/main_window.h"
+#include "app/runtime.h"
 #include "core/session.h"
+#include "platform/icon_loader.h"
 #include "support/fake_desktop.h"
 #include "support/fake_dialogs.h"
+#include "support/fake_file_probe.h"
+#include "support/fake_network.h"
+#include "support/fake_power.h"
+#include "support/fake_shell.h"
 #include "support/fake_sound.h"
 #include "support/temp_root.h"
 
@@ -42,9 +48,21 @@ protected:
     FakeDialogs dialogs;
     FakeSound sound;
     FakeDesktop desktop{temp.file(QStringLiteral("Desktop"))};
+    FakeShell shell;
+    FakePowerBackend power;
+    FakeNetwork network;
+    FakeFileProbe probe;
+    platform::IconLoader icons;
     std::unique_ptr<core::Session> session;
+    std::unique_ptr<app::Runtime> runtime;
     std::unique_ptr<RecordingMainWindow> window;
-    QStringList launched;
+
+    // What reached the shell, without the kind of request.
+    QStringList launched() const {
+        QStringList texts;
+        for (const QString& call : shell.calls) texts << call.section(u':', 1);
+        return texts;
+    }
 
     storage::DataRoot root() const { return temp.root(); }
 
@@ -64,22 +82,21 @@ protected:
 
     core::Services services() {
         core::Services s;
+        s.shell = &shell;
         s.sound = &sound;
+        s.power = &power;
+        s.network = &network;
         s.desktop = &desktop;
+        s.probe = &probe;
+        s.icons = &icons;
         return s;
     }
 
     void createWindow() {
         session = std::make_unique<core::Session>(root(), services(), dialogs);
         session->state().setClockDefaults();
-        app::MainWindowHooks hooks;
-        hooks.iconFor = [](const QString&, int size) {
-            QImage image(size, size, QImage::Format_ARGB32);
-            image.fill(Qt::darkCyan);
-            return image;
-        };
-        hooks.launch = [this](const QString& link) { launched << link; };
-        window = std::make_unique<RecordingMainWindow>(*session, std::move(hooks));
+        runtime = std::make_unique<app::Runtime>(*session);
+        window = std::make_unique<RecordingMainWindow>(*session, *runtime);
     }
 
     bool startWindow() {
@@ -107,6 +124,7 @@ protected:
     void TearDown() override {
         if (window) window->itemLoader()->waitForIdle();
         window.reset();
+        runtime.reset();
         session.reset();
     }
 };

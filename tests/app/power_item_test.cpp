@@ -15,10 +15,7 @@ namespace {
 // program in the orderly way, position stored.
 class PowerItem : public MainWindowTest {
 protected:
-    FakeShell shell;
-    FakePowerBackend power;
-    std::unique_ptr<extras::CountdownHost> host;
-    std::unique_ptr<items::Launcher> launcher;
+    extras::CountdownHost* host = nullptr;
 
     void startWithPowerItems() {
         makeDatabase({"系统"}, {{"系统", "电源", {}}});
@@ -29,24 +26,13 @@ protected:
             ASSERT_TRUE(db.addItem({"系统", "电源", "重启", "&重启", "$176"}));
         }
         ASSERT_TRUE(startWindow());
-        RecordingMainWindow* w = window.get();
-        host = std::make_unique<extras::CountdownHost>(power, [w] { w->endProgram(); });
-        launcher = std::make_unique<items::Launcher>(
-            shell, sound, [this](const QString& title) { host->showFor(title); });
+        host = &runtime->countdown();
     }
 
+    // The same path as a click on the entry.
     void open(int row) {
         window->itemGrid()->setCurrentRow(row);
-        // The same path as a click: the stored link of the selected row.
-        const auto record = session->database().itemAt("系统", "电源", row);
-        ASSERT_TRUE(record.ok && record.rows);
-        launcher->open(record.rows->link);
-    }
-
-    void TearDown() override {
-        launcher.reset();
-        host.reset();
-        MainWindowTest::TearDown();
+        window->openCurrentItem();
     }
 };
 

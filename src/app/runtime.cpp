@@ -1,0 +1,57 @@
+#include "app/runtime.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "appearance/skin_engine.h"
+#include "core/session.h"
+#include "extras/countdown_host.h"
+#include "extras/update_check.h"
+#include "items/icon_text.h"
+#include "items/launcher.h"
+#include "platform/icon_loader.h"
+#include "platform/own_shortcut.h"
+
+namespace hx::app {
+
+Runtime::Runtime(core::Session& session) : session_(session) {
+    const core::Services& s = session.services();
+    countdown_ = std::make_unique<extras::CountdownHost>(*s.power, [this] {
+        if (endProgram_) endProgram_();
+    });
+    launcher_ = std::make_unique<items::Launcher>(
+        *s.shell, *s.sound, [this](const QString& title) { countdown_->showFor(title); });
+    skins_ = std::make_unique<appearance::SkinEngine>(session.root());
+    updateCheck_ = std::make_unique<extras::UpdateCheck>(
+        *s.network, *s.shell, session.dialogs(),
+        extras::updateUrl(
+            session.config().readConfig(QStringLiteral("更新"), QStringLiteral("地址"))));
+}
+
+// The countdown window goes before the launcher that opens it.
+Runtime::~Runtime() {
+    countdown_.reset();
+    launcher_.reset();
+}
+
+QImage Runtime::iconFor(const QString& iconText, int size) const {
+    const core::Services& s = session_.services();
+    return s.icons->load(items::resolveIconSource(iconText, *s.probe), size);
+}
+
+void Runtime::clearIconCache() const { session_.services().icons->clearCache(); }
+
+}  // namespace hx::app
+
+namespace hx::app {
+
+void Runtime::ensureOwnShortcut() const {
+    const storage::DataRoot& root = session_.root();
+    // The launcher on the desktop shows our icon; it is kept in the data root.
+    const QString icon = root.file(QStringLiteral("User/hengxiu-toolbox.png"));
+    if (!QFile::exists(icon)) QFile::copy(QStringLiteral(":/ui/app_icon_128.png"), icon);
+    platform::ensureOwnShortcut(*session_.services().desktop,
+                                QCoreApplication::applicationFilePath(), root.path(), icon);
+}
+
+}  // namespace hx::app

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace hx::core {
+class Session;
+}
+namespace hx::items {
+class Launcher;
+}
+namespace hx::extras {
+class CountdownHost;
+class UpdateCheck;
+}  // namespace hx::extras
+namespace hx::appearance {
+class SkinEngine;
+}
+
+namespace hx::app {
+
+// What one run wires together on top of its session: how an entry opens, how
+// an icon text becomes a picture, the power countdown, skins and the update
+// check. The program, the tests and the benchmarks build it the same way, so
+// a click in a test takes the program's own path.
+class Runtime {
+public:
+    // The session's services must all be there (real ones or fakes).
+    explicit Runtime(core::Session& session);
+    ~Runtime();
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    core::Session& session() const { return session_; }
+    items::Launcher& launcher() const { return *launcher_; }
+    extras::CountdownHost& countdown() const { return *countdown_; }
+    appearance::SkinEngine& skins() const { return *skins_; }
+    extras::UpdateCheck& updateCheck() const { return *updateCheck_; }
+
+    // An icon text as a picture of `size` pixels; null when there is none.
+    // Safe on the item loader's worker thread.
+    QImage iconFor(const QString& iconText, int size) const;
+    // Files and themes may have changed: pictures are looked up again.
+    void clearIconCache() const;
+
+    // Puts the program's launcher on the desktop unless one is there.
+    void ensureOwnShortcut() const;
+
+    // What the countdown's confirmation ends: the main window's orderly end.
+    void setEndProgram(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
+
+private:
+    core::Session& session_;
+    std::function<void()> endProgram_;
+    std::unique_ptr<extras::CountdownHost> countdown_;
+    std::unique_ptr<items::Launcher> launcher_;
+    std::unique_ptr<appearance::SkinEngine> skins_;
+    std::unique_ptr<extras::UpdateCheck> updateCheck_;
+};
+
+}  // namespace hx::app
