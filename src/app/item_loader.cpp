@@ -30,7 +30,7 @@ quint64 ItemLoader::load(const QString& category, const QString& column, int ico
             if (!isCurrent(generation)) return;
             const storage::ItemRow& row = rows.rows.at(i);
             QImage image = icons_ ? icons_(row.icon, iconSize) : QImage();
-            emit entryReady(generation, i, row.name, image);
+            emit entryReady(generation, i, core::CatalogueRow{row.name, row.link, row.icon}, image);
         }
         emit loadFinished(generation, true, QString());
     });

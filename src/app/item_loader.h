@@ -6,6 +6,8 @@
 #include <atomic>
 #include <functional>
 
+#include "core/catalogue_state.h"
+
 namespace hx::storage {
 class ItemDatabase;
 }
@@ -36,7 +38,8 @@ public:
     void waitForIdle();
 
 signals:
-    void entryReady(quint64 generation, int row, const QString& name, const QImage& image);
+    void entryReady(quint64 generation, int row, const hx::core::CatalogueRow& entry,
+                    const QImage& image);
     void loadFinished(quint64 generation, bool ok, const QString& error);
 
 private:

@@ -76,9 +76,9 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
         [&runtime = runtime_](const QString& text, int size) { return runtime.iconFor(text, size); },
         this);
     connect(loader_, &ItemLoader::entryReady, this,
-            [this](quint64 generation, int, const QString& name, const QImage& image) {
+            [this](quint64 generation, int, const core::CatalogueRow& row, const QImage& image) {
                 if (!loader_->isCurrent(generation)) return;
-                pending_.push_back({name, image});
+                pending_.push_back({row, image});
                 if (!drainTimer_.isActive()) drainTimer_.start();
             });
     drainTimer_.setSingleShot(true);
@@ -280,11 +280,14 @@ void MainWindow::fillCategoryToolbar() {
         showDatabaseError(rows.error);
         return;
     }
+    QStringList names;
     for (const auto& row : rows.rows) {
         QFile file(session_.root().file(QStringLiteral("Bmpns/") + row.picture));
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         toolbar_->addButton(toolbar_->appendPicture(bytes), row.name);
+        names << row.name;
     }
+    session_.catalogue().setCategories(names);
 }
 
 void MainWindow::setTooltips() {
@@ -333,7 +336,10 @@ void MainWindow::checkForUpdate() {
     QTimer::singleShot(0, this, [this] { runtime_.updateCheck().run(); });
 }
 
-void MainWindow::removeAllCategoryButtons() { toolbar_->removeAllButtons(); }
+void MainWindow::removeAllCategoryButtons() {
+    toolbar_->removeAllButtons();
+    session_.catalogue().setCategories({});
+}
 
 void MainWindow::closeDatabase() { session_.database().close(); }
 
@@ -343,12 +349,16 @@ void MainWindow::storePosition() {
 
 // ---- Navigation -----------------------------------------------------------
 
-int MainWindow::categoryCount() const { return toolbar_->buttonCount(); }
-QString MainWindow::categoryName(int index) const { return toolbar_->buttonName(index); }
-int MainWindow::columnCount() const { return menu_->headerCount(); }
-QString MainWindow::columnName(int index) const { return menu_->headerText(index); }
-int MainWindow::currentColumn() const { return menu_->currentHeader(); }
-void MainWindow::removeAllColumns() { menu_->clear(); }
+int MainWindow::categoryCount() const { return session_.catalogue().categoryCount(); }
+QString MainWindow::categoryName(int index) const { return session_.catalogue().categoryName(index); }
+int MainWindow::columnCount() const { return session_.catalogue().columnCount(); }
+QString MainWindow::columnName(int index) const { return session_.catalogue().columnName(index); }
+int MainWindow::currentColumn() const { return session_.catalogue().openColumn(); }
+
+void MainWindow::removeAllColumns() {
+    menu_->clear();
+    session_.catalogue().setColumns({});
+}
 int MainWindow::itemCount() const { return grid_->count(); }
 QString MainWindow::itemText(int index) const { return grid_->entryText(index); }
 int MainWindow::selectedItem() const { return grid_->selectedIndex(); }
@@ -356,30 +366,47 @@ int MainWindow::selectedItem() const { return grid_->selectedIndex(); }
 QVector<QImage> MainWindow::categoryImages() const { return toolbar_->images(); }
 
 void MainWindow::addCategoryButton(const QString& name, const QImage& picture) {
+    session_.catalogue().appendCategory(name);
     toolbar_->addButton(toolbar_->appendImage(picture), name);
 }
 
-void MainWindow::removeCategoryButton(int index) { toolbar_->removeButton(index); }
+void MainWindow::removeCategoryButton(int index) {
+    session_.catalogue().removeCategory(index);
+    toolbar_->removeButton(index);
+}
 
 void MainWindow::setCategoryButtonText(int index, const QString& name) {
+    session_.catalogue().renameCategory(index, name);
     toolbar_->setButtonName(index, name);
 }
 
-void MainWindow::addColumnHeader(const QString& caption) { menu_->addHeader(caption); }
+void MainWindow::addColumnHeader(const QString& caption) {
+    session_.catalogue().appendColumn(caption);
+    menu_->addHeader(caption);
+}
 
 void MainWindow::setColumnHeaderText(int index, const QString& caption) {
+    session_.catalogue().renameColumn(index, caption);
     menu_->setHeaderText(index, caption);
 }
 
-void MainWindow::removeColumnHeader(int index) { menu_->removeHeader(index); }
+void MainWindow::removeColumnHeader(int index) {
+    session_.catalogue().removeColumn(index);
+    menu_->removeHeader(index);  // reports the new open column
+}
 
 void MainWindow::appendItem(const QString& name, const QImage& picture) {
+    session_.catalogue().appendOpenRow({name, {}, {}});
     grid_->appendEntry(name, grid_->appendImage(picture));
 }
 
-void MainWindow::removeItem(int index) { grid_->removeEntry(index); }
+void MainWindow::removeItem(int index) {
+    session_.catalogue().removeOpenRow(index);
+    grid_->removeEntry(index);
+}
 
 void MainWindow::clearItems() {
+    session_.catalogue().clearOpenRows();
     loader_->cancel();
     pending_.clear();
     pendingNext_ = 0;
@@ -393,7 +420,8 @@ void MainWindow::drainPendingEntries() {
     budget.start();
     while (pendingNext_ < pending_.size()) {
         const PendingEntry& entry = pending_.at(pendingNext_++);
-        grid_->appendEntry(entry.name, grid_->appendImage(entry.image));
+        session_.catalogue().appendOpenRow(entry.row);
+        grid_->appendEntry(entry.row.name, grid_->appendImage(entry.image));
         if (budget.nsecsElapsed() > kBudgetNs) break;
     }
     if (pendingNext_ < pending_.size()) {
@@ -411,7 +439,7 @@ void MainWindow::selectCategory(int index) {
     grid_->hide();
     state.currentCategory = index;
     state.categoryKey = index;
-    fillColumnMenu(index);
+    fillColumnMenu();
     restoreColumn();
     grid_->show();
     if (index != state.pressedCategory) toolbar_->setPressed(state.pressedCategory, false);
@@ -419,17 +447,17 @@ void MainWindow::selectCategory(int index) {
     state.pressedCategory = index;
 }
 
-void MainWindow::fillColumnMenu(int) {
-    menu_->clear();
+void MainWindow::fillColumnMenu() {
+    removeAllColumns();
     clearItems();
-    const QString name = categoryName(session_.state().currentCategory);
-    const auto columns = session_.database().columnsOf(name);
+    const auto columns = session_.database().columnsOf(session_.currentCategoryName());
     if (!columns) {
         showDatabaseError(columns.error);
         return;
     }
+    // The last header ends up open, as each one is made current in turn.
     for (const QString& column : columns.rows) {
-        menu_->addHeader(column);
+        addColumnHeader(column);
         menu_->setCurrentHeader(menu_->headerCount() - 1);
     }
 }
@@ -446,7 +474,7 @@ void MainWindow::switchColumn(int index) {
     core::GlobalState& state = session_.state();
     clearItems();
     grid_->resetImages();
-    loader_->load(categoryName(state.currentCategory), columnName(index),
+    loader_->load(session_.currentCategoryName(), columnName(index),
                   state.liveIconSize == 16 ? 16 : 32);
     if (auto* sound = session_.services().sound; sound && (state.liveSoundMode == 1 ||
                                                            state.liveSoundMode == 2)) {
@@ -462,6 +490,7 @@ void MainWindow::switchColumn(int index) {
 
 void MainWindow::placeItemList() {
     const int a = menu_->currentHeader();
+    session_.catalogue().setOpenColumn(a);
     const int h = menu_->headerHeight();
     const int n = menu_->headerCount();
     const int H = menu_->height();
@@ -476,8 +505,8 @@ std::optional<storage::ItemRow> MainWindow::currentItemRecord(bool* refused) {
     if (refused) *refused = false;
     const int selected = grid_->selectedIndex();
     if (selected < 0) return std::nullopt;
-    const auto row = session_.database().itemAt(categoryName(session_.state().currentCategory),
-                                                currentColumnName(), selected);
+    const auto row = session_.database().itemAt(session_.currentCategoryName(),
+                                                session_.openColumnName(), selected);
     if (!row) {
         if (refused) *refused = true;
         showDatabaseError(row.error);

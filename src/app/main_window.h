@@ -13,6 +13,7 @@
 
 #include "app/lifecycle.h"
 #include "app/window_host.h"
+#include "core/catalogue_state.h"
 #include "core/database_connection.h"
 #include "core/main_window_access.h"
 #include "storage/item_database.h"
@@ -103,7 +104,7 @@ public:
     void removeTrayIcon() override;
 
     // Navigation.
-    void fillColumnMenu(int categoryIndex);
+    void fillColumnMenu();
     void restoreColumn();
     void placeItemList();
     void openCurrentItem();
@@ -209,7 +210,7 @@ private:
     // Entries handed over by the loader, shown a few milliseconds' worth per
     // turn of the event loop so that a long column never stalls the window.
     struct PendingEntry {
-        QString name;
+        core::CatalogueRow row;
         QImage image;
     };
     QVector<PendingEntry> pending_;

@@ -53,8 +53,7 @@ public:
     virtual int windowLeft() const = 0;
     virtual int windowTop() const = 0;
 
-    // Current category and column names as the other windows read them.
-    QString currentCategoryName(int currentCategory) const { return categoryName(currentCategory); }
+    // The open column's name (the current category's is the session's).
     QString currentColumnName() const { return columnName(currentColumn()); }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/catalogue_state.h"
 #include "core/dialogs.h"
 #include "core/global_state.h"
 #include "core/services.h"
@@ -22,6 +23,11 @@ public:
     const Services& services() const { return services_; }
     Dialogs& dialogs() { return dialogs_; }
     GlobalState& state() { return state_; }
+    // What the panel shows, by name and position.
+    CatalogueState& catalogue() { return catalogue_; }
+    // Names of the current category and the open column, as every query uses them.
+    QString currentCategoryName() const { return catalogue_.categoryName(state_.currentCategory); }
+    QString openColumnName() const { return catalogue_.openColumnName(); }
 
 private:
     storage::DataRoot root_;
@@ -30,6 +36,7 @@ private:
     Services services_;
     Dialogs& dialogs_;
     GlobalState state_;
+    CatalogueState catalogue_;
 };
 
 }  // namespace hx::core

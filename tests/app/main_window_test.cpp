@@ -316,6 +316,28 @@ TEST_F(MainWindowTest, TwoHeaderClicksInOneBatchLeaveTheLastColumn) {
     EXPECT_EQ(storage::IniFile::read(root().configPath(), "卷帘式菜单", "0"), "2");
 }
 
+TEST_F(MainWindowTest, TheModelHoldsWhatThePanelShowsByPosition) {
+    makeDatabase({"甲", "乙'"}, {{"乙'", "栏一", {"a"}}, {"乙'", "栏二", {"b", "c"}}});
+    storage::Config(root()).setLastCategory(1);
+    storage::Config(root()).setLastColumn(1, 1);
+    ASSERT_TRUE(startWindow());
+    const core::CatalogueState& model = session->catalogue();
+    EXPECT_EQ(model.categories(), QStringList({"甲", "乙'"}));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(window->categoryToolbar()->buttonName(i), model.categoryName(i));
+    EXPECT_EQ(model.columns(), QStringList({"栏一", "栏二"}));
+    EXPECT_EQ(model.openColumn(), window->rollerBlindMenu()->currentHeader());
+    EXPECT_EQ(session->openColumnName(), QStringLiteral("栏二"));
+    ASSERT_EQ(model.openRows().size(), 2);
+    EXPECT_EQ(model.openRows().at(1), (core::CatalogueRow{"c", "link:c", "$3"}));
+
+    window->removeColumnHeader(0);  // the open column keeps its name
+    EXPECT_EQ(session->openColumnName(), QStringLiteral("栏二"));
+    window->removeItem(0);
+    EXPECT_EQ(model.openRows().size(), 1);
+    EXPECT_EQ(gridTexts(), QStringList({"c"}));
+}
+
 TEST_F(MainWindowTest, TwoItemsWithTheSameNameReachTheirOwnRows) {
     makeDatabase({"一"}, {{"一", "p", {}}});
     {
