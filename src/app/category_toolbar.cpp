@@ -20,8 +20,8 @@ QImage CategoryToolbar::designImage() {
         image = QImage(16, 16, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
     }
-    return image.convertToFormat(QImage::Format_ARGB32).scaled(16, 16, Qt::IgnoreAspectRatio,
-                                                               Qt::SmoothTransformation);
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+        .scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 int CategoryToolbar::appendPicture(const QByteArray& bytes) {
@@ -38,7 +38,8 @@ int CategoryToolbar::appendPicture(const QByteArray& bytes) {
     }
     if (image.size() != QSize(16, 16))
         image = image.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    images_.append(image);
+    // The form image lists keep, so the grid's small-icon list shares these.
+    images_.append(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     return images_.size() - 1;
 }
 
@@ -62,7 +63,7 @@ void CategoryToolbar::addButton(int imageIndex, const QString& name) {
 
 int CategoryToolbar::appendImage(const QImage& image) {
     if (image.isNull()) return -1;
-    QImage scaled = image.convertToFormat(QImage::Format_ARGB32);
+    QImage scaled = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (scaled.size() != QSize(16, 16))
         scaled = scaled.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     images_.append(scaled);

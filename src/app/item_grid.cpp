@@ -29,31 +29,24 @@ ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
 }
 
 void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {
-    imageSize_ = size;
     icons_.clear();
-    baseImages_ = images;
-    images_ = images;
+    baseImages_ = items::ImageList(size);
+    for (const QImage& image : images) baseImages_.append(image);
+    images_ = baseImages_;
     setIconSize(QSize(size, size));
 }
 
-int ItemGrid::appendImage(const QImage& image) {
-    if (image.isNull()) return -1;
-    images_.append(image.size() == QSize(imageSize_, imageSize_)
-                       ? image
-                       : image.scaled(imageSize_, imageSize_, Qt::KeepAspectRatio,
-                                      Qt::SmoothTransformation));
-    return images_.size() - 1;
-}
+int ItemGrid::appendImage(const QImage& image) { return images_.append(image); }
 
 void ItemGrid::appendEntry(const QString& name, int imageIndex) {
     auto* item = new QListWidgetItem(name);
     if (imageIndex >= 0 && imageIndex < images_.size()) item->setIcon(iconFor(imageIndex));
-    item->setSizeHint(QSize(kColumnWidth, imageSize_ + 4));
+    item->setSizeHint(QSize(kColumnWidth, images_.imageSize() + 4));
     addItem(item);
 }
 
 QIcon ItemGrid::iconFor(int imageIndex) {
-    const QImage& image = images_.at(imageIndex);
+    const QImage image = images_.at(imageIndex);
     auto it = icons_.find(image.cacheKey());
     if (it == icons_.end()) {
         if (icons_.size() > 4096) icons_.clear();

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QVector>
 
+#include "items/image_list.h"
+
 namespace hx::app {
 
 // The list of the open column's items, one per row, icon beside name. The
@@ -23,9 +25,9 @@ public:
     // The image list every load starts from (32 x 32 design list, or the
     // toolbar's 16 x 16 list in small-icon mode).
     void setBaseImages(const QVector<QImage>& images, int size);
-    int imageSize() const { return imageSize_; }
+    int imageSize() const { return images_.imageSize(); }
     // The working list: base images followed by those of the loaded items.
-    const QVector<QImage>& images() const { return images_; }
+    const items::ImageList& images() const { return images_; }
     void resetImages() { images_ = baseImages_; }
     int appendImage(const QImage& image);  // index of the new image, or -1 for a null image
 
@@ -52,12 +54,11 @@ private:
 
     QIcon iconFor(int imageIndex);
 
-    QVector<QImage> baseImages_;
+    items::ImageList baseImages_;
     // Many entries share one picture (the loader's cache hands out the same
     // image): one icon per distinct picture keeps filling the grid cheap.
     QHash<qint64, QIcon> icons_;
-    QVector<QImage> images_;
-    int imageSize_ = 32;
+    items::ImageList images_{32};
     int hot_ = -1;
     QTimer hoverTimer_;
 };

@@ -477,7 +477,7 @@ TEST_F(MainWindowTest, SmallIconModeStartsTheItemImagesAfterTheToolbarPictures) 
     const auto& toolbarImages = window->categoryToolbar()->images();
     ASSERT_EQ(grid->images().size(), toolbarImages.size() + 2);
     for (int i = 0; i < toolbarImages.size(); ++i) EXPECT_EQ(grid->images().at(i), toolbarImages.at(i));
-    EXPECT_EQ(grid->images().last().size(), QSize(16, 16));
+    EXPECT_EQ(grid->images().at(grid->images().size() - 1).size(), QSize(16, 16));
 }
 
 TEST_F(MainWindowTest, AppearanceTakesTheStoredColours) {

@@ -41,7 +41,15 @@ protected:
         windowManager.start(openbox, {});
         ASSERT_TRUE(windowManager.waitForStarted(10000));
         // The manager owns the screen once it holds the WM_S0 selection.
-        ASSERT_TRUE(QTest::qWaitFor([this] { return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}).contains("window id"); }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] {
+                return run(QStringLiteral("xprop"),
+                           {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                    .contains("window id");
+            },
+            30000))
+            << "display " << display.toStdString() << ": "
+            << windowManager.readAllStandardError().toStdString();
 
         ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
         storage::ItemDatabase db;
