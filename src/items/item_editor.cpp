@@ -112,8 +112,7 @@ ItemEditor::ItemEditor(core::Session& session, core::MainWindowAccess& main, QWi
 
     move(main_.windowLeft() - 60, main_.windowTop() + 85);
     reload();
-    c_.smallIcon->setPixmap(
-        c_.preview->pixmap().scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    showSmallIcon();
 }
 
 void ItemEditor::reload() {
@@ -122,6 +121,13 @@ void ItemEditor::reload() {
     c_.link->setText(fields.link);
     c_.icon->setText(fields.icon);
     showPreview();
+}
+
+void ItemEditor::showSmallIcon() {
+    const QPixmap picture = c_.preview->pixmap();
+    c_.smallIcon->setPixmap(
+        picture.isNull() ? QPixmap()
+                         : picture.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 void ItemEditor::showPreview() {
@@ -143,8 +149,7 @@ void ItemEditor::applyPickedIcon(const QString& iconText) {
     updateCurrentItem(session_, main_, [&](storage::ItemRow& row) { row.icon = iconText; });
     reload();
     // The small box follows the new icon too, so the two pictures never disagree.
-    c_.smallIcon->setPixmap(
-        c_.preview->pixmap().scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    showSmallIcon();
 }
 
 void ItemEditor::confirm() {
@@ -167,7 +172,9 @@ bool ItemEditor::eventFilter(QObject* watched, QEvent* event) {
     auto* box = qobject_cast<QLabel*>(watched);
     if (box == c_.systemBox || box == c_.smallIcon) {
         if (event->type() == QEvent::MouseMove) {
+            // Consumed: passed on, it would reach the background and bring the border back.
             box->setFrameShape(QFrame::NoFrame);
+            return true;
         } else if (event->type() == QEvent::MouseButtonRelease &&
                    static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
                    box->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {

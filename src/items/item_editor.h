@@ -67,6 +67,7 @@ class ItemEditor : public QWidget {
 
   private:
     void showPreview();
+    void showSmallIcon();
     void browseInto(QLineEdit* box);
 
     core::Session& session_;

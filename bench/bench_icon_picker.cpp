@@ -1,0 +1,117 @@
+// The icon picker's system page: time until its last icon is listed, with a
+// cold and a warm icon cache, and the longest stall of the user-interface
+// thread meanwhile.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "core/main_window_access.h"
+#include "core/qt_dialogs.h"
+#include "core/session.h"
+#include "items/icon_picker.h"
+#include "platform/icon_loader.h"
+#include "platform/linux/linux_file_probe.h"
+
+namespace {
+
+// The picker only asks the main window where it stands.
+class StillMainWindow final : public hx::core::MainWindowAccess {
+  public:
+    int categoryCount() const override { return 0; }
+    QString categoryName(int) const override { return {}; }
+    void removeAllCategoryButtons() override {}
+    QVector<QImage> categoryImages() const override { return {}; }
+    void addCategoryButton(const QString&, const QImage&) override {}
+    void removeCategoryButton(int) override {}
+    void setCategoryButtonText(int, const QString&) override {}
+    int columnCount() const override { return 0; }
+    QString columnName(int) const override { return {}; }
+    int currentColumn() const override { return -1; }
+    void removeAllColumns() override {}
+    void addColumnHeader(const QString&) override {}
+    void setColumnHeaderText(int, const QString&) override {}
+    void removeColumnHeader(int) override {}
+    int itemCount() const override { return 0; }
+    QString itemText(int) const override { return {}; }
+    int selectedItem() const override { return -1; }
+    void clearItems() override {}
+    void appendItem(const QString&, const QImage&) override {}
+    void removeItem(int) override {}
+    void setStatusText(int, const QString&) override {}
+    void selectCategory(int) override {}
+    void switchColumn(int) override {}
+    void reinitialise() override {}
+    int windowLeft() const override { return 400; }
+    int windowTop() const override { return 100; }
+};
+
+void systemPage(benchmark::State& state, bool cold) {
+    QTemporaryDir dir;
+    const hx::storage::DataRoot root(dir.path());
+    root.ensureLayout(true);
+    hx::core::QtDialogs dialogs;
+    hx::platform::LinuxFileProbe probe;
+    hx::platform::IconLoader icons;
+    hx::core::Services services;
+    services.probe = &probe;
+    services.icons = &icons;
+    hx::core::Session session(root, services, dialogs);
+    StillMainWindow main;
+    hx::items::IconPicker picker(session, main, QStringLiteral("记事本"), QString());
+    picker.show();
+
+    double allTotal = 0, worstStall = 0;
+    int listed = 0;
+    for (auto _ : state) {
+        if (cold) icons.clearCache();
+        bool done = false;
+        QMetaObject::Connection c =
+            QObject::connect(&picker, &hx::items::IconPicker::loadFinished, [&] { done = true; });
+        QElapsedTimer clock;
+        double lastTick = 0, stall = 0;
+        QTimer ticker;
+        ticker.setInterval(1);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const double now = clock.nsecsElapsed() / 1e6;
+            stall = std::max(stall, now - lastTick);
+            lastTick = now;
+        });
+        clock.start();
+        ticker.start();
+        picker.load(hx::items::IconPicker::Source::System);
+        lastTick = clock.nsecsElapsed() / 1e6;
+        while (!done) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double all = clock.nsecsElapsed() / 1e6;
+        ticker.stop();
+        QObject::disconnect(c);
+        state.SetIterationTime(all / 1000.0);
+        allTotal += all;
+        worstStall = std::max(worstStall, stall);
+        listed = picker.controls().icons->count();
+    }
+    state.counters["last_icon_ms"] = allTotal / state.iterations();
+    state.counters["longest_ui_stall_ms"] = worstStall;
+    state.counters["icons"] = listed;
+}
+
+void BM_IconPickerSystemCold(benchmark::State& state) { systemPage(state, true); }
+void BM_IconPickerSystemWarm(benchmark::State& state) { systemPage(state, false); }
+
+BENCHMARK(BM_IconPickerSystemCold)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_IconPickerSystemWarm)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    hx::platform::installIconThemeFallback();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
