@@ -129,7 +129,6 @@ void IconPicker::load(Source source, bool writeCache) {
     working_.clear();
     current_ = source;
     loading_ = true;
-    writeCache_ = writeCache;
     firstLoad_ = false;
 
     QString path;
@@ -139,27 +138,38 @@ void IconPicker::load(Source source, bool writeCache) {
 
     auto counter = generation_;
     platform::IconLoader* loader = loader_;
-    workers_ << QtConcurrent::run([this, counter, generation, loader, source, path] {
+    // The cache file is written by the worker too: its rename waits for the disk.
+    QString cacheFile;
+    if (writeCache)
+        cacheFile =
+            session_.root().file(source == Source::System ? QStringLiteral("User/系统.eil")
+                                                          : QStringLiteral("User/程序.eil"));
+    workers_ << QtConcurrent::run([this, counter, generation, loader, source, path, cacheFile] {
         const auto current = [&] { return counter->load() == generation; };
+        ImageList listed(kIconSize);
+        const auto post = [&](int index, const QImage& image) {
+            listed.append(image);
+            QMetaObject::invokeMethod(
+                this, [this, generation, index, image] { addEntry(generation, index, image); },
+                Qt::QueuedConnection);
+        };
         if (source == Source::System) {
             for (int index : platform::systemIconIndices()) {
                 if (index > kLastSystemIndex || !current()) break;
                 const QImage image =
                     loader->load(platform::IconSource::systemIndex(index), kIconSize);
                 if (image.isNull()) continue;  // not in this theme: no entry
-                QMetaObject::invokeMethod(
-                    this, [this, generation, index, image] { addEntry(generation, index, image); },
-                    Qt::QueuedConnection);
+                post(index, image);
             }
         } else {
             for (int index = 0; index <= kLastProgramIndex && current(); ++index) {
                 const QImage image = programIconAt(*loader, path, index, kIconSize);
                 if (image.isNull()) break;  // the first index without an icon ends the list
-                QMetaObject::invokeMethod(
-                    this, [this, generation, index, image] { addEntry(generation, index, image); },
-                    Qt::QueuedConnection);
+                post(index, image);
             }
         }
+        // An export of what the page shows; a failed write changes nothing here.
+        if (!cacheFile.isEmpty() && current()) writeEil(cacheFile, listed);
         QMetaObject::invokeMethod(
             this, [this, generation] { finishLoad(generation); }, Qt::QueuedConnection);
     });
@@ -177,12 +187,6 @@ void IconPicker::finishLoad(quint64 generation) {
     if (generation != generation_->load()) return;
     loading_ = false;
     setWindowTitle(QStringLiteral("选择图标—") + editorTitle_);
-    if (writeCache_) {
-        // An export of what the page shows; a failed write changes nothing here.
-        const QString file = current_ == Source::System ? QStringLiteral("User/系统.eil")
-                                                        : QStringLiteral("User/程序.eil");
-        writeEil(session_.root().file(file), working_);
-    }
     emit loadFinished();
 }
 

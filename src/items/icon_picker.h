@@ -99,7 +99,6 @@ class IconPicker : public QWidget {
     bool loading_ = false;
     bool activated_ = false;
     bool firstLoad_ = true;
-    bool writeCache_ = false;
 };
 
 }  // namespace hx::items
