@@ -50,24 +50,20 @@ TEST_F(IconPickerTest, DesignLayoutTitleAndPlace) {
     auto p = picker();
     const IconPicker::Controls& c = p->controls();
     EXPECT_EQ(p->windowTitle(), QStringLiteral("图标读取中........"));
-    EXPECT_EQ(p->size(), QSize(392, 513));
-    EXPECT_EQ(p->minimumSize(), p->maximumSize());
-    EXPECT_FALSE(p->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    expectFixed(*p, QSize(392, 513));
     EXPECT_EQ(p->pos(), QPoint(380, 125));
-    EXPECT_EQ(c.sourceLabel->geometry(), QRect(8, 16, 56, 16));
+    expectPlaced(*p, {{"sourceLabel", {8, 16, 56, 16}},
+                      {"sourceBox", {72, 14, 232, 20}},
+                      {"browseButton", {312, 13, 72, 24}},
+                      {"tabStrip", {5, 45, 376, 432}},
+                      {"iconList", {12, 71, 364, 392}}});
     EXPECT_EQ(c.sourceLabel->text(), QStringLiteral("图标位置："));
-    EXPECT_EQ(c.source->geometry(), QRect(72, 14, 232, 20));
-    EXPECT_EQ(c.browse->geometry(), QRect(312, 13, 72, 24));
     EXPECT_EQ(c.browse->text(), QStringLiteral("浏览图标"));
     EXPECT_FALSE(c.browse->icon().isNull());
-    EXPECT_EQ(c.tabs->geometry(), QRect(5, 45, 376, 432));
     ASSERT_EQ(c.tabs->count(), 2);
     EXPECT_EQ(c.tabs->tabText(0), QStringLiteral("系统图标"));
     EXPECT_EQ(c.tabs->tabText(1), QStringLiteral("程序扩展图标"));
-    EXPECT_EQ(c.icons->geometry(), QRect(12, 71, 364, 392));
     EXPECT_EQ(c.icons->viewMode(), QListView::IconMode);
-    for (const char* name : {"sourceBox", "browseButton", "tabStrip", "iconList"})
-        EXPECT_NE(p->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
 }
 
 TEST_F(IconPickerTest, SystemPageListsThePopulatedIndicesAndWritesItsCache) {

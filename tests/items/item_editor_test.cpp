@@ -35,35 +35,22 @@ TEST_F(ItemEditorTest, DesignLayoutTextsAndPlace) {
     auto editor = open(1);
     const ItemEditor::Controls& c = editor->controls();
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("修改资料"));
-    EXPECT_EQ(editor->size(), QSize(329, 206));
-    EXPECT_EQ(editor->minimumSize(), editor->maximumSize());
-    EXPECT_FALSE(editor->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    expectFixed(*editor, QSize(329, 206));
     EXPECT_EQ(editor->pos(), QPoint(340, 235));
-
-    const struct {
-        QWidget* w;
-        QRect rect;
-        const char* name;
-    } expected[] = {
-        {c.titleLabel, {8, 8, 40, 24}, "titleLabel"},
-        {c.title, {48, 8, 184, 20}, "titleBox"},
-        {c.linkLabel, {8, 56, 40, 24}, "linkLabel"},
-        {c.link, {48, 53, 224, 20}, "linkBox"},
-        {c.iconLabel, {8, 99, 40, 24}, "iconLabel"},
-        {c.icon, {48, 96, 224, 20}, "iconBox"},
-        {c.preview, {235, 8, 40, 40}, "preview"},
-        {c.systemBox, {275, 56, 17, 17}, "systemFunctionBox"},
-        {c.linkBrowse, {299, 56, 16, 19}, "linkBrowseButton"},
-        {c.smallIcon, {276, 99, 17, 17}, "smallIconBox"},
-        {c.iconBrowse, {300, 99, 16, 19}, "iconBrowseButton"},
-        {c.help, {64, 136, 64, 24}, "helpButton"},
-        {c.ok, {136, 136, 64, 24}, "okButton"},
-        {c.cancel, {208, 136, 64, 24}, "cancelButton"},
-    };
-    for (const auto& e : expected) {
-        EXPECT_EQ(e.w->geometry(), e.rect) << e.name;
-        EXPECT_EQ(editor->findChild<QWidget*>(QString::fromLatin1(e.name)), e.w) << e.name;
-    }
+    expectPlaced(*editor, {{"titleLabel", {8, 8, 40, 24}},
+                           {"titleBox", {48, 8, 184, 20}},
+                           {"linkLabel", {8, 56, 40, 24}},
+                           {"linkBox", {48, 53, 224, 20}},
+                           {"iconLabel", {8, 99, 40, 24}},
+                           {"iconBox", {48, 96, 224, 20}},
+                           {"preview", {235, 8, 40, 40}},
+                           {"systemFunctionBox", {275, 56, 17, 17}},
+                           {"linkBrowseButton", {299, 56, 16, 19}},
+                           {"smallIconBox", {276, 99, 17, 17}},
+                           {"iconBrowseButton", {300, 99, 16, 19}},
+                           {"helpButton", {64, 136, 64, 24}},
+                           {"okButton", {136, 136, 64, 24}},
+                           {"cancelButton", {208, 136, 64, 24}}});
     EXPECT_EQ(c.titleLabel->text(), QStringLiteral("标题："));
     EXPECT_EQ(c.linkLabel->text(), QStringLiteral("链接："));
     EXPECT_EQ(c.iconLabel->text(), QStringLiteral("图标："));

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QWidget>
+#include <initializer_list>
 #include <memory>
 
 #include "core/session.h"
@@ -56,6 +58,25 @@ class ItemWindowTest : public ::testing::Test {
         const auto rows = db().itemsOf(category, column);
         EXPECT_TRUE(rows.ok);
         return rows.rows;
+    }
+
+    struct Placed {
+        const char* name;  // objectName
+        QRect rect;
+    };
+    // Each named control exists and stands at its design rectangle.
+    static void expectPlaced(const QWidget& window, std::initializer_list<Placed> controls) {
+        for (const Placed& p : controls) {
+            const auto* child = window.findChild<QWidget*>(QString::fromLatin1(p.name));
+            ASSERT_NE(child, nullptr) << p.name;
+            EXPECT_EQ(child->geometry(), p.rect) << p.name;
+        }
+    }
+    // A fixed-size window without a maximise button.
+    static void expectFixed(const QWidget& window, const QSize& size) {
+        EXPECT_EQ(window.size(), size);
+        EXPECT_EQ(window.minimumSize(), window.maximumSize());
+        EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     }
 
     // Where the windows' pictures go, to be looked at (and copied to docs/).

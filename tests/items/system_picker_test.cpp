@@ -29,16 +29,14 @@ TEST_F(SystemPickerTest, DesignLayoutRowsAndPlace) {
     SystemPicker p(*session, main);
     const SystemPicker::Controls& c = p.controls();
     EXPECT_EQ(p.windowTitle(), QStringLiteral("系统功能添加"));
-    EXPECT_EQ(p.size(), QSize(254, 210));
-    EXPECT_EQ(p.minimumSize(), p.maximumSize());
-    EXPECT_FALSE(p.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    expectFixed(p, QSize(254, 210));
     EXPECT_EQ(p.pos(), QPoint(280, 285));
-    EXPECT_EQ(c.list->geometry(), QRect(8, 8, 232, 128));
+    expectPlaced(p, {{"functionList", {8, 8, 232, 128}},
+                     {"severalBox", {8, 144, 88, 24}},
+                     {"closeButton", {168, 144, 64, 24}}});
     EXPECT_EQ(c.list->iconSize(), QSize(16, 16));
-    EXPECT_EQ(c.several->geometry(), QRect(8, 144, 88, 24));
     EXPECT_EQ(c.several->text(), QStringLiteral("选择多个"));
     EXPECT_FALSE(c.several->isChecked());
-    EXPECT_EQ(c.close->geometry(), QRect(168, 144, 64, 24));
     EXPECT_EQ(c.close->text(), QStringLiteral("关 闭"));
     QStringList names;
     for (int i = 0; i < c.list->count(); ++i) names << c.list->item(i)->text();
