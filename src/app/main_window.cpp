@@ -24,8 +24,12 @@
 #include "extras/update_check.h"
 #include "appearance/skin_engine.h"
 #include "extras/led_panel.h"
+#include "items/icon_picker.h"
 #include "items/launcher.h"
 #include "items/icon_text.h"
+#include "items/item_editor.h"
+#include "items/system_picker.h"
+#include "items/web_link_window.h"
 #include "platform/desktop.h"
 #include "platform/sound_player.h"
 
@@ -185,8 +189,13 @@ void MainWindow::buildMenus() {
     itemMenu_->addAction(QStringLiteral("删除"))->setEnabled(false);
     connect(itemMenu_->addAction(QStringLiteral("查看路径")), &QAction::triggered, this,
             &MainWindow::viewLink);
-    for (const char* text : {"复制路径", "修改资料", "添加超链接", "添加系统功能"})
-        itemMenu_->addAction(QString::fromUtf8(text))->setEnabled(false);
+    itemMenu_->addAction(QStringLiteral("复制路径"))->setEnabled(false);
+    connect(itemMenu_->addAction(QStringLiteral("修改资料")), &QAction::triggered, this,
+            &MainWindow::openItemEditor);
+    connect(itemMenu_->addAction(QStringLiteral("添加超链接")), &QAction::triggered, this,
+            &MainWindow::openWebLinkWindow);
+    connect(itemMenu_->addAction(QStringLiteral("添加系统功能")), &QAction::triggered, this,
+            &MainWindow::openSystemPicker);
     itemMenu_->addSeparator();
     for (const char* text : {"属性", "浏览文件夹", "生成桌面快捷方式"})
         itemMenu_->addAction(QString::fromUtf8(text))->setEnabled(false);
@@ -522,18 +531,6 @@ void MainWindow::openCurrentItem() {
     if (record) runtime_.launcher().open(record->link);
 }
 
-QString MainWindow::readCurrentIconText() {
-    const auto record = currentItemRecord();
-    return record ? items::withoutLegacyMarker(record->icon) : QString();
-}
-
-void MainWindow::fillEditorFields(QLineEdit* name, QLineEdit* link, QLineEdit* icon) {
-    const auto record = currentItemRecord();
-    if (name) name->setText(grid_->entryText(grid_->selectedIndex()));
-    if (link) link->setText(record ? record->link : QString());
-    if (icon) icon->setText(record ? items::withoutLegacyMarker(record->icon) : QString());
-}
-
 void MainWindow::viewLink() {
     const int selected = grid_->selectedIndex();
     if (selected < 0) return;
@@ -542,6 +539,40 @@ void MainWindow::viewLink() {
     if (refused) return;  // the engine's message was shown instead
     session_.dialogs().show(record ? record->link : QString(), grid_->entryText(selected),
                             core::MessageIcon::Information);
+}
+
+void MainWindow::openItemEditor() {
+    if (grid_->selectedIndex() < 0) return;
+    windows_.open<items::ItemEditor>(QStringLiteral("item editor"), [this] {
+        auto* editor = new items::ItemEditor(session_, *this);
+        connect(editor, &items::ItemEditor::systemPickerRequested, this,
+                &MainWindow::openSystemPicker);
+        connect(editor, &items::ItemEditor::iconPickerRequested, this,
+                &MainWindow::openIconPicker);
+        return editor;
+    });
+}
+
+void MainWindow::openWebLinkWindow() {
+    windows_.open<items::WebLinkWindow>(QStringLiteral("web link"),
+                                        [this] { return new items::WebLinkWindow(session_, *this); });
+}
+
+void MainWindow::openSystemPicker() {
+    windows_.open<items::SystemPicker>(QStringLiteral("system picker"),
+                                       [this] { return new items::SystemPicker(session_, *this); });
+}
+
+void MainWindow::openIconPicker() {
+    // The picker reports to the editor; without one it has nobody to tell.
+    auto* editor = windows_.find<items::ItemEditor>(QStringLiteral("item editor"));
+    if (!editor) return;
+    windows_.open<items::IconPicker>(QStringLiteral("icon picker"), [this, editor] {
+        auto* picker = new items::IconPicker(session_, *this, editor->controls().title->text(),
+                                             editor->programIconSource());
+        connect(picker, &items::IconPicker::picked, editor, &items::ItemEditor::applyPickedIcon);
+        return picker;
+    });
 }
 
 void MainWindow::itemGridContextMenu(const QPoint& globalPos) {

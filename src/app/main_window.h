@@ -108,12 +108,12 @@ public:
     void restoreColumn();
     void placeItemList();
     void openCurrentItem();
-    // The selected entry's icon text without the legacy web-link marker;
-    // empty without a selection or a matching row.
-    QString readCurrentIconText();
-    // Name, link and icon text of the selected entry into three edit boxes.
-    void fillEditorFields(QLineEdit* name, QLineEdit* link, QLineEdit* icon);
     void viewLink();
+    // Item windows, each open at most once.
+    void openItemEditor();
+    void openWebLinkWindow();
+    void openSystemPicker();
+    void openIconPicker();
     void toggleTopmost();
     void screenOff();
     void refreshGreeting();

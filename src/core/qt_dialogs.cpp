@@ -10,7 +10,8 @@ namespace hx::core {
 Answer QtDialogs::present(const Message& m) {
     QMessageBox box;
     box.setWindowTitle(m.title);
-    box.setText(m.text);
+    // Texts keep the stored "\r\n" line breaks; the label wants plain "\n".
+    box.setText(QString(m.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     switch (m.icon) {
         case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
         case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;

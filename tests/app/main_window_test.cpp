@@ -507,25 +507,6 @@ TEST_F(MainWindowTest, HoverSelectsTheEntryAfterTheDelay) {
     EXPECT_TRUE(QTest::qWaitFor([grid] { return grid->selectedIndex() == 1; }, 2000));
 }
 
-TEST_F(MainWindowTest, EditorFieldsAndIconTextComeFromTheSelectedRow) {
-    makeDatabase({"一"}, {{"一", "p", {}}});
-    {
-        storage::ItemDatabase db;
-        ASSERT_TRUE(db.open(root().databasePath()));
-        ASSERT_TRUE(db.addItem({"一", "p", "网页", "@http://a.test", "@$超链接$@/opt/a.ico@$超链接$@"}));
-    }
-    ASSERT_TRUE(startWindow());
-    QLineEdit name, link, icon;
-    window->fillEditorFields(&name, &link, &icon);  // nothing selected
-    EXPECT_TRUE(name.text().isEmpty());
-    EXPECT_TRUE(icon.text().isEmpty());
-    window->itemGrid()->setCurrentRow(0);
-    window->fillEditorFields(&name, &link, &icon);
-    EXPECT_EQ(name.text(), QStringLiteral("网页"));
-    EXPECT_EQ(link.text(), QStringLiteral("@http://a.test"));
-    EXPECT_EQ(icon.text(), QStringLiteral("/opt/a.ico"));
-}
-
 TEST_F(MainWindowTest, TrayCloseEndsTheProgramThroughTheShutDown) {
     makeDatabase({});
     ASSERT_TRUE(startWindow());

@@ -1,0 +1,103 @@
+#include "items/system_picker.h"
+
+#include <QCloseEvent>
+
+#include "core/main_window_access.h"
+#include "core/session.h"
+#include "platform/icon_loader.h"
+
+namespace hx::items {
+
+const std::array<SystemFunction, 7>& systemFunctions() {
+    static const std::array<SystemFunction, 7> functions{{
+        {QStringLiteral("控制面板"), QStringLiteral("control.exe"), 21},
+        {QStringLiteral("我的电脑"),
+         QStringLiteral("Explorer.exe /n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), 15},
+        {QStringLiteral("回收站"),
+         QStringLiteral("Explorer.exe /n,::{645FF040-5081-101B-9F08-00AA002F954E}"), 31},
+        {QStringLiteral("关闭系统"), QStringLiteral("关机"), 27},
+        {QStringLiteral("注销系统"), QStringLiteral("注销"), 44},
+        {QStringLiteral("重启系统"), QStringLiteral("重启"), 176},
+        {QStringLiteral("启动项管理"), QStringLiteral("msconfig"), 48},
+    }};
+    return functions;
+}
+
+SystemPicker::SystemPicker(core::Session& session, core::MainWindowAccess& main, QWidget* parent)
+    : QWidget(parent), session_(session), main_(main) {
+    setObjectName(QStringLiteral("systemPicker"));
+    setWindowTitle(QStringLiteral("系统功能添加"));
+    setFixedSize(254, 210);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+
+    c_.list = new QListWidget(this);
+    c_.list->setObjectName(QStringLiteral("functionList"));
+    c_.list->setGeometry(8, 8, 232, 128);
+    c_.list->setViewMode(QListView::ListMode);
+    c_.list->setIconSize(QSize(16, 16));
+    c_.several = new QCheckBox(QStringLiteral("选择多个"), this);
+    c_.several->setObjectName(QStringLiteral("severalBox"));
+    c_.several->setGeometry(8, 144, 88, 24);
+    c_.close = new QPushButton(QStringLiteral("关 闭"), this);
+    c_.close->setObjectName(QStringLiteral("closeButton"));
+    c_.close->setGeometry(168, 144, 64, 24);
+
+    platform::IconLoader* icons = session_.services().icons;
+    for (const SystemFunction& f : systemFunctions()) {
+        auto* item = new QListWidgetItem(f.name, c_.list);
+        if (icons) {
+            const QImage image = icons->load(platform::IconSource::systemIndex(f.icon), 16);
+            if (!image.isNull()) item->setIcon(QIcon(QPixmap::fromImage(image)));
+        }
+    }
+
+    session_.state().pickerMultiSelect = c_.several->isChecked() ? 1 : 0;
+    connect(c_.several, &QCheckBox::clicked, this,
+            [this](bool on) { session_.state().pickerMultiSelect = on ? 1 : 0; });
+    connect(c_.list, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { addFunction(c_.list->row(item)); });
+    connect(c_.close, &QPushButton::clicked, this, &QWidget::close);
+
+    move(main_.windowLeft() - 20, main_.windowTop() + 85);
+}
+
+// Deleted without closing (the program is ending): nothing is reloaded.
+SystemPicker::~SystemPicker() { session_.state().pickerMultiSelect = 0; }
+
+void SystemPicker::addFunction(int row) {
+    if (row < 0 || row >= static_cast<int>(systemFunctions().size())) return;
+    const int column = main_.currentColumn();
+    if (column < 0) {
+        // Without a column the entry would be stored where no grid shows it.
+        session_.dialogs().show(kNoColumn, {}, core::MessageIcon::Information);
+        return;
+    }
+    const SystemFunction& f = systemFunctions()[static_cast<size_t>(row)];
+    storage::ItemRow item;
+    item.category = main_.categoryName(session_.state().currentCategory);
+    item.column = main_.columnName(column);
+    item.name = f.name;
+    item.link = QStringLiteral("&") + f.command;
+    item.icon = QStringLiteral("$") + QString::number(f.icon);
+    session_.database().addItem(item);
+    if (session_.state().pickerMultiSelect == 0) {
+        main_.reinitialise();
+        // The reload may bring the main window forward; the picker stays in front.
+        raise();
+    }
+}
+
+void SystemPicker::closeEvent(QCloseEvent* event) {
+    finish();
+    QWidget::closeEvent(event);
+}
+
+void SystemPicker::finish() {
+    if (finished_) return;
+    finished_ = true;
+    // Everything added in several-at-once mode shows up together now.
+    if (session_.state().pickerMultiSelect == 1) main_.reinitialise();
+    session_.state().pickerMultiSelect = 0;
+}
+
+}  // namespace hx::items
