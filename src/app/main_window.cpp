@@ -16,6 +16,9 @@
 #include "app/item_loader.h"
 #include "app/roller_blind_menu.h"
 #include "app/status_bar.h"
+#include "catalogue/category_window.h"
+#include "catalogue/column_menu.h"
+#include "catalogue/column_window.h"
 #include "core/session.h"
 #include "extras/clock.h"
 #include "extras/greeting.h"
@@ -62,6 +65,7 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
     setMouseTracking(true);
     buildControls();
     buildMenus();
+    connectCatalogue();
 
     loader_ = new ItemLoader(session_.database(), hooks_.iconFor, this);
     connect(loader_, &ItemLoader::entryReady, this,
@@ -192,6 +196,40 @@ void MainWindow::buildMenus() {
     tray_ = new QSystemTrayIcon(programIcon(), this);
     tray_->setToolTip(kTitle);
     connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
+}
+
+// Category management, column management and the column menu entries.
+void MainWindow::connectCatalogue() {
+    const auto openCategories = [this] {
+        windows_.open<catalogue::CategoryWindow>(QStringLiteral("category window"), [this] {
+            return new catalogue::CategoryWindow(session_, *this);
+        });
+    };
+    const auto entry = [](QMenu* menu, const QString& text) -> QAction* {
+        for (QAction* action : menu->actions())
+            if (action->text() == text) return action;
+        return nullptr;
+    };
+    const auto wire = [](QAction* action, const std::function<void()>& run) {
+        if (!action) return;
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, action, run);
+    };
+    categoryButton()->setEnabled(true);
+    connect(categoryButton(), &QToolButton::clicked, this, openCategories);
+    wire(entry(trayMenu_, QStringLiteral("分类管理")), openCategories);
+    itemsButton()->setEnabled(true);
+    connect(itemsButton(), &QToolButton::clicked, this, [this] {
+        windows_.open<catalogue::ColumnWindow>(QStringLiteral("column window"), [this] {
+            return new catalogue::ColumnWindow(session_, *this);
+        });
+    });
+    wire(entry(columnMenu_, QStringLiteral("新建栏目")),
+         [this] { catalogue::ColumnMenu(session_, *this).addColumn(); });
+    wire(entry(columnMenu_, QStringLiteral("修改栏目")),
+         [this] { catalogue::ColumnMenu(session_, *this).renameColumn(); });
+    wire(entry(columnMenu_, QStringLiteral("删除栏目")),
+         [this] { catalogue::ColumnMenu(session_, *this).deleteColumn(); });
 }
 
 bool MainWindow::start() {
@@ -352,6 +390,8 @@ void MainWindow::setColumnHeaderText(int index, const QString& caption) {
 }
 
 void MainWindow::removeColumnHeader(int index) { menu_->removeHeader(index); }
+
+void MainWindow::setCurrentColumn(int index) { menu_->setCurrentHeader(index); }
 
 void MainWindow::appendItem(const QString& name, const QImage& picture) {
     grid_->appendEntry(name, grid_->appendImage(picture));
