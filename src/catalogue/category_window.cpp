@@ -100,7 +100,7 @@ void CategoryWindow::buildControls() {
     c_.iconChooser->setGeometry(8, 32, 216, 0);
     c_.iconChooser->setViewMode(QListView::IconMode);
     c_.iconChooser->setIconSize(QSize(16, 16));
-    c_.iconChooser->setGridSize(QSize(68, 40));
+    c_.iconChooser->setGridSize(QSize(64, 40));
     c_.iconChooser->setResizeMode(QListView::Adjust);
     c_.iconChooser->setMovement(QListView::Static);
     c_.iconChooser->setWordWrap(true);
@@ -149,6 +149,8 @@ void CategoryWindow::buildControls() {
 void CategoryWindow::fillList() {
     categoryImageList_ = main_.categoryImages();
     const auto rows = session_.database().categories();
+    // A refused open is the one failure every listing reports.
+    if (!rows) session_.dialogs().failure(rows.error);
     for (const storage::CategoryRow& row : rows.rows) {
         const int k = appendImage(categoryPicture(session_.root(), row.picture));
         appendRow(row.name, row.picture, k);

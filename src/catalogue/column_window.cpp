@@ -106,6 +106,10 @@ void ColumnWindow::chooseCategory() {
     const QString category = selectedCategory();
     storage::ItemDatabase& db = session_.database();
     const auto columns = db.columnsOf(category);
+    if (!columns) {
+        session_.dialogs().failure(columns.error);
+        return;
+    }
     for (const QString& column : columns.rows) {
         auto* row = new QTreeWidgetItem(c_.columnTable);
         row->setText(0, column);
