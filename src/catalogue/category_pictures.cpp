@@ -64,8 +64,8 @@ QImage readPicture(const QString& path) {
         const QImage icon = readIcon(path);
         if (!icon.isNull()) return icon;
     }
+    // The name's extension is tried first, the content after it.
     QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
     // The declared size comes from the header; nothing is decoded yet.
     if (!withinCap(reader.size())) return {};
     return reader.read();

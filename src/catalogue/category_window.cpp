@@ -1,5 +1,6 @@
 #include "catalogue/category_window.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -60,6 +61,9 @@ CategoryWindow::CategoryWindow(core::Session& session, core::MainWindowAccess& m
     setFixedSize(kClientWidth, kClientHeight);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     buildControls();
+    chooserTimer_.setSingleShot(true);
+    chooserTimer_.setInterval(0);
+    connect(&chooserTimer_, &QTimer::timeout, this, &CategoryWindow::fillChooserBatch);
     move(main_.windowLeft() - 10, main_.windowTop() + 85);
     fillList();
 }
@@ -105,6 +109,9 @@ void CategoryWindow::buildControls() {
     c_.iconChooser->setMovement(QListView::Static);
     c_.iconChooser->setWordWrap(true);
     c_.iconChooser->setUniformItemSizes(true);
+    // Laid out a slice at a time, like the filling, so no turn of the loop runs long.
+    c_.iconChooser->setLayoutMode(QListView::Batched);
+    c_.iconChooser->setBatchSize(40);
     c_.iconChooser->setSelectionMode(QAbstractItemView::SingleSelection);
     c_.iconChooser->hide();
     c_.iconChooser->installEventFilter(this);
@@ -302,21 +309,47 @@ void CategoryWindow::openChooser() {
     c_.iconChooser->setGeometry(8, 32, 216, kChooserHeight);
     if (selectedRow() < 0) return;
     c_.iconChooser->clear();
-    const QString folder = session_.root().bmpnsDir() + QLatin1Char('/');
-    const QStringList names = bitmapNames(session_.root().bmpnsDir());
-    for (const QString& name : names) {
-        QImage picture = readPicture(folder + name);
-        if (picture.isNull()) picture = categoryPicture(session_.root(), QString());
-        auto* entry = new QListWidgetItem(QIcon(QPixmap::fromImage(withKeyColourClear(picture))),
-                                          name, c_.iconChooser);
-        entry->setToolTip(name);
-    }
+    chooserNames_ = bitmapNames(session_.root().bmpnsDir());
+    chooserNext_ = 0;
     c_.iconChooser->show();
     c_.iconChooser->raise();
     c_.iconChooser->setFocus(Qt::PopupFocusReason);
+    fillChooserBatch();
 }
 
-void CategoryWindow::hideChooser() { c_.iconChooser->hide(); }
+void CategoryWindow::fillChooserBatch() {
+    constexpr qint64 kBudgetNs = 4'000'000;
+    QElapsedTimer budget;
+    budget.start();
+    while (chooserNext_ < chooserNames_.size()) {
+        const QString& name = chooserNames_.at(chooserNext_++);
+        auto* entry = new QListWidgetItem(chooserIcon(name), name, c_.iconChooser);
+        entry->setToolTip(name);
+        if (budget.nsecsElapsed() > kBudgetNs) break;
+    }
+    if (chooserFilling()) chooserTimer_.start();
+}
+
+QIcon CategoryWindow::chooserIcon(const QString& name) {
+    const QFileInfo info(session_.root().bmpnsDir() + QLatin1Char('/') + name);
+    const QDateTime modified = info.lastModified();
+    auto found = chooserPictures_.constFind(name);
+    if (found != chooserPictures_.cend() && found->modified == modified &&
+        found->size == info.size())
+        return found->icon;
+    QImage picture = readPicture(info.filePath());
+    if (picture.isNull()) picture = categoryPicture(session_.root(), QString());
+    const QIcon icon(QPixmap::fromImage(withKeyColourClear(picture)));
+    chooserPictures_.insert(name, {modified, info.size(), icon});
+    return icon;
+}
+
+void CategoryWindow::hideChooser() {
+    chooserTimer_.stop();
+    chooserNames_.clear();
+    chooserNext_ = 0;
+    c_.iconChooser->hide();
+}
 
 void CategoryWindow::chooseIcon() {
     const QListWidgetItem* entry = c_.iconChooser->currentItem();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QDateTime>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVector>
 #include <QWidget>
@@ -54,6 +57,8 @@ class CategoryWindow : public QWidget {
     void clearCategories();
     void openChooser();
     void hideChooser();
+    // True while the chooser is still receiving its entries.
+    bool chooserFilling() const { return chooserNext_ < chooserNames_.size(); }
     void chooseIcon();
     void importIcons();
     void showSelectedIcon();
@@ -70,11 +75,24 @@ class CategoryWindow : public QWidget {
     QString rowText(int row) const;
     void selectRow(int row);
     void showDatabaseError();
+    void fillChooserBatch();
+    QIcon chooserIcon(const QString& name);
 
     core::Session& session_;
     core::MainWindowAccess& main_;
     Controls c_;
     QVector<QImage> categoryImageList_;
+    // The chooser fills a few milliseconds' worth per turn of the event loop,
+    // and keeps each decoded bitmap until the file changes.
+    QStringList chooserNames_;
+    qsizetype chooserNext_ = 0;
+    QTimer chooserTimer_;
+    struct ChooserPicture {
+        QDateTime modified;
+        qint64 size = -1;
+        QIcon icon;
+    };
+    QHash<QString, ChooserPicture> chooserPictures_;
 };
 
 }  // namespace hx::catalogue

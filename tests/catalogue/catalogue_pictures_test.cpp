@@ -58,6 +58,7 @@ TEST_F(CataloguePictures, CategoryWindowWithItsListAndWithTheChooser) {
     EXPECT_GT(inked(list, QRect(64, 200, 17, 17)), 20);
 
     QTest::mouseClick(window.controls().iconPreview, Qt::LeftButton);
+    while (window.chooserFilling()) QCoreApplication::processEvents();
     const QImage chooser = picture(window, "category-window-chooser.png");
     EXPECT_FALSE(window.controls().iconChooser->isHidden());
     EXPECT_NE(chooser, list);

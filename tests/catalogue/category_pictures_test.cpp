@@ -45,13 +45,6 @@ TEST(CategoryPictures, BitmapsListInNameOrderWithoutCase) {
     EXPECT_TRUE(bitmapNames(temp.file("missing")).isEmpty());
 }
 
-TEST(CategoryPictures, TextBeforeTheFirstDot) {
-    EXPECT_EQ(beforeFirstDot("Folder.bmp"), "Folder");
-    EXPECT_EQ(beforeFirstDot("a.b.ico"), "a");
-    EXPECT_EQ(beforeFirstDot("nodot"), "");
-    EXPECT_EQ(beforeFirstDot(".bmp"), "");
-}
-
 TEST(CategoryPictures, CanvasFitsKeepingProportionsCentred) {
     const QColor bg(240, 240, 240);
     // 34 x 8 halves to 17 x 4, in rows 6 to 9.
