@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "catalogue/category_pictures.h"
 #include "catalogue/column_window.h"
 #include "catalogue_fixture.h"
 
@@ -36,6 +37,7 @@ class ColumnWindowTest : public CatalogueTest {
 TEST_F(ColumnWindowTest, ChoosingACategoryListsItsColumnsWithCounts) {
     addCategories({"工具", "游戏"}, {"甲", "乙"});
     ASSERT_TRUE(db().addColumn("游戏", "空"));
+    ASSERT_TRUE(db().setCategoryPicture("游戏", "Gamepad.bmp"));
     ASSERT_TRUE(db().addItem({"游戏", "甲", "多", "/bin/true", "$2"}));
     main.left = 500;
     main.top = 100;
@@ -43,7 +45,15 @@ TEST_F(ColumnWindowTest, ChoosingACategoryListsItsColumnsWithCounts) {
     EXPECT_EQ(window->pos(), QPoint(420, 185));
     ASSERT_EQ(c().categoryTree->topLevelItemCount(), 2);
     EXPECT_EQ(c().categoryTree->topLevelItem(1)->text(0), QStringLiteral("游戏"));
-    EXPECT_FALSE(c().categoryTree->topLevelItem(0)->icon(0).isNull());
+    // Each node shows the category's present picture, not the toolbar's list
+    // of the last fill (which the fake leaves empty here).
+    const auto nodePicture = [&](int node) {
+        return c().categoryTree->topLevelItem(node)->icon(0).pixmap(16).toImage().convertToFormat(
+            QImage::Format_ARGB32);
+    };
+    EXPECT_EQ(nodePicture(1), catalogue::withKeyColourClear(
+                                  catalogue::categoryPicture(temp.root(), "Gamepad.bmp")));
+    EXPECT_NE(nodePicture(0), nodePicture(1));
     EXPECT_EQ(c().columnTable->topLevelItemCount(), 0);
     choose(1);
     EXPECT_EQ(table(0), (QStringList{"甲", "乙", "空"}));
