@@ -377,7 +377,16 @@ void MainWindow::addCategoryButton(const QString& name, const QImage& picture) {
     toolbar_->addButton(toolbar_->appendImage(picture), name);
 }
 
-void MainWindow::removeCategoryButton(int index) { toolbar_->removeButton(index); }
+void MainWindow::removeCategoryButton(int index) {
+    toolbar_->removeButton(index);
+    // The pressed button keeps its state as it moves up; a removed one is no
+    // longer there to be released.
+    int& pressed = session_.state().pressedCategory;
+    if (index >= 0 && index < pressed)
+        --pressed;
+    else if (index == pressed)
+        pressed = -1;
+}
 
 void MainWindow::setCategoryButtonText(int index, const QString& name) {
     toolbar_->setButtonName(index, name);

@@ -115,14 +115,19 @@ TEST_F(CatalogueWiringTest, CategoryWindowKeepsTheRealToolbarInStep) {
     EXPECT_EQ(toolbarNames(), (QStringList{"贰", "三", "四"}));
     EXPECT_EQ(toolbarNames(), stored());
     EXPECT_EQ(session->state().currentCategory, 2);
+    // Only the shown category's button is drawn pressed.
+    window->selectCategory(1);
+    c.categoryList->setCurrentItem(c.categoryList->topLevelItem(0));
+    dialogs.answers.enqueue(core::Answer::Yes);
+    QTest::mouseClick(c.deleteButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(toolbarNames(), (QStringList{"三", "四"}));
+    EXPECT_FALSE(window->categoryToolbar()->isPressed(0));
+    EXPECT_TRUE(window->categoryToolbar()->isPressed(1));
 
     window->reinitialise();
     settle();
     EXPECT_EQ(toolbarNames(), stored());
-    window->selectCategory(0);
-    settle();
-    EXPECT_EQ(headers(), (QStringList{"栏"}));
-    EXPECT_EQ(gridTexts(), (QStringList{"x"}));
 }
 
 TEST_F(CatalogueWiringTest, ClosingTheColumnWindowAfterAChangeReloadsTheMainWindow) {
