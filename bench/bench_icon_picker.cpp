@@ -18,39 +18,9 @@
 #include "items/icon_picker.h"
 #include "platform/icon_loader.h"
 #include "platform/linux/linux_file_probe.h"
+#include "support/fake_main_window.h"
 
 namespace {
-
-// The picker only asks the main window where it stands.
-class StillMainWindow final : public hx::core::MainWindowAccess {
-  public:
-    int categoryCount() const override { return 0; }
-    QString categoryName(int) const override { return {}; }
-    void removeAllCategoryButtons() override {}
-    QVector<QImage> categoryImages() const override { return {}; }
-    void addCategoryButton(const QString&, const QImage&) override {}
-    void removeCategoryButton(int) override {}
-    void setCategoryButtonText(int, const QString&) override {}
-    int columnCount() const override { return 0; }
-    QString columnName(int) const override { return {}; }
-    int currentColumn() const override { return -1; }
-    void removeAllColumns() override {}
-    void addColumnHeader(const QString&) override {}
-    void setColumnHeaderText(int, const QString&) override {}
-    void removeColumnHeader(int) override {}
-    int itemCount() const override { return 0; }
-    QString itemText(int) const override { return {}; }
-    int selectedItem() const override { return -1; }
-    void clearItems() override {}
-    void appendItem(const QString&, const QImage&) override {}
-    void removeItem(int) override {}
-    void setStatusText(int, const QString&) override {}
-    void selectCategory(int) override {}
-    void switchColumn(int) override {}
-    void reinitialise() override {}
-    int windowLeft() const override { return 400; }
-    int windowTop() const override { return 100; }
-};
 
 // CPU time of the calling thread: a gap in it is work, not the scheduler
 // running another process on a busy machine.
@@ -71,7 +41,7 @@ void systemPage(benchmark::State& state, bool cold) {
     services.probe = &probe;
     services.icons = &icons;
     hx::core::Session session(root, services, dialogs);
-    StillMainWindow main;
+    hx::test::FakeMainWindow main;
     hx::items::IconPicker picker(session, main, QStringLiteral("记事本"), QString());
     picker.show();
     {

@@ -17,6 +17,9 @@
 #include "app/roller_blind_menu.h"
 #include "app/runtime.h"
 #include "app/status_bar.h"
+#include "catalogue/category_window.h"
+#include "catalogue/column_menu.h"
+#include "catalogue/column_window.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
 #include "extras/clock.h"
@@ -72,6 +75,7 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
     setMouseTracking(true);
     buildControls();
     buildMenus();
+    connectCatalogue();
 
     runtime_.setEndProgram([this] { endProgram(); });
     // Runs on the loader's worker: the runtime's icon lookup is thread-safe.
@@ -217,6 +221,40 @@ void MainWindow::buildMenus() {
 void MainWindow::showAtStoredPosition() {
     placeWindow();
     show();
+}
+
+// Category management, column management and the column menu entries.
+void MainWindow::connectCatalogue() {
+    const auto openCategories = [this] {
+        windows_.open<catalogue::CategoryWindow>(QStringLiteral("category window"), [this] {
+            return new catalogue::CategoryWindow(session_, *this);
+        });
+    };
+    const auto entry = [](QMenu* menu, const QString& text) -> QAction* {
+        for (QAction* action : menu->actions())
+            if (action->text() == text) return action;
+        return nullptr;
+    };
+    const auto wire = [](QAction* action, const std::function<void()>& run) {
+        if (!action) return;
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, action, run);
+    };
+    categoryButton()->setEnabled(true);
+    connect(categoryButton(), &QToolButton::clicked, this, openCategories);
+    wire(entry(trayMenu_, QStringLiteral("分类管理")), openCategories);
+    itemsButton()->setEnabled(true);
+    connect(itemsButton(), &QToolButton::clicked, this, [this] {
+        windows_.open<catalogue::ColumnWindow>(QStringLiteral("column window"), [this] {
+            return new catalogue::ColumnWindow(session_, *this);
+        });
+    });
+    wire(entry(columnMenu_, QStringLiteral("新建栏目")),
+         [this] { catalogue::ColumnMenu(session_, *this).addColumn(); });
+    wire(entry(columnMenu_, QStringLiteral("修改栏目")),
+         [this] { catalogue::ColumnMenu(session_, *this).renameColumn(); });
+    wire(entry(columnMenu_, QStringLiteral("删除栏目")),
+         [this] { catalogue::ColumnMenu(session_, *this).deleteColumn(); });
 }
 
 bool MainWindow::start() {
@@ -382,6 +420,13 @@ void MainWindow::addCategoryButton(const QString& name, const QImage& picture) {
 void MainWindow::removeCategoryButton(int index) {
     session_.catalogue().removeCategory(index);
     toolbar_->removeButton(index);
+    // The pressed button keeps its state as it moves up; a removed one is no
+    // longer there to be released.
+    int& pressed = session_.state().pressedCategory;
+    if (index >= 0 && index < pressed)
+        --pressed;
+    else if (index == pressed)
+        pressed = -1;
 }
 
 void MainWindow::setCategoryButtonText(int index, const QString& name) {
@@ -403,6 +448,8 @@ void MainWindow::removeColumnHeader(int index) {
     session_.catalogue().removeColumn(index);
     menu_->removeHeader(index);  // reports the new open column
 }
+
+void MainWindow::setCurrentColumn(int index) { menu_->setCurrentHeader(index); }
 
 void MainWindow::appendItem(const QString& name, const QImage& picture) {
     session_.catalogue().appendOpenRow({name, {}, {}});

@@ -85,6 +85,7 @@ public:
     void addColumnHeader(const QString& caption) override;
     void setColumnHeaderText(int index, const QString& caption) override;
     void removeColumnHeader(int index) override;
+    void setCurrentColumn(int index) override;
     int itemCount() const override;
     QString itemText(int index) const override;
     int selectedItem() const override;
@@ -177,6 +178,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void connectCatalogue();
     void showDatabaseError(const QString& error);
     // The stored row of the selected entry: the items-of-a-column query moved
     // to the grid's selected position.

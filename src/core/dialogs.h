@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace hx::core {
@@ -46,6 +47,13 @@ public:
     // Open-file dialog: empty when cancelled. `filter` uses Qt's form.
     virtual QString openFile(const QString& title, const QString& directory,
                              const QString& filter) = 0;
+    // Open-file dialog with multiple selection: the chosen paths in the
+    // dialog's order, empty when cancelled.
+    virtual QStringList openFiles(const QString& title, const QString& directory,
+                                  const QString& filter) {
+        const QString one = openFile(title, directory, filter);
+        return one.isEmpty() ? QStringList() : QStringList{one};
+    }
     virtual std::optional<QColor> colour(const QColor& initial) = 0;
 
 protected:

@@ -32,6 +32,8 @@ public:
     virtual void addColumnHeader(const QString& caption) = 0;
     virtual void setColumnHeaderText(int index, const QString& caption) = 0;
     virtual void removeColumnHeader(int index) = 0;
+    // Makes header `index` the open one (the grid moves under it).
+    virtual void setCurrentColumn(int index) = 0;
 
     // Item grid.
     virtual int itemCount() const = 0;

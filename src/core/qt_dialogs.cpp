@@ -43,6 +43,11 @@ QString QtDialogs::openFile(const QString& title, const QString& directory,
     return QFileDialog::getOpenFileName(nullptr, title, directory, filter);
 }
 
+QStringList QtDialogs::openFiles(const QString& title, const QString& directory,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileNames(nullptr, title, directory, filter);
+}
+
 std::optional<QColor> QtDialogs::colour(const QColor& initial) {
     const QColor c = QColorDialog::getColor(initial);
     if (!c.isValid()) return std::nullopt;

@@ -11,6 +11,8 @@ public:
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& directory,
                      const QString& filter) override;
+    QStringList openFiles(const QString& title, const QString& directory,
+                          const QString& filter) override;
     std::optional<QColor> colour(const QColor& initial) override;
 
 protected:

@@ -58,6 +58,19 @@ void Config::removeLastColumn(int categoryIndex) const {
     IniFile::removeKey(root_.configPath(), kRollerMenu, QString::number(categoryIndex));
 }
 
+void Config::shiftLastColumnsDown(int deleted, int countBefore) const {
+    if (deleted < 0 || deleted >= countBefore) return;
+    for (int k = deleted; k + 1 < countBefore; ++k) {
+        const QString next = readConfig(kRollerMenu, QString::number(k + 1));
+        // A category that never opened a column has no key: it must not inherit one.
+        if (next.isEmpty())
+            removeLastColumn(k);
+        else
+            writeConfig(kRollerMenu, QString::number(k), next);
+    }
+    removeLastColumn(countBefore - 1);
+}
+
 // Colours are stored as the decimal text of the 32-bit number; reading goes
 // through the same signed conversion, so "-1" comes back as 0xFFFFFFFF.
 std::uint32_t Config::backgroundColour() const {

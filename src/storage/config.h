@@ -28,6 +28,9 @@ class Config {
     int lastColumn(int categoryIndex) const;
     void setLastColumn(int categoryIndex, int columnIndex) const;
     void removeLastColumn(int categoryIndex) const;
+    // After category `deleted` of `countBefore` went away: key n+1 becomes n,
+    // ..., and the last key goes, so every category keeps its own column.
+    void shiftLastColumnsDown(int deleted, int countBefore) const;
 
     // 栏目背景
     std::uint32_t backgroundColour() const;

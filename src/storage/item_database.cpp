@@ -330,6 +330,18 @@ int ItemDatabase::countItems(const QString& category, const QString& column) {
     });
 }
 
+bool ItemDatabase::hasCategory(const QString& name) {
+    return locked([&] {
+        const auto found =
+            runFetch<bool>(db_.get(), lastError_, [&](SQLite::Database& db, bool& f) {
+                SQLite::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
+                q.bind(1, bytes(name));
+                f = q.executeStep();
+            });
+        return found.ok && found.rows;
+    });
+}
+
 bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database&)>& work) {
     return locked([&] {
         if (!db_) {
@@ -465,6 +477,38 @@ bool ItemDatabase::clearAll() {
         db.exec("DELETE FROM 表1");
         db.exec("DELETE FROM 表2");
         db.exec("DELETE FROM 表3");
+    });
+}
+
+bool ItemDatabase::clearCategories(const QStringList& names) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        for (const QString& name : names) {
+            run(db, "DELETE FROM 表3 WHERE 分类 = ?", {name});
+            run(db, "DELETE FROM 表2 WHERE 分类 = ?", {name});
+            run(db, "DELETE FROM 表1 WHERE 分类文本 = ?", {name});
+        }
+        db.exec("DELETE FROM 表3");
+    });
+}
+
+bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QString& column) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        if (index < 0) throw std::runtime_error("no column at that position");
+        SQLite::Statement find(db,
+                               "SELECT rowid, 栏目 = ? FROM 表2 WHERE 分类 = ?"
+                               " ORDER BY rowid LIMIT 1 OFFSET ?");
+        find.bind(1, bytes(column));
+        find.bind(2, bytes(category));
+        find.bind(3, index);
+        // A list out of step with the table must not delete another column.
+        if (!find.executeStep() || find.getColumn(1).getInt() != 1)
+            throw std::runtime_error("no column of that name at that position");
+        const int64_t rowid = find.getColumn(0).getInt64();
+        find.reset();
+        SQLite::Statement drop(db, "DELETE FROM 表2 WHERE rowid = ?");
+        drop.bind(1, rowid);
+        drop.exec();
+        run(db, "DELETE FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?", {category, column});
     });
 }
 

@@ -77,6 +77,8 @@ class ItemDatabase {
     // Rows of 表1 whose 名称文本 holds `needle` (exact, case-sensitive).
     Fetch<QVector<ItemRow>> searchNames(const QString& needle);
     int countItems(const QString& category, const QString& column);
+    // Whether 表3 holds `name` by the database's own comparison (ASCII case ignored).
+    bool hasCategory(const QString& name);
 
     // Changes; false when the engine refused (for example an over-long name).
     bool addItem(const ItemRow& item);
@@ -91,6 +93,12 @@ class ItemDatabase {
     bool deleteCategory(const QString& name);  // three tables
     bool deleteColumn(const QString& category, const QString& column);
     bool clearAll();  // three tables, one transaction
+    // The rows of every named category in the three tables, then all of 表3;
+    // one transaction.
+    bool clearCategories(const QStringList& names);
+    // The index-th 表2 row of `category` and the items of that column. Refused,
+    // with nothing changed, when that row is not named `column`.
+    bool deleteColumnAt(const QString& category, int index, const QString& column);
 
     // Online copy of the open database to `target` (replaced when present,
     // in one rename, so a failed copy leaves the old target whole).

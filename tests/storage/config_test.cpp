@@ -92,6 +92,27 @@ TEST_F(ConfigTest, RemovingOneRememberedColumnKeepsTheOthers) {
     EXPECT_FALSE(text().contains("\n1=")) << text().toStdString();
 }
 
+TEST_F(ConfigTest, ShiftingAfterADeletedCategoryMovesLaterKeysDown) {
+    config.setLastColumn(0, 10);
+    config.setLastColumn(1, 11);
+    // category 2 never remembered a column
+    config.setLastColumn(3, 13);
+    config.setLastColumn(-1, 7);
+    config.shiftLastColumnsDown(1, 4);
+    EXPECT_EQ(config.lastColumn(0), 10);
+    EXPECT_EQ(config.readConfig("卷帘式菜单", "1"), QString());  // from the empty key 2
+    EXPECT_EQ(config.lastColumn(2), 13);
+    EXPECT_EQ(config.readConfig("卷帘式菜单", "3"), QString());
+    EXPECT_EQ(config.lastColumn(-1), 7);
+    // The last category: only its key goes. Out of range: nothing.
+    config.shiftLastColumnsDown(2, 3);
+    config.shiftLastColumnsDown(5, 3);
+    config.shiftLastColumnsDown(-1, 3);
+    EXPECT_EQ(config.lastColumn(0), 10);
+    EXPECT_EQ(config.readConfig("卷帘式菜单", "2"), QString());
+    EXPECT_EQ(config.lastColumn(-1), 7);
+}
+
 TEST_F(ConfigTest, DeletingConfigIniKeepsTheSkin) {
     config.setSkinName("a.she");
     config.setSwitchSound(2);

@@ -306,6 +306,69 @@ TEST_F(ItemDatabaseTest, CategoryRenameDeleteAndClearAreAllOrNothing) {
     EXPECT_EQ(rawCount(path, "表1") + rawCount(path, "表2") + rawCount(path, "表3"), 0);
 }
 
+TEST_F(ItemDatabaseTest, RefusedSecondStatementUndoesTheFirst) {
+    fill(QStringLiteral("工具"));
+    fill(QStringLiteral("其他"));
+    const auto everything = [&] {
+        db.close();
+        SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
+        QString out;
+        for (const char* sql : {"SELECT 分类文本 || 栏目文本 || 名称文本 FROM 表1 ORDER BY rowid",
+                                "SELECT 分类 || 栏目 FROM 表2 ORDER BY rowid",
+                                "SELECT 分类 || 路径 FROM 表3 ORDER BY rowid"}) {
+            SQLite::Statement q(raw, sql);
+            while (q.executeStep())
+                out += QString::fromStdString(q.getColumn(0).getString()) + u',';
+            out += u'/';
+        }
+        EXPECT_TRUE(db.open(path));
+        return out;
+    };
+    const QString before = everything();
+    // Every multi-table change touches 表2 second.
+    db.close();
+    rawExec(path,
+            "CREATE TRIGGER no_update BEFORE UPDATE ON 表2 BEGIN SELECT RAISE(ABORT, 'no'); END;"
+            "CREATE TRIGGER no_delete BEFORE DELETE ON 表2 BEGIN SELECT RAISE(ABORT, 'no'); END;");
+    ASSERT_TRUE(db.open(path));
+    EXPECT_FALSE(db.renameCategory(QStringLiteral("工具"), QStringLiteral("新")));
+    EXPECT_FALSE(db.deleteCategory(QStringLiteral("工具")));
+    EXPECT_FALSE(
+        db.renameColumn(QStringLiteral("工具"), QStringLiteral("甲"), QStringLiteral("丙")));
+    EXPECT_FALSE(db.deleteColumn(QStringLiteral("工具"), QStringLiteral("甲")));
+    EXPECT_FALSE(db.deleteColumnAt(QStringLiteral("工具"), 0, QStringLiteral("甲")));
+    EXPECT_FALSE(db.clearCategories({QStringLiteral("其他"), QStringLiteral("工具")}));
+    EXPECT_EQ(everything(), before);
+}
+
+TEST_F(ItemDatabaseTest, ClearingCategoriesKeepsRowsOfUnstoredOnes) {
+    fill(QStringLiteral("工具"));
+    fill(QStringLiteral("其他"));
+    ASSERT_TRUE(db.addColumn(QStringLiteral("孤儿"), QStringLiteral("甲")));
+    ASSERT_TRUE(
+        db.addItem(item(QStringLiteral("孤儿"), QStringLiteral("甲"), QStringLiteral("x"))));
+    ASSERT_TRUE(db.clearCategories({QStringLiteral("工具")}));
+    db.close();
+    EXPECT_EQ(rawCount(path, "表3"), 0);
+    EXPECT_EQ(rawCount(path, "表2"), 3);  // 其他 was not listed; 孤儿 never was
+    EXPECT_EQ(rawCount(path, "表1"), 7);
+}
+
+TEST_F(ItemDatabaseTest, ColumnDeletedByPositionOnlyWhenTheNameMatches) {
+    fill(QStringLiteral("工具"));
+    ASSERT_TRUE(db.addColumn(QStringLiteral("工具"), QStringLiteral("甲")));
+    EXPECT_FALSE(db.deleteColumnAt(QStringLiteral("工具"), 1, QStringLiteral("甲")));  // 乙 there
+    EXPECT_FALSE(db.deleteColumnAt(QStringLiteral("工具"), 3, QStringLiteral("甲")));
+    EXPECT_FALSE(db.deleteColumnAt(QStringLiteral("工具"), -1, QStringLiteral("甲")));
+    EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("甲")), 3);
+    ASSERT_TRUE(db.deleteColumnAt(QStringLiteral("工具"), 2, QStringLiteral("甲")));
+    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("甲")), 0);
+    EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("乙")), 3);
+    EXPECT_TRUE(db.hasCategory(QStringLiteral("工具")));
+    EXPECT_FALSE(db.hasCategory(QStringLiteral("工")));
+}
+
 TEST_F(ItemDatabaseTest, ChangesSurviveReopening) {
     fill(QStringLiteral("工具"));
     ASSERT_TRUE(db.renameCategory(QStringLiteral("工具"), QStringLiteral("软件")));

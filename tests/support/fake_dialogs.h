@@ -18,16 +18,27 @@ public:
     QQueue<core::Answer> answers;
     QQueue<std::optional<QString>> inputs;
     QQueue<QString> files;
+    QQueue<QStringList> fileLists;  // answers of openFiles
+    QVector<QString> fileFilters;   // filter of every file dialog
     QQueue<std::optional<QColor>> colours;
     QVector<QString> inputPrompts;
+    QVector<QString> inputTitles;
+    QVector<QString> inputInitials;
 
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& initial) override {
         inputPrompts.push_back(prompt);
+        inputTitles.push_back(title);
+        inputInitials.push_back(initial);
         return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
     }
-    QString openFile(const QString&, const QString&, const QString&) override {
+    QString openFile(const QString&, const QString&, const QString& filter) override {
+        fileFilters.push_back(filter);
         return files.isEmpty() ? QString() : files.dequeue();
+    }
+    QStringList openFiles(const QString&, const QString&, const QString& filter) override {
+        fileFilters.push_back(filter);
+        return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
     }
     std::optional<QColor> colour(const QColor&) override {
         return colours.isEmpty() ? std::nullopt : colours.dequeue();

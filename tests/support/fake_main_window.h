@@ -51,6 +51,9 @@ public:
     void setColumnHeaderText(int index, const QString& caption) override {
         if (index >= 0 && index < columns.size()) columns[index] = caption;
     }
+    void setCurrentColumn(int index) override {
+        if (index >= 0 && index < columns.size()) current = index;
+    }
     void removeColumnHeader(int index) override {
         if (index < 0 || index >= columns.size()) return;
         columns.removeAt(index);

@@ -1,0 +1,177 @@
+#include "catalogue/column_window.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+
+#include "catalogue/category_pictures.h"
+#include "core/main_window_access.h"
+#include "core/session.h"
+
+namespace hx::catalogue {
+
+ColumnWindow::ColumnWindow(core::Session& session, core::MainWindowAccess& main, QWidget* parent)
+    : QWidget(parent), session_(session), main_(main) {
+    setWindowTitle(QStringLiteral("项目管理"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    buildControls();
+    move(main_.windowLeft() - 80, main_.windowTop() + 85);
+    fillTree();
+}
+
+void ColumnWindow::buildControls() {
+    c_.label = new QLabel(QStringLiteral("项目："), this);
+    c_.label->setObjectName(QStringLiteral("nameLabel"));
+    c_.label->setGeometry(8, 10, 32, 16);
+
+    c_.nameField = new QLineEdit(this);
+    c_.nameField->setObjectName(QStringLiteral("nameField"));
+    c_.nameField->setGeometry(42, 8, 294, 20);
+
+    auto button = [this](const QString& text, const QString& name, const QRect& rect) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setGeometry(rect);
+        return b;
+    };
+    c_.addButton = button(QStringLiteral("添加"), QStringLiteral("addButton"), {161, 34, 40, 20});
+    c_.modifyButton =
+        button(QStringLiteral("修改"), QStringLiteral("modifyButton"), {227, 34, 40, 20});
+    c_.deleteButton =
+        button(QStringLiteral("删除"), QStringLiteral("deleteButton"), {294, 34, 40, 20});
+
+    c_.categoryTree = new QTreeWidget(this);
+    c_.categoryTree->setObjectName(QStringLiteral("categoryTree"));
+    c_.categoryTree->setGeometry(5, 59, 123, 240);
+    c_.categoryTree->setHeaderHidden(true);
+    c_.categoryTree->setIconSize(QSize(16, 16));
+    c_.categoryTree->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    c_.columnTable = new QTreeWidget(this);
+    c_.columnTable->setObjectName(QStringLiteral("columnTable"));
+    c_.columnTable->setGeometry(128, 59, 216, 240);
+    c_.columnTable->setColumnCount(2);
+    c_.columnTable->setHeaderLabels({QStringLiteral("项目名称"), QStringLiteral("菜单数量")});
+    c_.columnTable->header()->setStretchLastSection(false);
+    c_.columnTable->header()->setSectionsMovable(false);
+    c_.columnTable->setColumnWidth(0, 140);
+    c_.columnTable->setColumnWidth(1, 60);
+    c_.columnTable->setRootIsDecorated(false);
+    c_.columnTable->setUniformRowHeights(true);
+    c_.columnTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    c_.columnTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    connect(c_.addButton, &QPushButton::clicked, this, &ColumnWindow::addColumn);
+    connect(c_.modifyButton, &QPushButton::clicked, this, &ColumnWindow::modifyColumn);
+    connect(c_.deleteButton, &QPushButton::clicked, this, &ColumnWindow::deleteColumn);
+    connect(c_.categoryTree, &QTreeWidget::itemSelectionChanged, this,
+            &ColumnWindow::chooseCategory);
+    connect(c_.columnTable, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item && item->isSelected()) c_.nameField->setText(item->text(0));
+    });
+}
+
+void ColumnWindow::fillTree() {
+    // Each node shows its category's present picture; the toolbar's own list
+    // only holds the pictures of the last fill, in the order of that time.
+    const QVector<QImage> toolbarImages = main_.categoryImages();
+    const auto stored = session_.database().categories();
+    for (int i = 0; i < main_.categoryCount(); ++i) {
+        const QString name = main_.categoryName(i);
+        QImage picture;
+        if (i < stored.rows.size() && stored.rows.at(i).name == name)
+            picture =
+                withKeyColourClear(categoryPicture(session_.root(), stored.rows.at(i).picture));
+        else
+            picture = toolbarImages.value(i + 1);
+        auto* node = new QTreeWidgetItem(c_.categoryTree);
+        node->setText(0, name);
+        if (!picture.isNull()) node->setIcon(0, QIcon(QPixmap::fromImage(picture)));
+    }
+}
+
+QString ColumnWindow::selectedCategory() const {
+    const auto selected = c_.categoryTree->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text(0);
+}
+
+int ColumnWindow::selectedRow() const {
+    const auto selected = c_.columnTable->selectedItems();
+    return selected.isEmpty() ? -1 : c_.columnTable->indexOfTopLevelItem(selected.first());
+}
+
+void ColumnWindow::chooseCategory() {
+    c_.columnTable->clear();
+    if (c_.categoryTree->selectedItems().isEmpty()) return;
+    const QString category = selectedCategory();
+    storage::ItemDatabase& db = session_.database();
+    const auto columns = db.columnsOf(category);
+    if (!columns) {
+        session_.dialogs().failure(columns.error);
+        return;
+    }
+    for (const QString& column : columns.rows) {
+        auto* row = new QTreeWidgetItem(c_.columnTable);
+        row->setText(0, column);
+    }
+    for (int j = 0; j < c_.columnTable->topLevelItemCount(); ++j) {
+        QTreeWidgetItem* row = c_.columnTable->topLevelItem(j);
+        row->setText(1, QString::number(db.countItems(category, row->text(0))));
+    }
+}
+
+void ColumnWindow::addColumn() {
+    const QString name = c_.nameField->text();
+    if (name.isEmpty()) return;
+    // Without a chosen category the column would belong to no category.
+    if (c_.categoryTree->selectedItems().isEmpty()) return;
+    storage::ItemDatabase& db = session_.database();
+    if (!db.addColumn(selectedCategory(), name)) {
+        session_.dialogs().failure(db.lastError());
+        return;
+    }
+    auto* row = new QTreeWidgetItem(c_.columnTable);
+    row->setText(0, name);
+    session_.state().columnsChanged = 1;
+}
+
+void ColumnWindow::modifyColumn() {
+    const QString name = c_.nameField->text();
+    const int row = selectedRow();
+    if (name.isEmpty() || row < 0) return;
+    for (int j = 0; j < c_.columnTable->topLevelItemCount(); ++j) {
+        if (c_.columnTable->topLevelItem(j)->text(0).compare(name, Qt::CaseInsensitive) == 0) {
+            session_.dialogs().notice(QStringLiteral("发现项目重复！"));
+            return;
+        }
+    }
+    QTreeWidgetItem* item = c_.columnTable->topLevelItem(row);
+    storage::ItemDatabase& db = session_.database();
+    if (!db.renameColumn(selectedCategory(), item->text(0), name)) {
+        session_.dialogs().failure(db.lastError());
+        return;
+    }
+    item->setText(0, name);
+    session_.state().columnsChanged = 1;
+}
+
+void ColumnWindow::deleteColumn() {
+    const int row = selectedRow();
+    // Nothing selected: nothing to delete, and 表2 and 表1 stay as they are.
+    if (row < 0) return;
+    const QString name = c_.columnTable->topLevelItem(row)->text(0);
+    if (!session_.database().deleteColumnAt(selectedCategory(), row, name)) {
+        // The table changed behind this list (the column menu): show it as stored.
+        chooseCategory();
+        return;
+    }
+    delete c_.columnTable->takeTopLevelItem(row);
+    session_.state().columnsChanged = 1;
+}
+
+void ColumnWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && session_.state().columnsChanged == 1) main_.reinitialise();
+}
+
+}  // namespace hx::catalogue
