@@ -14,6 +14,7 @@
 #include "core/session.h"
 #include "extras/countdown_host.h"
 #include "extras/update_check.h"
+#include "extras/weather_panel.h"
 #include "items/icon_text.h"
 #include "items/launcher.h"
 #include "platform/icon_loader.h"
@@ -43,6 +44,7 @@ struct Program::Parts {
     std::unique_ptr<items::Launcher> launcher;
     std::unique_ptr<appearance::SkinEngine> skins;
     std::unique_ptr<extras::UpdateCheck> updateCheck;
+    std::unique_ptr<extras::WeatherPanel> weather;
 };
 
 Program::Program() : parts_(std::make_unique<Parts>()) {}
@@ -102,7 +104,18 @@ int Program::run(const QStringList& arguments) {
         p.network, p.shell, p.dialogs,
         extras::updateUrl(p.session->config().readConfig(QStringLiteral("更新"), QStringLiteral("地址"))));
 
+    p.weather = std::make_unique<extras::WeatherPanel>(
+        p.network, extras::WeatherSources::from(p.session->config()));
+
     MainWindowHooks hooks;
+    // Built hidden at its start-up step; it asks the network only once the
+    // main window has been painted.
+    hooks.loadWeather = [&p] {
+        p.weather->load();
+        p.weather->startAfterFirstPaint(p.window.get());
+    };
+    hooks.showWeather = [&p](const QPoint& topLeft) { p.weather->show(topLeft); };
+    hooks.hideWeather = [&p] { p.weather->hide(); };
     hooks.applySkin = [&p](const QString& path) { p.skins->apply(path); };
     hooks.checkForUpdate = [&p] { p.updateCheck->run(); };
     // Runs on the item loader's worker: the probe and the loader are thread-safe.

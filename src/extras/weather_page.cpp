@@ -42,7 +42,7 @@ QString renderWeatherPage(const QString& city, const Forecast& forecast) {
     if (const QString text = weatherCodeText(forecast.code); !text.isEmpty()) now << text;
     if (forecast.temperature) now << degrees(*forecast.temperature);
     html += QStringLiteral("<p style=\"font-size:16px; margin:6px 0 0 4px;\">%1</p>")
-                .arg(now.isEmpty() ? QStringLiteral("&nbsp;") : now.join(QStringLiteral("　")));
+                .arg(now.isEmpty() ? QStringLiteral("&nbsp;") : now.join(QStringLiteral("&nbsp;&nbsp;")));
 
     html += QStringLiteral(
         "<table cellspacing=\"0\" cellpadding=\"3\" style=\"margin:10px 0 0 2px;\">");

@@ -45,6 +45,8 @@ protected:
     std::unique_ptr<core::Session> session;
     std::unique_ptr<RecordingMainWindow> window;
     QStringList launched;
+    // Sets further hooks before the window is built.
+    std::function<void(app::MainWindowHooks&)> moreHooks;
 
     storage::DataRoot root() const { return temp.root(); }
 
@@ -79,6 +81,7 @@ protected:
             return image;
         };
         hooks.launch = [this](const QString& link) { launched << link; };
+        if (moreHooks) moreHooks(hooks);
         window = std::make_unique<RecordingMainWindow>(*session, std::move(hooks));
     }
 

@@ -102,10 +102,11 @@ void LinuxNetwork::get(const QUrl& url, std::function<void(bool ok, QByteArray b
     }
     QNetworkRequest request(url);
     request.setTransferTimeout(options_.getTimeoutMs);
-    // Every hop is vetted here: a reply must not steer us to file: or other
-    // local schemes, nor keep us bouncing.
+    // A reply must not steer us to file: or other local schemes, from https
+    // down to http, or keep us bouncing: Qt refuses all three under this
+    // policy, and every hop is checked again below.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     QNetworkReply* reply = manager_.get(request);
     auto once = std::make_shared<Once>();
@@ -116,11 +117,8 @@ void LinuxNetwork::get(const QUrl& url, std::function<void(bool ok, QByteArray b
         release(reply);
         done(ok, ok ? std::move(body) : QByteArray());
     };
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, answer](const QUrl& to) {
-        if (isWebAddress(to))
-            emit reply->redirectAllowed();
-        else
-            answer(false, {});
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [answer](const QUrl& to) {
+        if (!isWebAddress(to)) answer(false, {});
     });
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
                      [answer, cap](qint64 received, qint64 total) {
