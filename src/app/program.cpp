@@ -111,7 +111,7 @@ int Program::run(const QStringList& arguments) {
     // Built hidden at its start-up step; it asks the network only once the
     // main window has been painted.
     hooks.loadWeather = [&p] {
-        p.weather->load();
+        p.weather->load(extras::WeatherWindow::besideMainWindow(p.window->pos()));
         p.weather->startAfterFirstPaint(p.window.get());
     };
     hooks.showWeather = [&p](const QPoint& topLeft) { p.weather->show(topLeft); };

@@ -35,14 +35,15 @@ QString weatherDateText(const QDate& date) {
 
 QString renderWeatherPage(const QString& city, const Forecast& forecast) {
     QString html = QStringLiteral(
-                       "<html><body style=\"font-size:13px;\">"
+                       "<html><body style=\"font-size:14px;\">"
                        "<p style=\"font-size:20px; font-weight:bold; margin:2px 0 0 4px;\">%1</p>")
                        .arg(city.toHtmlEscaped());
     QStringList now;
     if (const QString text = weatherCodeText(forecast.code); !text.isEmpty()) now << text;
     if (forecast.temperature) now << degrees(*forecast.temperature);
     html += QStringLiteral("<p style=\"font-size:16px; margin:6px 0 0 4px;\">%1</p>")
-                .arg(now.isEmpty() ? QStringLiteral("&nbsp;") : now.join(QStringLiteral("&nbsp;&nbsp;")));
+                .arg(now.isEmpty() ? QStringLiteral("&nbsp;")
+                                   : now.join(QStringLiteral("&nbsp;&nbsp;")));
 
     html += QStringLiteral(
         "<table cellspacing=\"0\" cellpadding=\"3\" style=\"margin:10px 0 0 2px;\">");
@@ -56,9 +57,11 @@ QString renderWeatherPage(const QString& city, const Forecast& forecast) {
 }
 
 QString renderNoticePage(const QString& line) {
+    // The first block's top margin is not laid out; a tall blank line moves
+    // the text to the middle, below the date.
     return QStringLiteral(
-               "<html><body><p align=\"center\" style=\"margin-top:90px; font-size:13px;\">%1</p>"
-               "</body></html>")
+               "<html><body><p style=\"margin:0; font-size:64px;\">&nbsp;</p>"
+               "<p align=\"center\" style=\"font-size:14px;\">%1</p></body></html>")
         .arg(line.toHtmlEscaped());
 }
 

@@ -80,9 +80,10 @@ WeatherPanel::WeatherPanel(platform::Network& network, WeatherSources sources,
 
 WeatherPanel::~WeatherPanel() { alive_.reset(); }
 
-void WeatherPanel::load() {
+void WeatherPanel::load(const QPoint& topLeft) {
     if (window_) return;
     window_ = std::make_unique<WeatherWindow>();
+    window_->move(topLeft);
     window_->setDate(today_ ? today_() : QDate::currentDate());
 }
 

@@ -44,8 +44,9 @@ class WeatherPanel {
     WeatherPanel(const WeatherPanel&) = delete;
     WeatherPanel& operator=(const WeatherPanel&) = delete;
 
-    // Builds the window, hidden, and dates it. Asks nothing of the network.
-    void load();
+    // Builds the window, hidden, at `topLeft`, and dates it. Asks nothing of
+    // the network.
+    void load(const QPoint& topLeft = {});
     // Starts the requests (once) after `mainWindow` has been painted for the
     // first time, so that nothing of the weather delays it.
     void startAfterFirstPaint(QWidget* mainWindow);

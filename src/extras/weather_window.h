@@ -27,6 +27,12 @@ class WeatherWindow : public QWidget {
     static constexpr int kHeight = 230;
     static constexpr int kOpacity = 220;  // of 255
 
+    // Its place for a main window whose top-left corner is `mainTopLeft`: its
+    // right edge one pixel inside the main window's left edge.
+    static QPoint besideMainWindow(const QPoint& mainTopLeft) {
+        return mainTopLeft + QPoint(-283, 25);
+    }
+
     struct Controls {
         QGroupBox* frame = nullptr;
         WeatherBrowser* browser = nullptr;

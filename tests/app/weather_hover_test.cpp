@@ -36,7 +36,7 @@ class WeatherHoverTest : public hx::test::MainWindowTest {
         panel = std::make_unique<WeatherPanel>(network, std::move(sources));
         moreHooks = [this](hx::app::MainWindowHooks& hooks) {
             hooks.loadWeather = [this] {
-                panel->load();
+                panel->load(hx::extras::WeatherWindow::besideMainWindow(window->pos()));
                 panel->startAfterFirstPaint(window.get());
             };
             hooks.showWeather = [this](const QPoint& at) { panel->show(at); };
@@ -85,10 +85,12 @@ TEST_F(WeatherHoverTest, BuiltHiddenAtStartUpAndAsksOnlyAfterThePaint) {
     usePanel(fakeNetwork, sources);
     makeDatabase({QStringLiteral("甲")});
     createWindow();
+    window->move(500, 60);
     window->show();
     ASSERT_TRUE(window->start());
     ASSERT_NE(panel->window(), nullptr);
     EXPECT_FALSE(panel->window()->isVisible());
+    EXPECT_EQ(panel->window()->pos(), QPoint(window->x() - 283, window->y() + 25));
     EXPECT_TRUE(fakeNetwork.requested.isEmpty()) << "asked before the first paint";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !fakeNetwork.requested.isEmpty(); }, 5000));
     EXPECT_EQ(fakeNetwork.requested.value(0), sources.cityLookup);
@@ -111,7 +113,7 @@ TEST_F(WeatherHoverTest, AvatarShowsItBesideTheWindowAndTheSurfaceHidesIt) {
     EXPECT_TRUE(weather->isVisible());
 
     // Onto a control of the main window: nothing changes either.
-    QTest::mouseMove(window->clockPanel(), QPoint(10, 10));
+    QTest::mouseMove(window->weekdayLabel(), QPoint(10, 10));
     EXPECT_TRUE(weather->isVisible());
 
     // Onto the main window's bare surface: hidden.

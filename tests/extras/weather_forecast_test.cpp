@@ -136,7 +136,8 @@ TEST(WeatherPage, ShowsCityNowAndTheNextDays) {
     const QString text =
         plain(renderWeatherPage(QStringLiteral("深圳"), *parseForecast(kForecast)));
     EXPECT_TRUE(text.startsWith(QStringLiteral("深圳"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("多云\\s+18℃")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("多云\\s+18℃"))))
+        << text.toStdString();
     for (const char* part :
          {"今天", "阴", "15～22℃", "明天", "小雨", "14～19℃", "后天", "晴", "0～21℃"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();

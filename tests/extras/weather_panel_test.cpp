@@ -132,7 +132,8 @@ TEST(WeatherPanelFlow, LookupGeocodingForecastThenPage) {
     EXPECT_EQ(panel.city(), QStringLiteral("深圳"));
     const QString text = pageText(panel);
     EXPECT_TRUE(text.startsWith(QStringLiteral("深圳"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("多云\\s+18℃")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("多云\\s+18℃"))))
+        << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("明天"))) << text.toStdString();
 }
 
