@@ -237,10 +237,9 @@ TEST(WeatherPanelFlow, ShowPlacesTheWindowEachTime) {
 TEST(WeatherPanelFlow, SourcesFromEnvironmentThenConfig) {
     hx::test::TempRoot temp;
     const hx::storage::Config config(temp.root());
+    hx::test::ScopedEnv a("HENGXIU_CITY_URL", std::nullopt), b("HENGXIU_WEATHER_URL", std::nullopt),
+        c("HENGXIU_GEOCODING_URL", std::nullopt), d("HENGXIU_FORECAST_URL", std::nullopt);
     {
-        hx::test::ScopedEnv a("HENGXIU_CITY_URL", std::nullopt),
-            b("HENGXIU_WEATHER_URL", std::nullopt), c("HENGXIU_GEOCODING_URL", std::nullopt),
-            d("HENGXIU_FORECAST_URL", std::nullopt);
         const WeatherSources defaults = WeatherSources::from(config);
         EXPECT_TRUE(defaults.city.isEmpty());
         EXPECT_EQ(defaults.cityLookup.path(), QStringLiteral("/cityjson"));
