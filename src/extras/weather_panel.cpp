@@ -52,6 +52,13 @@ class AfterFirstPaint final : public QObject {
     std::function<void()> then_;
 };
 
+// Only a Chinese name can miss its "市".
+bool isHan(const QString& name) {
+    for (const QChar c : name)
+        if (c.script() != QChar::Script_Han) return false;
+    return !name.isEmpty();
+}
+
 }  // namespace
 
 WeatherSources WeatherSources::from(const storage::Config& config) {
@@ -142,7 +149,7 @@ void WeatherPanel::haveCity(const QString& city) {
     if (!sources_.weatherHost.isEmpty())
         askHost();
     else
-        askGeocoding();
+        askGeocoding(city_, city_.endsWith(QStringLiteral("市")) || !isHan(city_));
 }
 
 void WeatherPanel::askHost() {
@@ -156,9 +163,16 @@ void WeatherPanel::askHost() {
                  }));
 }
 
-void WeatherPanel::askGeocoding() {
-    network_.get(geocodingUrl(sources_.geocoding, city_), guarded([this](bool ok, QByteArray body) {
+void WeatherPanel::askGeocoding(const QString& name, bool lastTry) {
+    network_.get(geocodingUrl(sources_.geocoding, name),
+                 guarded([this, name, lastTry](bool ok, QByteArray body) {
                      const auto place = ok ? parseGeocoding(body) : std::nullopt;
+                     if (!place && ok && !lastTry) {
+                         // The service matches two-character names only exactly;
+                         // a city cut to "深圳" may be known only as "深圳市".
+                         askGeocoding(name + QStringLiteral("市"), true);
+                         return;
+                     }
                      if (!place) {
                          showNothing();
                          return;

@@ -66,7 +66,9 @@ class WeatherPanel {
   private:
     void haveCity(const QString& city);
     void askHost();
-    void askGeocoding();
+    // `lastTry` false: a name the service does not know is asked once more
+    // with "市" appended.
+    void askGeocoding(const QString& name, bool lastTry);
     void showPage(const QString& html);
     void showNothing();
     // Runs `call` only while this panel lives.

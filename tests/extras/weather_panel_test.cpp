@@ -137,6 +137,30 @@ TEST(WeatherPanelFlow, LookupGeocodingForecastThenPage) {
     EXPECT_TRUE(text.contains(QStringLiteral("明天"))) << text.toStdString();
 }
 
+TEST(WeatherPanelFlow, AChineseCityUnknownByItselfIsAskedWithItsSuffix) {
+    for (const QString& city : {QStringLiteral("深圳"), QStringLiteral("Shenzhen")}) {
+        FakeNetwork network;
+        QStringList asked;
+        network.respond = [&asked](const QUrl& url) -> std::optional<QByteArray> {
+            if (url.host() == QLatin1String("forecast.test")) return kForecast;
+            asked << QUrlQuery(url).queryItemValue(QStringLiteral("name"), QUrl::FullyDecoded);
+            return asked.last() == QStringLiteral("深圳市") ? kGeocoding : QByteArray("{}");
+        };
+        WeatherSources sources = testSources();
+        sources.city = city;
+        WeatherPanel panel(network, sources);
+        panel.start();
+        deliverAll(network);
+        if (city == QStringLiteral("深圳")) {
+            EXPECT_EQ(asked, (QStringList{QStringLiteral("深圳"), QStringLiteral("深圳市")}));
+            EXPECT_TRUE(pageText(panel).startsWith(QStringLiteral("深圳")));
+        } else {
+            EXPECT_EQ(asked, QStringList{city}) << "only a Chinese name gets the suffix";
+            EXPECT_EQ(pageText(panel).trimmed(), kNoWeatherLine);
+        }
+    }
+}
+
 TEST(WeatherPanelFlow, ConfiguredCityAndHost) {
     FakeNetwork network;
     WeatherSources sources = testSources();
