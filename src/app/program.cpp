@@ -112,7 +112,7 @@ int Program::run(const QStringList& arguments) {
     // main window has been painted.
     hooks.loadWeather = [&p] {
         p.weather->load(extras::WeatherWindow::besideMainWindow(p.window->pos()));
-        p.weather->startAfterFirstPaint(p.window.get());
+        p.weather->attach(p.window.get());
     };
     hooks.showWeather = [&p](const QPoint& topLeft) { p.weather->show(topLeft); };
     hooks.hideWeather = [&p] { p.weather->hide(); };

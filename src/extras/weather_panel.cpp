@@ -59,6 +59,26 @@ bool isHan(const QString& name) {
     return !name.isEmpty();
 }
 
+// Calls `hide` whenever the watched main window moves, is minimised or
+// hidden: the panel belongs beside it, and only a hover brings it back.
+class HideWith final : public QObject {
+  public:
+    HideWith(QWidget* watched, std::function<void()> hide)
+        : QObject(watched), hide_(std::move(hide)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto type = event->type();
+        if (type == QEvent::Move || type == QEvent::Hide ||
+            (type == QEvent::WindowStateChange && static_cast<QWidget*>(watched)->isMinimized()))
+            hide_();
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> hide_;
+};
+
 }  // namespace
 
 WeatherSources WeatherSources::from(const storage::Config& config) {
@@ -94,7 +114,7 @@ void WeatherPanel::load(const QPoint& topLeft) {
     window_->setDate(today_ ? today_() : QDate::currentDate());
 }
 
-void WeatherPanel::startAfterFirstPaint(QWidget* mainWindow) {
+void WeatherPanel::attach(QWidget* mainWindow) {
     if (!mainWindow) {
         start();
         return;
@@ -102,6 +122,9 @@ void WeatherPanel::startAfterFirstPaint(QWidget* mainWindow) {
     std::weak_ptr<bool> guard = alive_;
     new AfterFirstPaint(mainWindow, [this, guard] {
         if (guard.lock()) start();
+    });
+    new HideWith(mainWindow, [this, guard] {
+        if (guard.lock()) hide();
     });
 }
 

@@ -47,9 +47,10 @@ class WeatherPanel {
     // Builds the window, hidden, at `topLeft`, and dates it. Asks nothing of
     // the network.
     void load(const QPoint& topLeft = {});
-    // Starts the requests (once) after `mainWindow` has been painted for the
-    // first time, so that nothing of the weather delays it.
-    void startAfterFirstPaint(QWidget* mainWindow);
+    // Ties the panel to the main window: the requests start (once) after its
+    // first paint, so that nothing of the weather delays it, and the panel
+    // hides whenever it moves, is minimised or hidden.
+    void attach(QWidget* mainWindow);
     // Starts the requests now (once).
     void start();
 

@@ -29,7 +29,7 @@ class WeatherHoverTest : public hx::test::MainWindowTest {
         moreHooks = [this](hx::app::MainWindowHooks& hooks) {
             hooks.loadWeather = [this] {
                 panel->load(hx::extras::WeatherWindow::besideMainWindow(window->pos()));
-                panel->startAfterFirstPaint(window.get());
+                panel->attach(window.get());
             };
             hooks.showWeather = [this](const QPoint& at) { panel->show(at); };
             hooks.hideWeather = [this] { panel->hide(); };
@@ -78,11 +78,18 @@ TEST_F(WeatherHoverTest, AvatarShowsItBesideTheWindowAndTheSurfaceHidesIt) {
     ASSERT_EQ(window->childAt(bare), nullptr);
     QTest::mouseMove(window.get(), bare);
     EXPECT_FALSE(weather->isVisible());
-    // After a move, the next hover follows the window.
+    // Moving or minimising the main window takes the panel away; the next
+    // hover shows it beside the new position.
+    QTest::mouseMove(window->avatar(), QPoint(20, 20));
     window->move(640, 120);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(weather->isVisible());
     QTest::mouseMove(window->avatar(), QPoint(25, 25));
     EXPECT_TRUE(weather->isVisible());
     EXPECT_EQ(weather->pos(), QPoint(640 - 283, 120 + 25));
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(weather->isVisible());
 }
 
 // Pictures for the documentation (HX_DOCS_DIR), from a local server's replies.
