@@ -1,7 +1,6 @@
 #include "extras/weather_panel.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 
 #include "extras/weather_city.h"
