@@ -73,22 +73,24 @@ QTemporaryDir& preparedRoot() {
     return dir;
 }
 
-void BM_ProgramToFirstPaint(benchmark::State& state) {
+void timeProgram(benchmark::State& state, const std::string& program) {
     QTemporaryDir desktop;
     setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
     const std::string root = preparedRoot().path().toStdString();
     // One untimed start lays out the data root and puts the launcher on the
     // desktop (which starts a helper process); the timed ones find both done.
-    runToFirstPaint({HX_PROGRAM, "--root", root, "--exit-on-first-paint"});
+    runToFirstPaint({program, "--root", root, "--exit-on-first-paint"});
     QThread::sleep(1);
     long rss = 0;
     for (auto _ : state) {
-        const Run run = runToFirstPaint({HX_PROGRAM, "--root", root, "--exit-on-first-paint"});
+        const Run run = runToFirstPaint({program, "--root", root, "--exit-on-first-paint"});
         state.SetIterationTime(run.seconds);
         rss = std::max(rss, run.maxRssKb);
     }
     state.counters["peak_rss_MB"] = rss / 1024.0;
 }
+
+void BM_ProgramToFirstPaint(benchmark::State& state) { timeProgram(state, HX_PROGRAM); }
 
 void BM_BareWindowToFirstPaint(benchmark::State& state) {
     long rss = 0;
@@ -107,6 +109,17 @@ BENCHMARK(BM_ProgramToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // HX_BASELINE_PROGRAM: another build of the program, timed in the same run
+    // on the same data root, for a before/after ratio.
+    if (const char* baseline = std::getenv("HX_BASELINE_PROGRAM")) {
+        const std::string program = baseline;
+        benchmark::RegisterBenchmark(
+            "BM_BaselineToFirstPaint",
+            [program](benchmark::State& state) { timeProgram(state, program); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(20);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -140,6 +140,20 @@ def main():
     }
     for name, data in seeds_pe.items():
         open(os.path.join(out, 'pe', name), 'wb').write(data)
+    # Replies of the IP-to-city service (GBK) and of the update page.
+    seeds_city = {
+        'province.txt': 'var returnCitySN = {"cip": "203.0.113.7", "cid": "440300", "cname": "广东省深圳市"};',
+        'municipality.txt': 'var returnCitySN = {"cip": "203.0.113.8", "cname": "北京市"};',
+        'abroad.txt': 'var returnCitySN = {"cip": "198.51.100.1", "cname": "CHINA"};',
+    }
+    seeds_update = {
+        'new.txt': '(v4.0)[http://example.com/toolbox.zip]{d41d8cd98f00b204e9800998ecf8427e}',
+        'html.txt': '<html><body>版本 (v3.9)\r\n{abc} [https://example.com/]</body></html>',
+    }
+    for folder, seeds in (('city', seeds_city), ('update', seeds_update)):
+        os.makedirs(os.path.join(out, folder), exist_ok=True)
+        for name, text in seeds.items():
+            open(os.path.join(out, folder, name), 'wb').write(text.encode('gbk'))
 
 
 if __name__ == '__main__':

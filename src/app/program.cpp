@@ -12,6 +12,7 @@
 #include "app/unix_signals.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
+#include "extras/weather_panel.h"
 #include "storage/data_root.h"
 
 namespace hx::app {
@@ -22,6 +23,7 @@ struct Program::Parts {
     std::unique_ptr<core::Session> session;
     std::unique_ptr<Runtime> runtime;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<extras::WeatherPanel> weather;
 };
 
 Program::Program() : parts_(std::make_unique<Parts>()) {}
@@ -30,6 +32,7 @@ Program::~Program() {
     // The window goes before the runtime and the session it refers to.
     if (parts_) {
         parts_->window.reset();
+        parts_->weather.reset();
         parts_->runtime.reset();
     }
 }
@@ -60,7 +63,19 @@ int Program::run(const QStringList& arguments) {
     p.session->state().setClockDefaults();
 
     p.runtime = std::make_unique<Runtime>(*p.session);
-    p.window = std::make_unique<MainWindow>(*p.session, *p.runtime);
+    p.weather = std::make_unique<extras::WeatherPanel>(
+        p.backends.network, extras::WeatherSources::from(p.session->config()));
+
+    MainWindowHooks hooks;
+    // Built hidden at its start-up step; it asks the network only once the
+    // main window has been painted.
+    hooks.loadWeather = [&p] {
+        p.weather->load(extras::WeatherWindow::besideMainWindow(p.window->pos()));
+        p.weather->attach(p.window.get());
+    };
+    hooks.showWeather = [&p](const QPoint& topLeft) { p.weather->show(topLeft); };
+    hooks.hideWeather = [&p] { p.weather->hide(); };
+    p.window = std::make_unique<MainWindow>(*p.session, *p.runtime, std::move(hooks));
     MainWindow* window = p.window.get();
 
     FirstPaintExit firstPaintExit;

@@ -13,7 +13,10 @@ public:
     virtual ~Network() = default;
     // Reachability plus a probe request; never delays the caller.
     virtual void testConnectivity(std::function<void(bool online)> done) = 0;
-    // GET with a time-out and a size cap; ok false on any failure.
+    // GET of an http or https address. One time-out bounds the whole transfer,
+    // a size cap bounds the body, and at most five redirects are followed, each
+    // only to http or https. The body is handed over as received bytes (a GBK
+    // page stays GBK). ok false, with no body, on any failure.
     virtual void get(const QUrl& url, std::function<void(bool ok, QByteArray body)> done) = 0;
 };
 

@@ -56,6 +56,8 @@ protected:
     std::unique_ptr<core::Session> session;
     std::unique_ptr<app::Runtime> runtime;
     std::unique_ptr<RecordingMainWindow> window;
+    // Sets the weather panel's hooks before the window is built.
+    std::function<void(app::MainWindowHooks&)> moreHooks;
 
     // What reached the shell, without the kind of request.
     QStringList launched() const {
@@ -96,7 +98,9 @@ protected:
         session = std::make_unique<core::Session>(root(), services(), dialogs);
         session->state().setClockDefaults();
         runtime = std::make_unique<app::Runtime>(*session);
-        window = std::make_unique<RecordingMainWindow>(*session, *runtime);
+        app::MainWindowHooks hooks;
+        if (moreHooks) moreHooks(hooks);
+        window = std::make_unique<RecordingMainWindow>(*session, *runtime, std::move(hooks));
     }
 
     bool startWindow() {

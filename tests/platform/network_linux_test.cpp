@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -136,12 +137,50 @@ TEST(NetworkGet, FailuresGiveNoBody) {
     for (const QUrl& url :
          {http.url(QStringLiteral("/missing")), http.url(QStringLiteral("/silent")),
           http.url(QStringLiteral("/big")), http.url(QStringLiteral("/big-unannounced")),
-          refusedUrl(), QUrl(), QUrl(QStringLiteral("relative/page"))}) {
+          http.url(QStringLiteral("/huge")), refusedUrl(), QUrl(),
+          QUrl(QStringLiteral("relative/page"))}) {
         auto result = fetch(network, url);
         ASSERT_TRUE(result) << url.toString().toStdString();
         EXPECT_FALSE(result->ok) << url.toString().toStdString();
         EXPECT_TRUE(result->body.isEmpty());
     }
+}
+
+TEST(NetworkGet, RedirectsStopAtFiveAndStayOnTheWeb) {
+    TinyHttp http;
+    LinuxNetwork network(testOptions());
+    auto five = fetch(network, http.url(QStringLiteral("/hop/5")));
+    ASSERT_TRUE(five);
+    EXPECT_TRUE(five->ok);
+    EXPECT_EQ(five->body, QByteArray("hello"));
+
+    http.methods.clear();
+    auto six = fetch(network, http.url(QStringLiteral("/hop/6")));
+    ASSERT_TRUE(six);
+    EXPECT_FALSE(six->ok);
+    EXPECT_FALSE(http.methods.contains(QStringLiteral("GET /ok"))) << "the sixth hop was taken";
+
+    for (const QUrl& url :
+         {http.url(QStringLiteral("/redirect-file")), QUrl(QStringLiteral("file:///etc/passwd")),
+          QUrl(QStringLiteral("data:text/plain,hello"))}) {
+        auto result = fetch(network, url);
+        ASSERT_TRUE(result) << url.toString().toStdString();
+        EXPECT_FALSE(result->ok) << url.toString().toStdString();
+        EXPECT_TRUE(result->body.isEmpty());
+    }
+}
+
+TEST(NetworkGet, ADribblingServerStillEndsWithinTheTimeOut) {
+    TinyHttp http;
+    // Faster than the time-out between bytes, far slower overall.
+    http.dribbleMs = 150;
+    LinuxNetwork network(testOptions());
+    QElapsedTimer clock;
+    clock.start();
+    auto result = fetch(network, http.url(QStringLiteral("/dribble")));
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->ok);
+    EXPECT_LT(clock.elapsed(), 3000);
 }
 
 TEST(NetworkGet, NoCallbackAfterTheNetworkIsGone) {

@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QVector>
 #include <functional>
+#include <optional>
 
 #include "platform/network.h"
 
@@ -16,7 +17,8 @@ class FakeNetwork final : public platform::Network {
   public:
     bool online = true;
     bool immediate = false;
-    QHash<QUrl, QByteArray> pages;  // a URL not listed fails
+    QHash<QUrl, QByteArray> pages;  // a URL not listed asks `respond`, else fails
+    std::function<std::optional<QByteArray>(const QUrl&)> respond;
     QVector<QUrl> requested;
     int connectivityTests = 0;
 
@@ -27,11 +29,15 @@ class FakeNetwork final : public platform::Network {
     }
     void get(const QUrl& url, std::function<void(bool ok, QByteArray body)> done) override {
         requested.push_back(url);
-        const auto it = pages.constFind(url);
-        if (it == pages.constEnd())
-            queue([done] { done(false, {}); });
+        std::optional<QByteArray> body;
+        if (const auto it = pages.constFind(url); it != pages.constEnd())
+            body = *it;
+        else if (respond)
+            body = respond(url);
+        if (body)
+            queue([done, body = *body] { done(true, body); });
         else
-            queue([done, body = *it] { done(true, body); });
+            queue([done] { done(false, {}); });
     }
 
     // Delivers every held answer, in request order; returns how many.

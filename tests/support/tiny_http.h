@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 namespace hx::test {
@@ -25,7 +26,11 @@ class TinyHttp {
     }
     bool listening() const { return server_.isListening(); }
     QStringList methods;  // "HEAD /ok", ...
-    QHash<QString, QByteArray> pages;  // path -> body, answered 200 before the fixed paths
+    // path -> body, answered 200 before the fixed paths; a path with a query
+    // that is not listed falls back to its part before the "?".
+    QHash<QString, QByteArray> pages;
+    QHash<QString, QByteArray> raw;  // path -> the whole response, sent as it stands
+    int dribbleMs = 1000;            // "/dribble": pause between bytes
 
   private:
     void serve(QTcpSocket* socket) {
@@ -46,9 +51,31 @@ class TinyHttp {
             socket->write(out);
             socket->disconnectFromHost();
         };
-        if (auto page = pages.constFind(QString::fromLatin1(path)); page != pages.constEnd())
+        const QString key = QString::fromLatin1(path);
+        auto page = pages.constFind(key);
+        if (page == pages.constEnd()) page = pages.constFind(key.section(QLatin1Char('?'), 0, 0));
+        if (page != pages.constEnd()) {
             reply("200 OK", *page);
-        else if (path == "/ok")
+        } else if (auto whole = raw.constFind(key); whole != raw.constEnd()) {
+            socket->write(*whole);
+            socket->disconnectFromHost();
+        } else if (path.startsWith("/hop/")) {
+            // "/hop/N" takes N redirects to reach "/ok".
+            const int left = path.mid(5).toInt();
+            reply("302 Found", {}, true,
+                  "Location: " + (left > 1 ? "/hop/" + QByteArray::number(left - 1) : "/ok") +
+                      "\r\n");
+        } else if (path == "/redirect-file") {
+            reply("302 Found", {}, true, "Location: file:///etc/passwd\r\n");
+        } else if (path == "/huge") {
+            reply("200 OK", QByteArray(10 * 1024 * 1024, 'h'));
+        } else if (path == "/dribble") {
+            // Announces a small page, then sends it a byte at a time.
+            socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 100\r\n\r\nx");
+            auto* timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+            timer->start(dribbleMs);
+        } else if (path == "/ok")
             reply("200 OK", "hello");
         else if (path == "/gbk")
             reply("200 OK", QByteArray("\xc4\xe3\xba\xc3\x00\xff", 6));

@@ -24,6 +24,12 @@ void release(QNetworkReply* reply) {
     });
 }
 
+bool isWebAddress(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
 }  // namespace
 
 NetworkOptions NetworkOptions::fromEnvironment() {
@@ -90,12 +96,18 @@ void LinuxNetwork::testConnectivity(std::function<void(bool online)> done) {
 
 void LinuxNetwork::get(const QUrl& url, std::function<void(bool ok, QByteArray body)> done) {
     if (!done) return;
-    if (!url.isValid() || url.isRelative()) {
+    if (!isWebAddress(url)) {
         later([done] { done(false, {}); });
         return;
     }
     QNetworkRequest request(url);
     request.setTransferTimeout(options_.getTimeoutMs);
+    // A reply must not steer us to file: or other local schemes, from https
+    // down to http, or keep us bouncing: Qt refuses all three under this
+    // policy, and every hop is checked again below.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
     QNetworkReply* reply = manager_.get(request);
     auto once = std::make_shared<Once>();
     const qint64 cap = options_.sizeCap;
@@ -105,6 +117,9 @@ void LinuxNetwork::get(const QUrl& url, std::function<void(bool ok, QByteArray b
         release(reply);
         done(ok, ok ? std::move(body) : QByteArray());
     };
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [answer](const QUrl& to) {
+        if (!isWebAddress(to)) answer(false, {});
+    });
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
                      [answer, cap](qint64 received, qint64 total) {
                          if (received > cap || total > cap) answer(false, {});

@@ -23,6 +23,9 @@ struct NetworkOptions {
 // once, and never after the object is gone.
 class LinuxNetwork final : public Network {
   public:
+    // Hops a GET may take; each one must stay on http or https.
+    static constexpr int kMaxRedirects = 5;
+
     explicit LinuxNetwork(NetworkOptions options = NetworkOptions::fromEnvironment());
     ~LinuxNetwork() override;
 
