@@ -20,6 +20,9 @@
 namespace hx::core {
 class Session;
 }
+namespace hx::appearance {
+class SettingsWindow;
+}
 namespace hx::extras {
 class Clock;
 class LedPanel;
@@ -39,6 +42,7 @@ struct MainWindowHooks {
     std::function<QImage(const QString& iconText, int size)> iconFor;  // any thread
     std::function<void()> clearIconCache;
     std::function<void(const QString& link)> launch;
+    std::function<void(const QString& link)> openFromSearch;  // the settings window's search list
     std::function<void(const QString& skinPath)> applySkin;
     std::function<void()> loadWeather;
     std::function<void(const QPoint& topLeft)> showWeather;
@@ -138,6 +142,9 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     bool trayIconAdded() const { return trayAdded_; }
     core::Session& session() const { return session_; }
+    // Opens the settings window (or raises the open one) on `page`; a negative
+    // page keeps the page it shows.
+    appearance::SettingsWindow* openSettings(int page);
     // The secondary windows, each open at most once.
     WindowHost& windows() { return windows_; }
 
@@ -176,6 +183,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void wireSettingsWindow();
     void showDatabaseError(const QString& error);
     // The stored row of the selected entry: the items-of-a-column query moved
     // to the grid's selected position.

@@ -111,6 +111,7 @@ int Program::run(const QStringList& arguments) {
     };
     hooks.clearIconCache = [&p] { p.icons.clearCache(); };
     hooks.launch = [&p](const QString& link) { p.launcher->open(link); };
+    hooks.openFromSearch = [&p](const QString& link) { p.launcher->openFromSearch(link); };
     hooks.ensureDesktopShortcut = [&p, root] {
         platform::ensureOwnShortcut(p.desktop, QCoreApplication::applicationFilePath(),
                                     root.path(), iconFileFor(root));
