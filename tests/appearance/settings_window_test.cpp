@@ -58,8 +58,9 @@ TEST_F(SettingsTest, DesignGeometryAndTexts) {
     for (const auto& d : designed) {
         SCOPED_TRACE(d.widget->objectName().toStdString());
         EXPECT_EQ(d.widget->geometry(), d.rect);
-        if (auto* b = qobject_cast<QAbstractButton*>(d.widget); b && !d.text.isEmpty())
+        if (auto* b = qobject_cast<QAbstractButton*>(d.widget); b && !d.text.isEmpty()) {
             EXPECT_EQ(b->text(), d.text);
+        }
     }
     EXPECT_EQ(c().iconGroup->title(), "图标显示方式");
     EXPECT_EQ(c().soundGroup->title(), "声音");
