@@ -14,6 +14,14 @@ void SearchModel::setResults(QVector<storage::ItemRow> rows) {
     endResetModel();
 }
 
+void SearchModel::appendResults(const QVector<storage::ItemRow>& rows) {
+    if (rows.isEmpty()) return;
+    const int first = int(rows_.size());
+    beginInsertRows(QModelIndex(), first, first + int(rows.size()) - 1);
+    rows_ += rows;
+    endInsertRows();
+}
+
 QString SearchModel::linkAt(int row) const {
     return row >= 0 && row < rows_.size() ? rows_.at(row).link : QString();
 }

@@ -23,6 +23,8 @@ class SearchModel : public QAbstractListModel {
     // Replaces the results; the links stay row for row with the names.
     void setResults(QVector<storage::ItemRow> rows);
     void clear() { setResults({}); }
+    // Adds rows at the end (a search that arrives a page at a time).
+    void appendResults(const QVector<storage::ItemRow>& rows);
 
     // The link of result `row`, empty outside the list.
     QString linkAt(int row) const;

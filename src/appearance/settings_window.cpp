@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 
 #include "appearance/appearance_apply.h"
 #include "appearance/avatar.h"
@@ -25,6 +26,11 @@ const QString kAvatarFilter = QStringLiteral(
     "PNG图像文件（*.png）|*.png");
 
 const char* const kEntries[] = {"基本设置", "数据管理", "搜索"};
+
+// The first page fills the list's screen at once; later pages are sized to
+// take a few milliseconds each.
+constexpr int kFirstResultPage = 200;
+constexpr int kLaterResultPage = 4000;
 
 template <class W>
 W* place(W* widget, const char* name, int x, int y, int w, int h) {
@@ -310,13 +316,26 @@ void SettingsWindow::saveSettings() {
 void SettingsWindow::runSearch() {
     const QString text = c_.searchText->text();
     if (text.isEmpty()) return;
-    auto found = session_.database().searchNames(text);
-    if (!found) {
-        model_->clear();
-        session_.dialogs().failure(found.error);
+    ++searchGeneration_;
+    searchNeedle_ = text;
+    searchCursor_ = 0;
+    model_->clear();
+    fetchResults(searchGeneration_, kFirstResultPage);
+}
+
+void SettingsWindow::fetchResults(quint64 generation, int limit) {
+    if (generation != searchGeneration_) return;  // a newer search replaced this one
+    auto page = session_.database().searchNamesPage(searchNeedle_, &searchCursor_, limit);
+    if (!page) {
+        searchMore_ = false;
+        session_.dialogs().failure(page.error);
         return;
     }
-    model_->setResults(std::move(found.rows));
+    model_->appendResults(page.rows);
+    searchMore_ = page.rows.size() == limit;
+    if (searchMore_)
+        QTimer::singleShot(0, this,
+                           [this, generation] { fetchResults(generation, kLaterResultPage); });
 }
 
 void SettingsWindow::openResult(int row) {

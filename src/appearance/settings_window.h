@@ -110,6 +110,8 @@ class SettingsWindow : public QWidget {
     void chooseSkin(int index);
     void saveSettings();
     void runSearch();
+    // True while later pages of the last search are still being added.
+    bool searchInProgress() const { return searchMore_; }
     void openResult(int row);
     void backup();
     void restore();
@@ -123,12 +125,19 @@ class SettingsWindow : public QWidget {
     void loadStoredValues();
     void pickColour(ColourButton* button);
     void showAvatar(const QString& path);
+    void fetchResults(quint64 generation, int limit);
 
     core::Session& session_;
     core::MainWindowAccess& main_;
     SettingsLinks links_;
     Controls c_;
     SearchModel* model_ = nullptr;
+    // The search under way: later pages come one per turn of the event loop,
+    // so a search that matches everything never stalls the window.
+    QString searchNeedle_;
+    qint64 searchCursor_ = 0;
+    quint64 searchGeneration_ = 0;
+    bool searchMore_ = false;
 };
 
 }  // namespace hx::appearance

@@ -24,6 +24,12 @@ class SearchPageTest : public SettingsTest {
     void search(const QString& text) {
         c().searchText->setText(text);
         c().search->click();
+        settle();
+    }
+    void settle() {
+        for (int i = 0; window->searchInProgress() && i < 1000; ++i)
+            QCoreApplication::processEvents();
+        ASSERT_FALSE(window->searchInProgress());
     }
 };
 
@@ -88,6 +94,28 @@ TEST_F(SearchPageTest, IconsAreBuiltOnlyForRowsOnScreen) {
     c().results->viewport()->repaint();
     EXPECT_TRUE(iconsAsked.contains("图标999"));
     EXPECT_LE(window->results()->iconsResolved(), 2 * visibleRows);
+}
+
+TEST_F(SearchPageTest, LargeResultsArriveInPagesAndANewSearchReplacesThem) {
+    for (int i = 0; i < 1000; ++i)
+        add(QStringLiteral("项%1").arg(i), QStringLiteral("/x%1").arg(i));
+    open();
+    c().searchText->setText("项");
+    c().search->click();
+    // The first screen is there at once, the rest follows.
+    EXPECT_TRUE(window->searchInProgress());
+    EXPECT_GT(window->results()->rowCount(), 20);
+    EXPECT_LT(window->results()->rowCount(), 1000);
+    settle();
+    ASSERT_EQ(window->results()->rowCount(), 1000);
+    EXPECT_EQ(window->results()->linkAt(999), "/x999");
+    EXPECT_EQ(shown().first(), "项0");
+
+    c().searchText->setText("项");
+    c().search->click();
+    search("项99");  // before the first search has finished
+    EXPECT_EQ(shown(), (QStringList{"项99", "项990", "项991", "项992", "项993", "项994", "项995",
+                                    "项996", "项997", "项998", "项999"}));
 }
 
 TEST_F(SearchPageTest, SmallIconRunsShowSmallPictures) {
