@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include "appearance/data_commands.h"
+#include "appearance/file_filter.h"
 #include "settings_fixture.h"
 #include "storage/safety_copy.h"
 
@@ -202,6 +203,12 @@ TEST_F(DataCommandsTest, RestoringTheOldestSafetyCopyNeverPrunesIt) {
     EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
     EXPECT_TRUE(QFileInfo::exists(oldest));
     EXPECT_EQ(safetyCopies().size(), storage::kSafetyCopiesKept);
+}
+
+TEST(FileFilter, DesignedFiltersBecomeQtFilters) {
+    EXPECT_EQ(appearance::qtFileFilter(appearance::kRestoreFilter), "数据库文件（*.mdb） (*.mdb)");
+    EXPECT_EQ(appearance::qtFileFilter("图像|*.jpg;*.gif|全部|*.*|尾巴"),
+              "图像 (*.jpg *.gif);;全部 (*.*)");
 }
 
 TEST_F(DataCommandsTest, NoSafetyCopyNoClear) {
