@@ -22,7 +22,7 @@ StoredAppearance readStoredAppearance(const storage::Config& config) {
 }
 
 QStringList skinFileNames(const QString& shensDir) {
-    // Name order regardless of case: what the designed file system returned.
+    // Name order regardless of case: the same list on every file system.
     return QDir(shensDir).entryList({QStringLiteral("*.she")}, QDir::Files | QDir::Hidden,
                                     QDir::Name | QDir::IgnoreCase);
 }

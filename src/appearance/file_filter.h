@@ -4,8 +4,8 @@
 
 namespace hx::appearance {
 
-// A designed open-file filter ("名称|*.a|名称|*.b") in Qt's form
+// A classic open-file filter ("名称|*.a|名称|*.b") in Qt's form
 // ("名称 (*.a);;名称 (*.b)"). A trailing name without a pattern is dropped.
-QString qtFileFilter(const QString& designed);
+QString qtFileFilter(const QString& classic);
 
 }  // namespace hx::appearance

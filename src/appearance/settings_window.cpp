@@ -20,7 +20,7 @@
 namespace hx::appearance {
 namespace {
 
-// The designed filter plus PNG, the picture format most users have today.
+// The classic avatar filter plus PNG, the picture format most users have today.
 const QString kAvatarFilter = QStringLiteral(
     "JPG图像文件（*.jpg）|*.jpg|GIF动画文件（*.gif）|*.gif|BMP位图文件（*.bmp）|*.bmp|"
     "PNG图像文件（*.png）|*.png");
@@ -157,7 +157,7 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
                       20, 92, 20);
     c_.silent =
         place(new QRadioButton(QStringLiteral("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
-    c_.sound2->setChecked(true);  // as designed; the stored mode may mark another
+    c_.sound2->setChecked(true);  // the default; the live mode may mark another
     const std::pair<QRadioButton*, int> sounds[] = {{c_.sound1, 1}, {c_.sound2, 2}, {c_.silent, 3}};
     for (const auto& [radio, mode] : sounds)
         connect(radio, &QRadioButton::clicked, this,
@@ -229,7 +229,7 @@ void SettingsWindow::loadStoredValues() {
             c_.silent->setChecked(true);
             break;
         default:
-            break;  // the design's marking stays
+            break;  // the default marking stays
     }
     (state.liveIconSize == 16 ? c_.smallIcons : c_.largeIcons)->setChecked(true);
 }
@@ -347,7 +347,7 @@ void SettingsWindow::backup() { backupDatabase(session_); }
 
 void SettingsWindow::restore() {
     restoreDatabase(session_, main_);
-    close();  // whether or not anything was restored, as designed
+    close();  // whether or not anything was restored
 }
 
 void SettingsWindow::clear() { clearDatabase(session_, main_); }

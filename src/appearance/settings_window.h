@@ -104,7 +104,7 @@ class SettingsWindow : public QWidget {
     void showPage(int page);
     int currentPage() const;
 
-    // The handlers, one per designed event.
+    // The handlers, one per window event.
     void changeAvatar();
     void fillSkinList();
     void chooseSkin(int index);

@@ -205,7 +205,7 @@ TEST_F(DataCommandsTest, RestoringTheOldestSafetyCopyNeverPrunesIt) {
     EXPECT_EQ(safetyCopies().size(), storage::kSafetyCopiesKept);
 }
 
-TEST(FileFilter, DesignedFiltersBecomeQtFilters) {
+TEST(FileFilter, ClassicFiltersBecomeQtFilters) {
     EXPECT_EQ(appearance::qtFileFilter(appearance::kRestoreFilter), "数据库文件（*.mdb） (*.mdb)");
     EXPECT_EQ(appearance::qtFileFilter("图像|*.jpg;*.gif|全部|*.*|尾巴"),
               "图像 (*.jpg *.gif);;全部 (*.*)");
