@@ -21,6 +21,8 @@
 #include "catalogue/column_menu.h"
 #include "catalogue/column_window.h"
 #include "core/fixed_window.h"
+#include "appearance/appearance_apply.h"
+#include "appearance/settings_window.h"
 #include "core/session.h"
 #include "extras/clock.h"
 #include "extras/greeting.h"
@@ -41,11 +43,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("衡岫电脑工具箱");
 const QString kWelcome = QStringLiteral("衡岫软件欢迎使用！");
-
-// Stored colours keep red in the low byte.
-QColor fromColourValue(std::uint32_t value) {
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 QIcon programIcon() {
     QIcon icon;
@@ -76,6 +73,7 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
     buildControls();
     buildMenus();
     connectCatalogue();
+    wireSettingsWindow();
 
     runtime_.setEndProgram([this] { endProgram(); });
     // Runs on the loader's worker: the runtime's icon lookup is thread-safe.
@@ -257,6 +255,33 @@ void MainWindow::connectCatalogue() {
          [this] { catalogue::ColumnMenu(session_, *this).deleteColumn(); });
 }
 
+void MainWindow::wireSettingsWindow() {
+    optionsButton()->setEnabled(true);
+    connect(optionsButton(), &QToolButton::clicked, this, [this] { openSettings(-1); });
+    const std::pair<const char*, int> entries[] = {
+        {"搜索", appearance::SettingsWindow::SearchPage},
+        {"更换皮肤", appearance::SettingsWindow::BasicPage},
+        {"基本设置", appearance::SettingsWindow::BasicPage},
+        {"数据库管理", appearance::SettingsWindow::DataPage}};
+    for (QAction* action : trayMenu_->actions())
+        for (const auto& [text, page] : entries)
+            if (action->text() == QString::fromUtf8(text)) {
+                action->setEnabled(true);
+                connect(action, &QAction::triggered, this, [this, page = page] { openSettings(page); });
+            }
+}
+
+appearance::SettingsWindow* MainWindow::openSettings(int page) {
+    appearance::SettingsLinks links;
+    links.applySkin = [this](const QString& path) { runtime_.skins().apply(path); };
+    links.openFound = [this](const QString& link) { runtime_.launcher().openFromSearch(link); };
+    links.iconFor = [this](const QString& text, int size) { return runtime_.iconFor(text, size); };
+    auto* window = windows_.open<appearance::SettingsWindow>(
+        QStringLiteral("settings"), [&] { return new appearance::SettingsWindow(session_, *this, links); });
+    if (window && page >= 0) window->showPage(page);
+    return window;
+}
+
 bool MainWindow::start() {
     if (!runStartup(*this)) {
         declined_ = true;
@@ -346,20 +371,13 @@ void MainWindow::setTooltips() {
 }
 
 void MainWindow::applyAppearance() {
-    const storage::Config& config = session_.config();
-    const QColor highlight = fromColourValue(config.highlightColour());
-    menu_->setColours(fromColourValue(config.backgroundColour()), highlight, highlight,
-                      fromColourValue(config.borderColour()));
-
-    const QString avatarName = config.avatar();
-    QPixmap picture;
-    if (!avatarName.isEmpty())
-        picture.load(session_.root().file(QStringLiteral("User/") + avatarName));
-    avatar_->setPixmap(picture);
+    const appearance::StoredAppearance stored = appearance::readStoredAppearance(session_.config());
+    menu_->setColours(stored.background, stored.highlight, stored.highlight, stored.border);
+    avatar_->setPixmap(QPixmap::fromImage(stored.avatar));
 
     core::GlobalState& state = session_.state();
-    state.liveIconSize = config.iconSize();
-    state.liveSoundMode = config.switchSound();
+    state.liveIconSize = stored.iconSize;
+    state.liveSoundMode = stored.soundMode;
     if (state.liveIconSize == 16) grid_->setBaseImages(toolbar_->images(), 16);
     else grid_->setBaseImages({designItemImage()}, 32);
 }

@@ -21,6 +21,9 @@
 namespace hx::core {
 class Session;
 }
+namespace hx::appearance {
+class SettingsWindow;
+}
 namespace hx::extras {
 class Clock;
 class LedPanel;
@@ -140,6 +143,9 @@ public:
     QSystemTrayIcon* trayIcon() const { return tray_; }
     bool trayIconAdded() const { return trayAdded_; }
     core::Session& session() const { return session_; }
+    // Opens the settings window (or raises the open one) on `page`; a negative
+    // page keeps the page it shows.
+    appearance::SettingsWindow* openSettings(int page);
     // The secondary windows, each open at most once.
     WindowHost& windows() { return windows_; }
 
@@ -179,6 +185,7 @@ private:
     void buildControls();
     void buildMenus();
     void connectCatalogue();
+    void wireSettingsWindow();
     void showDatabaseError(const QString& error);
     // The stored row of the selected entry: the items-of-a-column query moved
     // to the grid's selected position.

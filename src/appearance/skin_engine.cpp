@@ -55,7 +55,9 @@ void SkinEngine::apply(const QString& skinPath) {
                 QFile::copy(shipped.filePath(name), target);
         }
     }
-    const QString path = skinPath.isEmpty() ? defaultSkin : skinPath;
+    // No skin chosen (an empty name hands over the Shens folder itself): the
+    // default skin, so a first start already looks finished.
+    const QString path = skinPath.isEmpty() || QFileInfo(skinPath).isDir() ? defaultSkin : skinPath;
     QString sheet;
     if (!readSkin(path, &sheet)) sheet.clear();
     attached_ = sheet.isEmpty() ? QString() : path;

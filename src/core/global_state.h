@@ -29,6 +29,9 @@ struct GlobalState {
     // Pending texts of the settings window.
     QString pendingSkinName;
     QString pendingAvatarName;
+    // Icon-size radios clicked since the last save; only a save clears them.
+    bool largeIconsChosen = false;
+    bool smallIconsChosen = false;
 
     // The designed entry sets the six clock values in this order.
     void setClockDefaults() {

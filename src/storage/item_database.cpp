@@ -318,6 +318,25 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNames(const QString& needle) {
     });
 }
 
+Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qint64* cursor,
+                                                      int limit) {
+    return locked([&] {
+        return runFetch<QVector<ItemRow>>(
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+                SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                            ", rowid FROM 表1 WHERE rowid > ? AND "
+                                            "instr(名称文本, ?) > 0 ORDER BY rowid LIMIT ?");
+                q.bind(1, static_cast<int64_t>(*cursor));
+                q.bind(2, bytes(needle));
+                q.bind(3, limit);
+                while (q.executeStep()) {
+                    rows.push_back(itemFrom(q));
+                    *cursor = q.getColumn(5).getInt64();
+                }
+            });
+    });
+}
+
 int ItemDatabase::countItems(const QString& category, const QString& column) {
     return locked([&] {
         const auto count = runFetch<int>(db_.get(), lastError_, [&](SQLite::Database& db, int& n) {

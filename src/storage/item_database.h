@@ -76,6 +76,10 @@ class ItemDatabase {
     Fetch<std::optional<ItemRow>> itemAt(const QString& category, const QString& column, int index);
     // Rows of 表1 whose 名称文本 holds `needle` (exact, case-sensitive).
     Fetch<QVector<ItemRow>> searchNames(const QString& needle);
+    // The same rows a page at a time: up to `limit` matches stored after the
+    // row `*cursor` (0 to start); `*cursor` moves to the last row returned.
+    // Fewer than `limit` rows means the search has reached the end.
+    Fetch<QVector<ItemRow>> searchNamesPage(const QString& needle, qint64* cursor, int limit);
     int countItems(const QString& category, const QString& column);
     // Whether 表3 holds `name` by the database's own comparison (ASCII case ignored).
     bool hasCategory(const QString& name);

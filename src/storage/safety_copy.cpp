@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "storage/item_database.h"
 
@@ -11,11 +12,29 @@ namespace {
 
 const QString kSafetyPrefix = QStringLiteral("自动备份-");
 
-void pruneSafetyCopies(const QString& folder) {
-    // The names sort by time, so name order is age order.
-    QStringList copies = QDir(folder).entryList({kSafetyPrefix + QStringLiteral("*.mdb")},
-                                                QDir::Files, QDir::Name);
-    while (copies.size() > kSafetyCopiesKept) QFile::remove(folder + QLatin1Char('/') + copies.takeFirst());
+// Age order: the time in the name, then the counter of same-second copies.
+std::pair<QString, int> ageKey(const QString& name) {
+    QString stem = name.chopped(4);  // ".mdb"
+    const QStringList parts = stem.split(u'-');
+    const int counter = parts.size() > 3 ? parts.at(3).toInt() : 1;
+    return {parts.mid(1, 2).join(u'-'), counter};
+}
+
+void pruneSafetyCopies(const QString& folder, const QString& keep) {
+    QStringList copies =
+        QDir(folder).entryList({kSafetyPrefix + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+    std::stable_sort(copies.begin(), copies.end(),
+                     [](const QString& a, const QString& b) { return ageKey(a) < ageKey(b); });
+    const QString kept = keep.isEmpty() ? QString() : QFileInfo(keep).canonicalFilePath();
+    for (qsizetype i = 0; i < copies.size() && copies.size() > kSafetyCopiesKept;) {
+        const QString path = folder + QLatin1Char('/') + copies.at(i);
+        if (!kept.isEmpty() && QFileInfo(path).canonicalFilePath() == kept) {
+            ++i;
+            continue;
+        }
+        QFile::remove(path);
+        copies.removeAt(i);
+    }
 }
 
 }  // namespace
@@ -37,12 +56,18 @@ QString safetyCopyFileName(const QDateTime& when) {
                                .arg(t.second(), 2, 10, QLatin1Char('0'));
 }
 
-QString writeSafetyCopy(const DataRoot& root, ItemDatabase& database, const QDateTime& when) {
+QString writeSafetyCopy(const DataRoot& root, ItemDatabase& database, const QDateTime& when,
+                        const QString& keep) {
     const QString folder = root.backupDir();
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) return {};
-    const QString target = folder + QLatin1Char('/') + safetyCopyFileName(when);
+    // Replacing an earlier copy would lose the catalogue it holds, and that
+    // copy may be the very file a restore is reading.
+    const QString name = safetyCopyFileName(when);
+    QString target = folder + QLatin1Char('/') + name;
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = folder + QLatin1Char('/') + name.chopped(4) + QStringLiteral("-%1.mdb").arg(n);
     if (!database.backupTo(target)) return {};
-    pruneSafetyCopies(folder);
+    pruneSafetyCopies(folder, keep);
     return target;
 }
 

@@ -23,8 +23,12 @@ inline constexpr int kSafetyCopiesKept = 10;
 // Writes Date/Backup/自动备份-<now>.mdb from the open database through the
 // backup API, then keeps only the newest kSafetyCopiesKept copies. Called
 // before a whole-catalogue change the user cannot take back (restore, clear),
-// so that a restore can undo it. The path written, or empty on failure.
+// so that a restore can undo it. An existing copy is never replaced: a second
+// copy within the same second is named "...-HHMMSS-2.mdb". `keep` (the file a
+// restore is about to read) is never pruned. The path written, or empty on
+// failure.
 QString writeSafetyCopy(const DataRoot& root, ItemDatabase& database,
-                        const QDateTime& when = QDateTime::currentDateTime());
+                        const QDateTime& when = QDateTime::currentDateTime(),
+                        const QString& keep = QString());
 
 }  // namespace hx::storage

@@ -23,12 +23,14 @@ TEST_F(SkinFixture, AttachesAStyleSheetSkinAndReplacesIt) {
     EXPECT_EQ(qApp->styleSheet(), "QMenu { color: blue; }\n");
 }
 
-TEST_F(SkinFixture, NoStoredNameHandsOverTheFolderWhichRemovesTheSkin) {
+TEST_F(SkinFixture, NoStoredNameHandsOverTheFolderWhichGivesTheDefaultSkin) {
     ASSERT_TRUE(temp.write("Shens/a.she", ".SHE\nQMenu { color: red; }\n"));
     engine.apply(temp.file("Shens/a.she"));
     engine.apply(temp.file("Shens/"));
-    EXPECT_TRUE(qApp->styleSheet().isEmpty());
-    EXPECT_TRUE(engine.attachedPath().isEmpty());
+    EXPECT_EQ(engine.attachedPath(), temp.file("QVSkin.she"));
+    QString shipped;
+    ASSERT_TRUE(SkinEngine::readSkin(":/skins/QVSkin.she", &shipped));
+    EXPECT_EQ(qApp->styleSheet(), shipped);
 }
 
 TEST_F(SkinFixture, DefaultSkinIsWrittenEveryTimeAndUsedForAnEmptyPath) {

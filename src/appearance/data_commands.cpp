@@ -1,0 +1,73 @@
+#include "appearance/data_commands.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "appearance/file_filter.h"
+#include "core/main_window_access.h"
+#include "core/session.h"
+#include "storage/safety_copy.h"
+
+namespace hx::appearance {
+namespace {
+
+// A catalogue that cannot be copied first is not replaced: the copy is what
+// makes the step undoable. A database that is not open has nothing to keep.
+// `source`, the file a restore reads, is never pruned to make room.
+bool keepSafetyCopy(core::Session& session, const QString& source = QString()) {
+    storage::ItemDatabase& db = session.database();
+    if (!db.isOpen()) return true;
+    return !storage::writeSafetyCopy(session.root(), db, QDateTime::currentDateTime(), source)
+                .isEmpty();
+}
+
+}  // namespace
+
+bool backupDatabase(core::Session& session, const QDate& today) {
+    const QString folder = session.root().backupDir();
+    QDir().mkpath(folder);
+    const QString target = folder + QLatin1Char('/') + storage::backupFileName(today);
+    const bool ok = QFileInfo(folder).isDir() && session.database().backupTo(target);
+    if (ok)
+        session.dialogs().notice(kBackupDone);
+    else
+        session.dialogs().failure(kBackupFailed);
+    return ok;
+}
+
+RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& main) {
+    const QString chosen = session.dialogs().openFile(QString(), session.root().backupDir(),
+                                                      qtFileFilter(kRestoreFilter));
+    if (chosen.isEmpty()) return RestoreOutcome::Cancelled;
+
+    storage::ItemDatabase& db = session.database();
+    const bool ok = storage::ItemDatabase::isItemDatabase(chosen) &&
+                    keepSafetyCopy(session, chosen) &&
+                    db.restoreFrom(chosen, session.root().databasePath());
+    if (!ok) {
+        session.dialogs().failure(kRestoreFailed);
+        return RestoreOutcome::Refused;
+    }
+    session.dialogs().show(kRestoreDone);
+    main.reinitialise();
+    return RestoreOutcome::Restored;
+}
+
+bool clearDatabase(core::Session& session, core::MainWindowAccess& main) {
+    if (!session.dialogs().ask(kClearQuestion)) return false;
+    if (!keepSafetyCopy(session)) {
+        session.dialogs().failure(kClearFailed);
+        return false;
+    }
+    QFile::remove(session.root().configPath());
+    main.removeAllColumns();
+    main.removeAllCategoryButtons();
+    main.clearItems();
+    session.database().clearAll();
+    main.reinitialise();
+    return true;
+}
+
+}  // namespace hx::appearance

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace hx::core {
+class Session;
+class MainWindowAccess;
+}  // namespace hx::core
+
+namespace hx::appearance {
+
+inline const QString kBackupDone = QStringLiteral("备份成功！");
+inline const QString kBackupFailed = QStringLiteral("备份失败！");
+inline const QString kRestoreDone = QStringLiteral("数据库恢复成功！程序即将重启！");
+inline const QString kRestoreFailed = QStringLiteral("数据库恢复失败！");
+inline const QString kClearQuestion = QStringLiteral("是否清空所有的数据？");
+inline const QString kClearFailed = QStringLiteral("清空数据失败！");
+inline const QString kRestoreFilter = QStringLiteral("数据库文件（*.mdb）|*.mdb");
+
+// "数据备份": an online copy of the live database to Date/Backup/<date>.mdb,
+// replacing that day's earlier backup; reports the outcome in a box.
+bool backupDatabase(core::Session& session, const QDate& today = QDate::currentDate());
+
+enum class RestoreOutcome { Cancelled, Refused, Restored };
+
+// "数据恢复": asks for a file, refuses anything that is not an item database
+// before touching the live one, writes a safety copy, replaces the live file
+// in one rename and re-initialises the main window.
+RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& main);
+
+// "清空数据": after the question, a safety copy, Config.ini removed, the three
+// tables emptied in one transaction and the main window re-initialised.
+// False when nothing was cleared.
+bool clearDatabase(core::Session& session, core::MainWindowAccess& main);
+
+}  // namespace hx::appearance

@@ -1,0 +1,355 @@
+#include "appearance/settings_window.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+#include "appearance/appearance_apply.h"
+#include "appearance/avatar.h"
+#include "appearance/colour_value.h"
+#include "appearance/data_commands.h"
+#include "appearance/file_filter.h"
+#include "appearance/search_model.h"
+#include "appearance/tree_pictures.h"
+#include "core/main_window_access.h"
+#include "core/session.h"
+
+namespace hx::appearance {
+namespace {
+
+// The classic avatar filter plus PNG, the picture format most users have today.
+const QString kAvatarFilter = QStringLiteral(
+    "JPG图像文件（*.jpg）|*.jpg|GIF动画文件（*.gif）|*.gif|BMP位图文件（*.bmp）|*.bmp|"
+    "PNG图像文件（*.png）|*.png");
+
+const char* const kEntries[] = {"基本设置", "数据管理", "搜索"};
+
+// The first page fills the list's screen at once; later pages are sized to
+// take a few milliseconds each.
+constexpr int kFirstResultPage = 200;
+constexpr int kLaterResultPage = 4000;
+
+template <class W>
+W* place(W* widget, const char* name, int x, int y, int w, int h) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h) {
+    return place(new QLabel(text, parent), name, x, y, w, h);
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, int x, int y, int w,
+                    int h) {
+    return place(new QPushButton(text, parent), name, x, y, w, h);
+}
+
+}  // namespace
+
+void ColourButton::setColour(const QColor& colour) {
+    colour_ = colour;
+    update();
+}
+
+void ColourButton::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    QPainter p(this);
+    const QRect swatch = rect().adjusted(5, 5, -5, -5);
+    p.fillRect(swatch, colour_);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(swatch.adjusted(0, 0, -1, -1));
+}
+
+DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
+    // Editable only so the edit text can name a skin the folder no longer has.
+    setEditable(true);
+    lineEdit()->setReadOnly(true);
+    setInsertPolicy(QComboBox::NoInsert);
+}
+
+void DropDownList::showPopup() {
+    emit aboutToDropDown();
+    QComboBox::showPopup();
+}
+
+SettingsWindow::SettingsWindow(core::Session& session, core::MainWindowAccess& main,
+                               SettingsLinks links, QWidget* parent)
+    : QWidget(parent), session_(session), main_(main), links_(std::move(links)) {
+    setObjectName(QStringLiteral("settingsWindow"));
+    setWindowTitle(QStringLiteral("设置"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    buildTree();
+    c_.pages = place(new QStackedWidget(this), "pages", 136, 0, 280, 352);
+    for (int i = 0; i < 3; ++i) {
+        auto* page = new QWidget;
+        page->setObjectName(QStringLiteral("page%1").arg(i));
+        c_.pages->addWidget(page);
+    }
+    buildBasicPage(c_.pages->widget(BasicPage));
+    buildDataPage(c_.pages->widget(DataPage));
+    buildSearchPage(c_.pages->widget(SearchPage));
+
+    // Window created: placed by the main window, page 0, stored values.
+    move(main_.windowLeft() - 120, main_.windowTop() + 85);
+    showPage(BasicPage);
+    loadStoredValues();
+}
+
+void SettingsWindow::buildTree() {
+    c_.tree = place(new QTreeWidget(this), "tree", 0, 0, 136, 352);
+    c_.tree->setHeaderHidden(true);
+    c_.tree->setRootIsDecorated(false);
+    c_.tree->setIconSize(QSize(32, 32));
+    for (int i = 0; i < 3; ++i) {
+        auto* item = new QTreeWidgetItem(c_.tree, {QString::fromUtf8(kEntries[i])});
+        item->setIcon(0, QIcon(QPixmap::fromImage(treePicture(i))));
+    }
+    connect(c_.tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        const int entry = c_.tree->indexOfTopLevelItem(item);
+        if (entry >= 0) c_.pages->setCurrentIndex(entry);
+    });
+}
+
+void SettingsWindow::buildBasicPage(QWidget* page) {
+    c_.avatar = place(new QLabel(page), "avatar", 10, 5, 64, 64);
+    c_.avatar->setScaledContents(true);
+    c_.avatar->setFrameShape(QFrame::StyledPanel);
+    c_.changeAvatar = button(page, "changeAvatar", QStringLiteral("更换头像"), 79, 41, 59, 26);
+    connect(c_.changeAvatar, &QPushButton::clicked, this, &SettingsWindow::changeAvatar);
+
+    label(page, "borderLabel", QStringLiteral("[边框颜色]"), 16, 76, 94, 15);
+    c_.borderColour = place(new ColourButton(page), "borderColour", 112, 71, 112, 23);
+    label(page, "backgroundLabel", QStringLiteral("[栏目背景颜色]"), 16, 101, 94, 15);
+    c_.backgroundColour = place(new ColourButton(page), "backgroundColour", 112, 97, 112, 23);
+    label(page, "highlightLabel", QStringLiteral("[栏目点燃颜色]"), 16, 128, 94, 15);
+    c_.highlightColour = place(new ColourButton(page), "highlightColour", 112, 124, 112, 23);
+    for (ColourButton* b : {c_.borderColour, c_.backgroundColour, c_.highlightColour})
+        connect(b, &QPushButton::clicked, this, [this, b] { pickColour(b); });
+
+    label(page, "skinLabel", QStringLiteral("[皮肤]"), 18, 156, 44, 15);
+    c_.skins = place(new DropDownList(page), "skinList", 64, 152, 160, 20);
+    connect(c_.skins, &DropDownList::aboutToDropDown, this, &SettingsWindow::fillSkinList);
+    connect(c_.skins, &QComboBox::activated, this, &SettingsWindow::chooseSkin);
+
+    c_.iconGroup =
+        place(new QGroupBox(QStringLiteral("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
+    c_.largeIcons = place(new QRadioButton(QStringLiteral("大图标"), c_.iconGroup), "largeIcons",
+                          30, 17, 80, 20);
+    c_.smallIcons = place(new QRadioButton(QStringLiteral("小图标"), c_.iconGroup), "smallIcons",
+                          150, 17, 80, 20);
+    c_.largeIcons->setChecked(true);
+    connect(c_.largeIcons, &QRadioButton::clicked, this,
+            [this] { session_.state().largeIconsChosen = true; });
+    connect(c_.smallIcons, &QRadioButton::clicked, this,
+            [this] { session_.state().smallIconsChosen = true; });
+
+    c_.soundGroup =
+        place(new QGroupBox(QStringLiteral("声音"), page), "soundGroup", 8, 234, 264, 48);
+    c_.sound1 = place(new QRadioButton(QStringLiteral("栏目切换音1"), c_.soundGroup), "sound1", 12,
+                      20, 92, 20);
+    c_.sound2 = place(new QRadioButton(QStringLiteral("栏目切换音2"), c_.soundGroup), "sound2", 106,
+                      20, 92, 20);
+    c_.silent =
+        place(new QRadioButton(QStringLiteral("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
+    c_.sound2->setChecked(true);  // the default; the live mode may mark another
+    const std::pair<QRadioButton*, int> sounds[] = {{c_.sound1, 1}, {c_.sound2, 2}, {c_.silent, 3}};
+    for (const auto& [radio, mode] : sounds)
+        connect(radio, &QRadioButton::clicked, this,
+                [this, mode = mode] { session_.state().liveSoundMode = mode; });
+
+    c_.save = button(page, "saveSettings", QStringLiteral("保存设置"), 160, 306, 64, 29);
+    c_.cancel = button(page, "cancel", QStringLiteral("取消"), 232, 307, 40, 28);
+    connect(c_.save, &QPushButton::clicked, this, &SettingsWindow::saveSettings);
+    connect(c_.cancel, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void SettingsWindow::buildDataPage(QWidget* page) {
+    auto* backupGroup = place(new QGroupBox(QStringLiteral("[ 数据备份与恢复 ]"), page),
+                              "backupGroup", 9, 10, 263, 120);
+    c_.backup = button(backupGroup, "backup", QStringLiteral("数据备份"), 28, 32, 90, 30);
+    c_.restore = button(backupGroup, "restore", QStringLiteral("数据恢复"), 145, 32, 90, 30);
+    label(backupGroup, "backupNote", QStringLiteral("建议定期备份数据库！"), 28, 80, 210, 18);
+    auto* clearGroup =
+        place(new QGroupBox(QStringLiteral("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
+    c_.clear = button(clearGroup, "clear", QStringLiteral("清空数据"), 28, 32, 90, 30);
+    c_.close = button(page, "close", QStringLiteral("关闭"), 206, 316, 63, 28);
+    connect(c_.backup, &QPushButton::clicked, this, &SettingsWindow::backup);
+    connect(c_.restore, &QPushButton::clicked, this, &SettingsWindow::restore);
+    connect(c_.clear, &QPushButton::clicked, this, &SettingsWindow::clear);
+    connect(c_.close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void SettingsWindow::buildSearchPage(QWidget* page) {
+    c_.searchText = place(new QLineEdit(page), "searchText", 9, 8, 207, 24);
+    c_.search = button(page, "search", QStringLiteral("搜索"), 228, 7, 40, 24);
+    c_.results = place(new QTreeView(page), "results", 8, 40, 264, 304);
+    // The grid's size, as the window-created step reads it.
+    const int size = session_.config().iconSize() == 16 ? 16 : 32;
+    model_ = new SearchModel(links_.iconFor, size, this);
+    c_.results->setModel(model_);
+    c_.results->setRootIsDecorated(false);
+    c_.results->setUniformRowHeights(true);  // rows laid out without asking each one
+    c_.results->setHeaderHidden(true);
+    c_.results->setIconSize(QSize(size, size));
+    c_.results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    c_.results->header()->setStretchLastSection(false);
+    c_.results->setColumnWidth(0, 146);
+    connect(c_.search, &QPushButton::clicked, this, &SettingsWindow::runSearch);
+    connect(c_.searchText, &QLineEdit::returnPressed, this, &SettingsWindow::runSearch);
+    connect(c_.results, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { openResult(index.row()); });
+}
+
+void SettingsWindow::loadStoredValues() {
+    const storage::Config& config = session_.config();
+    core::GlobalState& state = session_.state();
+    c_.backgroundColour->setColour(fromColourValue(config.backgroundColour()));
+    c_.highlightColour->setColour(fromColourValue(config.highlightColour()));
+    c_.borderColour->setColour(fromColourValue(config.borderColour()));
+    c_.skins->setEditText(config.skinName());
+    const QString avatar = config.avatar();
+    showAvatar(isPlainFileName(avatar) ? session_.root().file(QStringLiteral("User/") + avatar)
+                                       : QString());
+    state.liveIconSize = config.iconSize();
+
+    switch (state.liveSoundMode) {
+        case 1:
+            c_.sound1->setChecked(true);
+            break;
+        case 2:
+            c_.sound2->setChecked(true);
+            break;
+        case 3:
+            c_.silent->setChecked(true);
+            break;
+        default:
+            break;  // the default marking stays
+    }
+    (state.liveIconSize == 16 ? c_.smallIcons : c_.largeIcons)->setChecked(true);
+}
+
+void SettingsWindow::showPage(int page) {
+    if (page >= 0 && page < c_.tree->topLevelItemCount())
+        c_.tree->setCurrentItem(c_.tree->topLevelItem(page));
+}
+
+int SettingsWindow::currentPage() const { return c_.pages->currentIndex(); }
+
+void SettingsWindow::showAvatar(const QString& path) {
+    c_.avatar->setPixmap(QPixmap::fromImage(loadAvatar(path)));
+}
+
+void SettingsWindow::pickColour(ColourButton* button) {
+    if (const auto chosen = session_.dialogs().colour(button->colour()))
+        button->setColour(chosen->toRgb());
+}
+
+void SettingsWindow::changeAvatar() {
+    const QString userDir = session_.root().userDir();
+    const QString chosen =
+        session_.dialogs().openFile(QString(), userDir, qtFileFilter(kAvatarFilter));
+    if (chosen.isEmpty()) return;
+    // A picture that could not be copied is not recorded: the save would
+    // otherwise delete the old avatar for a file that is not there.
+    const QString name = copyAvatarInto(userDir, chosen);
+    if (name.isEmpty()) return;
+    showAvatar(session_.root().file(QStringLiteral("User/") + name));
+    session_.state().pendingAvatarName = name;
+}
+
+void SettingsWindow::fillSkinList() {
+    const QString current = c_.skins->currentText();
+    c_.skins->clear();
+    c_.skins->addItems(skinFileNames(session_.root().shensDir()));
+    c_.skins->setEditText(current);
+}
+
+void SettingsWindow::chooseSkin(int index) {
+    if (index < 0) return;
+    c_.skins->setEditText(c_.skins->itemText(index));
+    session_.state().pendingSkinName = c_.skins->currentText();
+}
+
+void SettingsWindow::saveSettings() {
+    const storage::Config& config = session_.config();
+    core::GlobalState& state = session_.state();
+    config.setBackgroundColour(toColourValue(c_.backgroundColour->colour()));
+    config.setHighlightColour(toColourValue(c_.highlightColour->colour()));
+    config.setBorderColour(toColourValue(c_.borderColour->colour()));
+
+    if (!state.pendingSkinName.isEmpty()) {
+        config.setSkinName(state.pendingSkinName);
+        if (links_.applySkin)
+            links_.applySkin(
+                session_.root().file(QStringLiteral("Shens/") + state.pendingSkinName));
+    }
+    if (!state.pendingAvatarName.isEmpty()) {
+        // The picture about to be recorded is never the one removed, and a
+        // stored name with a folder part never reaches outside User/.
+        const QString old = config.avatar();
+        if (old != state.pendingAvatarName && isPlainFileName(old))
+            QFile::remove(session_.root().file(QStringLiteral("User/") + old));
+        config.setAvatar(state.pendingAvatarName);
+    }
+    if (state.largeIconsChosen) {
+        config.setIconSize(32);
+        state.largeIconsChosen = false;
+    }
+    if (state.smallIconsChosen) {
+        config.setIconSize(16);
+        state.smallIconsChosen = false;
+    }
+    if (state.liveSoundMode >= 1 && state.liveSoundMode <= 3) {
+        config.setSwitchSound(state.liveSoundMode);
+        state.liveSoundMode = 0;  // the re-initialisation reads it back
+    }
+    main_.removeAllCategoryButtons();
+    main_.reinitialise();
+}
+
+void SettingsWindow::runSearch() {
+    const QString text = c_.searchText->text();
+    if (text.isEmpty()) return;
+    ++searchGeneration_;
+    searchNeedle_ = text;
+    searchCursor_ = 0;
+    model_->clear();
+    fetchResults(searchGeneration_, kFirstResultPage);
+}
+
+void SettingsWindow::fetchResults(quint64 generation, int limit) {
+    if (generation != searchGeneration_) return;  // a newer search replaced this one
+    auto page = session_.database().searchNamesPage(searchNeedle_, &searchCursor_, limit);
+    if (!page) {
+        searchMore_ = false;
+        session_.dialogs().failure(page.error);
+        return;
+    }
+    model_->appendResults(page.rows);
+    searchMore_ = page.rows.size() == limit;
+    if (searchMore_)
+        QTimer::singleShot(0, this,
+                           [this, generation] { fetchResults(generation, kLaterResultPage); });
+}
+
+void SettingsWindow::openResult(int row) {
+    const QString link = model_->linkAt(row);
+    if (row >= 0 && row < model_->rowCount() && links_.openFound) links_.openFound(link);
+}
+
+void SettingsWindow::backup() { backupDatabase(session_); }
+
+void SettingsWindow::restore() {
+    restoreDatabase(session_, main_);
+    close();  // whether or not anything was restored
+}
+
+void SettingsWindow::clear() { clearDatabase(session_, main_); }
+
+}  // namespace hx::appearance

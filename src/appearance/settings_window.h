@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QColor>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QWidget>
+#include <functional>
+
+namespace hx::core {
+class Session;
+class MainWindowAccess;
+}  // namespace hx::core
+
+namespace hx::appearance {
+
+class SearchModel;
+
+// A button that shows a colour and offers the colour dialog when clicked.
+class ColourButton : public QPushButton {
+    Q_OBJECT
+  public:
+    using QPushButton::QPushButton;
+    QColor colour() const { return colour_; }
+    void setColour(const QColor& colour);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QColor colour_ = Qt::black;
+};
+
+// A read-only drop-down that says when it is about to open, so its list can
+// be filled just then.
+class DropDownList : public QComboBox {
+    Q_OBJECT
+  public:
+    explicit DropDownList(QWidget* parent = nullptr);
+    void showPopup() override;
+
+  signals:
+    void aboutToDropDown();
+};
+
+// What the settings window needs from the rest of the program besides the
+// session and the main window.
+struct SettingsLinks {
+    std::function<void(const QString& skinPath)> applySkin;
+    std::function<void(const QString& link)> openFound;  // the search rule of launching
+    std::function<QImage(const QString& iconText, int size)> iconFor;
+};
+
+// The modeless window "设置": a tree of three entries choosing one of three
+// pages (basic settings, data management, search).
+class SettingsWindow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kClientWidth = 422;
+    static constexpr int kClientHeight = 388;
+    enum Page { BasicPage = 0, DataPage = 1, SearchPage = 2 };
+
+    struct Controls {
+        QTreeWidget* tree = nullptr;
+        QStackedWidget* pages = nullptr;
+        // 基本设置
+        QLabel* avatar = nullptr;
+        QPushButton* changeAvatar = nullptr;
+        ColourButton* borderColour = nullptr;
+        ColourButton* backgroundColour = nullptr;
+        ColourButton* highlightColour = nullptr;
+        DropDownList* skins = nullptr;
+        QGroupBox* iconGroup = nullptr;
+        QRadioButton* largeIcons = nullptr;
+        QRadioButton* smallIcons = nullptr;
+        QGroupBox* soundGroup = nullptr;
+        QRadioButton* sound1 = nullptr;
+        QRadioButton* sound2 = nullptr;
+        QRadioButton* silent = nullptr;
+        QPushButton* save = nullptr;
+        QPushButton* cancel = nullptr;
+        // 数据管理
+        QPushButton* backup = nullptr;
+        QPushButton* restore = nullptr;
+        QPushButton* clear = nullptr;
+        QPushButton* close = nullptr;
+        // 搜索
+        QLineEdit* searchText = nullptr;
+        QPushButton* search = nullptr;
+        QTreeView* results = nullptr;
+    };
+
+    SettingsWindow(core::Session& session, core::MainWindowAccess& main, SettingsLinks links,
+                   QWidget* parent = nullptr);
+
+    const Controls& controls() const { return c_; }
+    SearchModel* results() const { return model_; }
+    void showPage(int page);
+    int currentPage() const;
+
+    // The handlers, one per window event.
+    void changeAvatar();
+    void fillSkinList();
+    void chooseSkin(int index);
+    void saveSettings();
+    void runSearch();
+    // True while later pages of the last search are still being added.
+    bool searchInProgress() const { return searchMore_; }
+    void openResult(int row);
+    void backup();
+    void restore();
+    void clear();
+
+  private:
+    void buildTree();
+    void buildBasicPage(QWidget* page);
+    void buildDataPage(QWidget* page);
+    void buildSearchPage(QWidget* page);
+    void loadStoredValues();
+    void pickColour(ColourButton* button);
+    void showAvatar(const QString& path);
+    void fetchResults(quint64 generation, int limit);
+
+    core::Session& session_;
+    core::MainWindowAccess& main_;
+    SettingsLinks links_;
+    Controls c_;
+    SearchModel* model_ = nullptr;
+    // The search under way: later pages come one per turn of the event loop,
+    // so a search that matches everything never stalls the window.
+    QString searchNeedle_;
+    qint64 searchCursor_ = 0;
+    quint64 searchGeneration_ = 0;
+    bool searchMore_ = false;
+};
+
+}  // namespace hx::appearance

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QtEndian>
+
+#include "appearance/avatar.h"
+#include "support/temp_root.h"
+
+namespace hx::appearance {
+namespace {
+
+void chunk(QByteArray& png, const char* type, const QByteArray& data) {
+    char length[4];
+    qToBigEndian(quint32(data.size()), length);
+    png.append(length, 4);
+    const QByteArray typed = QByteArray(type, 4) + data;
+    png.append(typed);
+    // CRC-32 of type and data, as PNG readers check it.
+    quint32 crc = 0xFFFFFFFFu;
+    for (unsigned char b : typed) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    char sum[4];
+    qToBigEndian(crc ^ 0xFFFFFFFFu, sum);
+    png.append(sum, 4);
+}
+
+// A valid one-bit grey PNG of `side` x `side` pixels, built without ever
+// holding the decoded picture: 20,000 x 20,000 stays a few kilobytes on disk.
+QByteArray hugePng(int side) {
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header(13, '\0');
+    qToBigEndian(quint32(side), header.data());
+    qToBigEndian(quint32(side), header.data() + 4);
+    header[8] = 1;  // bit depth
+    header[9] = 0;  // grey
+    chunk(png, "IHDR", header);
+    const qsizetype row = 1 + (side + 7) / 8;  // filter byte + packed pixels
+    QByteArray raw(row * side, '\0');
+    QByteArray zlib = qCompress(raw, 9);
+    chunk(png, "IDAT", zlib.mid(4));  // qCompress prefixes the length
+    chunk(png, "IEND", {});
+    return png;
+}
+
+TEST(Avatar, BrokenEmptyAndMissingFilesGiveNoPicture) {
+    test::TempRoot temp;
+    QImage good(40, 40, QImage::Format_RGB32);
+    good.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(good.save(&buffer, "JPG"));
+    ASSERT_TRUE(temp.write("User/cut.jpg", jpeg.left(jpeg.size() / 3)));
+    ASSERT_TRUE(temp.write("User/noise.jpg", QByteArray("\xFF\xD8\xFF\xE0garbage", 12)));
+    ASSERT_TRUE(temp.write("User/empty.png", {}));
+    ASSERT_TRUE(temp.write("User/whole.jpg", jpeg));
+
+    // A truncated JPEG may decode partly; it never comes out larger than it claims.
+    const QImage cut = loadAvatar(temp.file("User/cut.jpg"));
+    EXPECT_TRUE(cut.isNull() || cut.size() == QSize(40, 40));
+    EXPECT_TRUE(loadAvatar(temp.file("User/noise.jpg")).isNull());
+    EXPECT_TRUE(loadAvatar(temp.file("User/empty.png")).isNull());
+    EXPECT_TRUE(loadAvatar(temp.file("User/none.png")).isNull());
+    EXPECT_TRUE(loadAvatar(temp.file("User")).isNull());
+    EXPECT_EQ(loadAvatar(temp.file("User/whole.jpg")).size(), QSize(40, 40));
+}
+
+TEST(Avatar, HugePicturesAreRefusedOrDecodedAtACappedSize) {
+    test::TempRoot temp;
+    ASSERT_TRUE(temp.write("User/huge.png", hugePng(20000)));
+    const QImage image = loadAvatar(temp.file("User/huge.png"));
+    // PNG cannot scale while decoding: 1.6 GB of pixels are never asked for.
+    EXPECT_TRUE(image.isNull() || image.width() <= kAvatarDecodeLimit);
+
+    ASSERT_TRUE(temp.write("User/big.png", hugePng(3000)));
+    EXPECT_EQ(loadAvatar(temp.file("User/big.png")).size(),
+              QSize(kAvatarDecodeLimit, kAvatarDecodeLimit));
+
+    QImage wide(600, 150, QImage::Format_RGB32);
+    wide.fill(Qt::green);
+    ASSERT_TRUE(wide.save(temp.file("User/wide.png")));
+    EXPECT_EQ(loadAvatar(temp.file("User/wide.png"), 100).size(), QSize(100, 25));
+}
+
+TEST(Avatar, OnlyPlainNamesAreJoinedToTheUserFolder) {
+    for (const char* bad : {"", ".", "..", "../x.png", "a/b.png", "a\\b.png"})
+        EXPECT_FALSE(isPlainFileName(QString::fromUtf8(bad))) << bad;
+    EXPECT_TRUE(isPlainFileName(QStringLiteral("头像 1.png")));
+    EXPECT_TRUE(isPlainFileName(QStringLiteral("..png")));
+}
+
+}  // namespace
+}  // namespace hx::appearance

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+
+#include "appearance/settings_window.h"
+#include "core/session.h"
+#include "storage/ini_file.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_main_window.h"
+#include "support/temp_root.h"
+
+namespace hx::test {
+
+// A settings window over a temporary data root, scripted dialogs and a fake
+// main window; skins applied and results opened are recorded.
+class SettingsTest : public ::testing::Test {
+  protected:
+    TempRoot temp;
+    FakeDialogs dialogs;
+    FakeMainWindow main;
+    core::Session session{temp.root(), core::Services{}, dialogs};
+    QStringList skinsApplied;
+    QStringList opened;
+    QStringList iconsAsked;
+    std::unique_ptr<appearance::SettingsWindow> window;
+
+    appearance::SettingsWindow& open() {
+        appearance::SettingsLinks links;
+        links.applySkin = [this](const QString& path) { skinsApplied << path; };
+        links.openFound = [this](const QString& link) { opened << link; };
+        links.iconFor = [this](const QString& iconText, int size) {
+            iconsAsked << iconText;
+            QImage image(size, size, QImage::Format_ARGB32);
+            image.fill(Qt::darkCyan);
+            return image;
+        };
+        window = std::make_unique<appearance::SettingsWindow>(session, main, links);
+        return *window;
+    }
+    const appearance::SettingsWindow::Controls& c() const { return window->controls(); }
+
+    QString config(const char* section, const char* key) const {
+        return storage::IniFile::read(temp.root().configPath(), QString::fromUtf8(section),
+                                      QString::fromUtf8(key));
+    }
+    void setConfig(const char* section, const char* key, const QString& value) const {
+        ASSERT_TRUE(storage::IniFile::write(temp.root().configPath(), QString::fromUtf8(section),
+                                            QString::fromUtf8(key), value));
+    }
+
+    // Opens a fresh, empty item database as the session's.
+    void openDatabase() {
+        ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
+        ASSERT_TRUE(session.database().open(temp.root().databasePath()));
+    }
+};
+
+}  // namespace hx::test
