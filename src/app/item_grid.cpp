@@ -1,5 +1,8 @@
 #include "app/item_grid.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -26,6 +29,28 @@ ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
     connect(&hoverTimer_, &QTimer::timeout, this, [this] {
         if (hot_ >= 0 && hot_ < count()) setCurrentRow(hot_);
     });
+}
+
+void ItemGrid::acceptFileDrops() {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
+
+void ItemGrid::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void ItemGrid::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void ItemGrid::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) return;
+    event->acceptProposedAction();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    // Handled after the drag has ended, so the file manager is not held up by
+    // message boxes.
+    QMetaObject::invokeMethod(this, [this, urls] { emit filesDropped(urls); }, Qt::QueuedConnection);
 }
 
 void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {

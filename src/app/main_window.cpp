@@ -21,6 +21,7 @@
 #include "extras/greeting.h"
 #include "extras/led_panel.h"
 #include "items/icon_text.h"
+#include "items/item_actions.h"
 #include "platform/desktop.h"
 #include "platform/sound_player.h"
 
@@ -61,6 +62,8 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
     setFixedSize(kClientWidth, kClientHeight);
     setMouseTracking(true);
     buildControls();
+    actions_ = new items::ItemActions(session_, *this, this);
+    connect(grid_, &ItemGrid::filesDropped, actions_, &items::ItemActions::filesDropped);
     buildMenus();
 
     loader_ = new ItemLoader(session_.database(), hooks_.iconFor, this);
@@ -171,14 +174,22 @@ void MainWindow::buildMenus() {
     columnMenu_->addAction(QStringLiteral("加密栏目"));  // does nothing, as designed
 
     itemMenu_ = new QMenu(QStringLiteral("菜单2"), this);
-    itemMenu_->addAction(QStringLiteral("删除"))->setEnabled(false);
+    using items::ItemActions;
+    connect(itemMenu_->addAction(QStringLiteral("删除")), &QAction::triggered, actions_,
+            &ItemActions::deleteCurrent);
     connect(itemMenu_->addAction(QStringLiteral("查看路径")), &QAction::triggered, this,
             &MainWindow::viewLink);
-    for (const char* text : {"复制路径", "修改资料", "添加超链接", "添加系统功能"})
+    connect(itemMenu_->addAction(QStringLiteral("复制路径")), &QAction::triggered, actions_,
+            &ItemActions::copyLink);
+    for (const char* text : {"修改资料", "添加超链接", "添加系统功能"})
         itemMenu_->addAction(QString::fromUtf8(text))->setEnabled(false);
     itemMenu_->addSeparator();
-    for (const char* text : {"属性", "浏览文件夹", "生成桌面快捷方式"})
-        itemMenu_->addAction(QString::fromUtf8(text))->setEnabled(false);
+    connect(itemMenu_->addAction(QStringLiteral("属性")), &QAction::triggered, actions_,
+            &ItemActions::showProperties);
+    connect(itemMenu_->addAction(QStringLiteral("浏览文件夹")), &QAction::triggered, actions_,
+            &ItemActions::browseFolder);
+    connect(itemMenu_->addAction(QStringLiteral("生成桌面快捷方式")), &QAction::triggered,
+            actions_, &ItemActions::createDesktopShortcut);
 
     trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
     for (const char* text : {"搜索", "更换皮肤", "基本设置", "分类管理", "数据库管理"})
@@ -294,7 +305,7 @@ void MainWindow::applyAppearance() {
     else grid_->setBaseImages({designItemImage()}, 32);
 }
 
-void MainWindow::registerDropTarget() { grid_->setAcceptDrops(true); }
+void MainWindow::registerDropTarget() { grid_->acceptFileDrops(); }
 
 void MainWindow::snapshotImageList() { grid_->resetImages(); }
 

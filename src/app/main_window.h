@@ -20,6 +20,9 @@
 namespace hx::core {
 class Session;
 }
+namespace hx::items {
+class ItemActions;
+}
 namespace hx::extras {
 class Clock;
 class LedPanel;
@@ -132,6 +135,7 @@ public:
     QToolButton* categoryButton() const { return buttons_[2]; }
     QToolButton* itemsButton() const { return buttons_[3]; }
     QToolButton* optionsButton() const { return buttons_[4]; }
+    items::ItemActions* itemActions() const { return actions_; }
     QMenu* columnMenu() const { return columnMenu_; }
     QMenu* itemMenu() const { return itemMenu_; }
     QMenu* trayMenu() const { return trayMenu_; }
@@ -197,6 +201,7 @@ private:
     ItemGrid* grid_ = nullptr;
     ItemLoader* loader_ = nullptr;
     StatusBar* status_ = nullptr;
+    items::ItemActions* actions_ = nullptr;
     QMenu* columnMenu_ = nullptr;
     QMenu* itemMenu_ = nullptr;
     QMenu* trayMenu_ = nullptr;
