@@ -392,7 +392,8 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
         SQLite::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         for (qsizetype i = 0; i < items.size(); ++i) {
-            q.reset();
+            // A refused step leaves its error in the statement: reset without throwing.
+            q.tryReset();
             q.clearBindings();
             bindItem(q, items.at(i));
             try {

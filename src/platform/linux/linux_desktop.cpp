@@ -169,9 +169,12 @@ QString LinuxDesktop::execValue(const QStringList& argv) {
 
 QString LinuxDesktop::linkUrl(const QString& target) {
     if (isWebAddress(target)) {
-        if (target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
-            return QStringLiteral("http://") + target;
-        return target;
+        const QString address = target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive)
+                                    ? QStringLiteral("http://") + target
+                                    : target;
+        // Blanks and Chinese in an address are percent-encoded, as browsers send them.
+        const QUrl url(address, QUrl::TolerantMode);
+        return url.isValid() ? QString::fromUtf8(url.toEncoded()) : address;
     }
     // Relative texts have no meaning on the desktop; they stay as they are.
     if (!QDir::isAbsolutePath(target)) return target;
