@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "items/drop.h"
+#include "items/icon_text.h"
 #include "support/fake_file_probe.h"
 
 namespace {
@@ -119,6 +120,35 @@ TEST(DroppedPaths, KeepsLocalFilesInOrderAndSkipsOtherSchemes) {
                            QUrl("file:///home/u/a")};
     EXPECT_EQ(hx::items::droppedPaths(urls),
               (QStringList{"/home/u/b c.txt", "/home/u/中.txt", "/home/u/a"}));
+}
+
+}  // namespace
+
+namespace {
+
+// What a drop shows at once is what the grid shows after the next load.
+TEST(DropPicture, MatchesTheIconRulesAtTheNextLoad) {
+    hx::test::FakeFileProbe probe;
+    probe.registerIcon("pdf", IconSource::themeIcon("application-pdf"));
+    probe.registerIcon("desktop", IconSource::themeIcon("application-x-desktop"));
+    probe.addIcon("/apps/edit.desktop", 0);
+    probe.addIcon("/w/tool.exe", 0);
+    probe.setAttributes("/w/a.pdf", 32);
+    probe.setAttributes("/w/a.xyz", 32);
+    probe.setAttributes("/w/tool.exe", 32);
+    probe.setAttributes("/w/old.exe", 32);
+    probe.setAttributes("/apps/edit.desktop", 32);
+    probe.setAttributes("/w/照片", 16);
+    probe.setAttributes("/media/u/STICK", 22);
+    const DropEntry entries[] = {
+        {DropRow::Document, "a", "/w/a.pdf"},        {DropRow::Document, "a", "/w/a.xyz"},
+        {DropRow::Program, "tool", "/w/tool.exe"},   {DropRow::Program, "old", "/w/old.exe"},
+        {DropRow::Launcher, "编辑", "/apps/edit.desktop"}, {DropRow::Folder, "照片", "/w/照片"},
+        {DropRow::Drive, "STICK盘", "/media/u/STICK"},
+    };
+    for (const DropEntry& e : entries)
+        EXPECT_EQ(dropPicture(e, &probe), hx::items::resolveIconSource(e.target, probe))
+            << qPrintable(e.target);
 }
 
 }  // namespace
