@@ -6,7 +6,10 @@
 #include <QTemporaryDir>
 
 #include "app/main_window_fixture.h"
+#include "items/icon_text.h"
 #include "items/item_actions.h"
+#include "platform/icon_loader.h"
+#include "platform/linux/linux_file_probe.h"
 
 namespace hx::test {
 namespace {
@@ -41,7 +44,17 @@ TEST_F(MainWindowTest, ItemMenuEntriesOfTheActionsAreLive) {
 
 TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
     makeDatabase({"一"}, {{"一", "p", {"甲"}}});
-    ASSERT_TRUE(startWindow());
+    // Real pictures, as the running program shows them.
+    platform::LinuxFileProbe probe;
+    platform::IconLoader icons;
+    session = std::make_unique<core::Session>(root(), services(), dialogs);
+    app::MainWindowHooks hooks;
+    hooks.iconFor = [&](const QString& text, int size) {
+        return icons.load(items::resolveIconSource(text, probe), size);
+    };
+    window = std::make_unique<RecordingMainWindow>(*session, std::move(hooks));
+    ASSERT_TRUE(window->start());
+    settle();
     QTemporaryDir files;
     QFile(files.filePath("报告.txt")).open(QIODevice::WriteOnly);
     QDir(files.path()).mkdir("照片");
