@@ -78,6 +78,7 @@ MainWindow::MainWindow(core::Session& session, MainWindowHooks hooks, QWidget* p
     connect(&drainTimer_, &QTimer::timeout, this, &MainWindow::drainPendingEntries);
     connect(loader_, &ItemLoader::loadFinished, this,
             [this](quint64 generation, bool ok, const QString& error) {
+                if (loader_->isCurrent(generation)) loading_ = false;
                 if (loader_->isCurrent(generation) && !ok) showDatabaseError(error);
             });
 
@@ -372,6 +373,7 @@ void MainWindow::removeItem(int index) { grid_->removeEntry(index); }
 
 void MainWindow::clearItems() {
     loader_->cancel();
+    loading_ = false;
     pending_.clear();
     pendingNext_ = 0;
     drainTimer_.stop();
@@ -436,6 +438,7 @@ void MainWindow::switchColumn(int index) {
     core::GlobalState& state = session_.state();
     clearItems();
     grid_->resetImages();
+    loading_ = true;
     loader_->load(categoryName(state.currentCategory), columnName(index),
                   state.liveIconSize == 16 ? 16 : 32);
     if (auto* sound = session_.services().sound; sound && (state.liveSoundMode == 1 ||

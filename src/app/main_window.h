@@ -93,6 +93,7 @@ public:
     void clearItems() override;
     void appendItem(const QString& name, const QImage& picture) override;
     void removeItem(int index) override;
+    bool itemsLoading() const override { return loading_ || hasPendingEntries(); }
     void setStatusText(int part, const QString& text) override;
     void selectCategory(int index) override;
     void switchColumn(int index) override;
@@ -208,6 +209,7 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     bool trayAdded_ = false;
     bool shutDown_ = false;
+    bool loading_ = false;  // the current column load has not finished
     bool declined_ = false;
     int reinitDepth_ = 0;
     // Entries handed over by the loader, shown a few milliseconds' worth per

@@ -263,12 +263,13 @@ void ItemActions::storeBatch(Drop& drop, QVector<storage::ItemRow>& rows,
             drop.known.remove({foldedName(rows.at(i).name), rows.at(i).link});
             continue;
         }
-        // Appending is only right while the grid still shows this column as
-        // it stood; otherwise the rows wait for the next load.
+        // Appending is only right while the grid shows this column as it
+        // stands, with no load still adding to it; otherwise the rows wait
+        // for the next load.
         if (!drop.detached &&
             (window_.currentCategoryName(session_.state().currentCategory) != drop.category ||
              window_.currentColumnName() != drop.column ||
-             window_.itemCount() != drop.expectedCount))
+             window_.itemCount() != drop.expectedCount || window_.itemsLoading()))
             drop.detached = true;
         if (drop.detached) continue;
         window_.appendItem(rows.at(i).name, pictures.at(i));

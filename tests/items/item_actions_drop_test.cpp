@@ -166,6 +166,16 @@ TEST_F(DropTest, TenThousandFilesArriveInOrder) {
     expectInStep();
 }
 
+TEST_F(DropTest, ADropDuringAColumnLoadLeavesTheGridToALoad) {
+    open({{"old", "/old"}});
+    window.items.clear();
+    window.loading = true;  // "old" is still on its way into the grid
+    drop({make("a.txt")});
+    EXPECT_TRUE(window.items.isEmpty());
+    EXPECT_EQ(storedNames(), (QStringList{"old", "a"}));
+    EXPECT_EQ(window.switchedColumns, QVector<int>{0});
+}
+
 TEST_F(DropTest, AGridChangedUnderARunningDropIsReloadedAtTheEnd) {
     open();
     QStringList paths;
