@@ -73,6 +73,8 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& text) {
             localName = value;
         else if (key == QLatin1String("Icon"))
             entry.icon = value;
+        else if (key == QLatin1String("URL"))
+            entry.url = value;
     }
     if (!seenGroup) return std::nullopt;
     if (localName && !localName->isEmpty()) entry.name = *localName;

@@ -11,6 +11,7 @@ struct DesktopEntry {
     QString type;  // "Application", "Link", "Directory", ...
     QString name;  // Name[zh_CN] when present, else Name
     QString icon;
+    QString url;  // Type=Link: what it opens
     bool isApplication() const { return type == QLatin1String("Application"); }
 };
 

@@ -162,6 +162,13 @@ TEST(LauncherFiles, OpeningALauncherStartsItThroughGio) {
     EXPECT_EQ(launched, QStringList{launcher});
     EXPECT_TRUE(started.isEmpty());
     EXPECT_TRUE(opened.isEmpty());
+
+    // A link launcher (as "生成桌面快捷方式" writes them) opens its address.
+    const QString link = write(
+        dir, "l.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=https://example.org/a%20b\n", true);
+    EXPECT_TRUE(shell.open(link));
+    EXPECT_EQ(opened, QList<QUrl>{QUrl("https://example.org/a%20b")});
+    EXPECT_EQ(launched, QStringList{launcher});
 }
 
 TEST(LauncherFiles, GioRunsTheLaunchersCommand) {

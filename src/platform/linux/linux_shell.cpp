@@ -84,9 +84,17 @@ bool LinuxShell::open(const QString& target) {
         const QFileInfo info(url.toLocalFile());
         // A launcher is started as the desktop starts it: never run as a
         // program nor shown in an editor.
-        if (info.isFile() && info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0 &&
-            readDesktopEntry(info.absoluteFilePath()))
-            return hooks_.launchDesktopEntry(info.absoluteFilePath());
+        if (info.isFile() &&
+            info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0) {
+            if (const auto entry = readDesktopEntry(info.absoluteFilePath())) {
+                // A link launcher opens what it points at.
+                if (entry->type == QLatin1String("Link")) {
+                    const QUrl link(entry->url, QUrl::TolerantMode);
+                    return link.isValid() && !link.isEmpty() && hooks_.openUrl(link);
+                }
+                return hooks_.launchDesktopEntry(info.absoluteFilePath());
+            }
+        }
         if (info.isFile() && info.isExecutable() &&
             hooks_.startDetached(info.absoluteFilePath(), {}))
             return true;
