@@ -140,11 +140,18 @@ TEST(DropPicture, MatchesTheIconRulesAtTheNextLoad) {
     probe.setAttributes("/apps/edit.desktop", 32);
     probe.setAttributes("/w/照片", 16);
     probe.setAttributes("/media/u/STICK", 22);
+    probe.setAttributes("/usr/bin/gimp", 32);
+    probe.addProgram("/usr/bin/gimp");
+    probe.setAttributes("/opt/run.sh", 32);
+    probe.addProgram("/opt/run.sh");
+    probe.registerIcon("sh", IconSource::themeIcon("text-x-script"));
     const DropEntry entries[] = {
         {DropRow::Document, "a", "/w/a.pdf"},        {DropRow::Document, "a", "/w/a.xyz"},
         {DropRow::Program, "tool", "/w/tool.exe"},   {DropRow::Program, "old", "/w/old.exe"},
         {DropRow::Launcher, "编辑", "/apps/edit.desktop"}, {DropRow::Folder, "照片", "/w/照片"},
         {DropRow::Drive, "STICK盘", "/media/u/STICK"},
+        {DropRow::Program, "gimp", "/usr/bin/gimp"},
+        {DropRow::Program, "run", "/opt/run.sh"},
     };
     for (const DropEntry& e : entries)
         EXPECT_EQ(dropPicture(e, &probe), hx::items::resolveIconSource(e.target, probe))

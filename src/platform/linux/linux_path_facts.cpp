@@ -1,4 +1,3 @@
-#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -8,27 +7,14 @@
 
 namespace hx::platform {
 
-namespace {
-
-bool startsLikeProgram(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = file.read(4);
-    return head == QByteArrayLiteral(
-                       "\x7F"
-                       "ELF") ||
-           head.startsWith("#!");
-}
-
-}  // namespace
-
 PathFacts inspectPath(const QString& path) {
     PathFacts facts;
     if (path.isEmpty()) return facts;
     const QFileInfo info(path);
     // exists() follows links: a dangling link or a loop does not exist.
     if (!info.exists()) return facts;
-    facts.attributes = LinuxFileProbe().attributes(path);
+    const LinuxFileProbe probe;
+    facts.attributes = probe.attributes(path);
     if (!facts.attributes) return facts;
     if (info.isDir()) {
         facts.kind = PathFacts::Kind::Directory;
@@ -47,7 +33,7 @@ PathFacts inspectPath(const QString& path) {
             return facts;
         }
     }
-    facts.program = info.isExecutable() && startsLikeProgram(path);
+    facts.program = probe.isProgram(path);
     return facts;
 }
 
