@@ -164,8 +164,9 @@ TEST(LauncherFiles, OpeningALauncherStartsItThroughGio) {
     EXPECT_TRUE(opened.isEmpty());
 
     // A link launcher (as "生成桌面快捷方式" writes them) opens its address.
-    const QString link = write(
-        dir, "l.desktop", "[Desktop Entry]\nType=Link\nName=L\nURL=https://example.org/a%20b\n", true);
+    const QString link =
+        write(dir, "l.desktop",
+              "[Desktop Entry]\nType=Link\nName=L\nURL=https://example.org/a%20b\n", true);
     EXPECT_TRUE(shell.open(link));
     EXPECT_EQ(opened, QList<QUrl>{QUrl("https://example.org/a%20b")});
     EXPECT_EQ(launched, QStringList{launcher});
@@ -180,6 +181,34 @@ TEST(LauncherFiles, GioRunsTheLaunchersCommand) {
     ASSERT_TRUE(hx::platform::launchDesktopEntry(launcher));
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marker); }, 10000));
     EXPECT_FALSE(hx::platform::launchDesktopEntry(write(dir, "not.desktop", "hello")));
+}
+
+}  // namespace
+
+namespace {
+
+// Command lines of the original system become this desktop's equivalents.
+TEST(LauncherFiles, WellKnownCommandsRunTheirEquivalents) {
+    QTemporaryDir dir;
+    hx::platform::DesktopHooks hooks;
+    hooks.programExists = [](const QString& p) { return p == "systemsettings"; };
+    hooks.markTrusted = [](const QString&) {};
+    LinuxDesktop desktop(hooks);
+    Launcher panel;
+    panel.name = "控制面板";
+    panel.commandLine = "control.exe";
+    ASSERT_TRUE(desktop.writeLauncher(dir.filePath("c.desktop"), panel));
+    QFile file(dir.filePath("c.desktop"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("Exec=systemsettings\n")) << text.constData();
+
+    // Anything else is run as it was stored.
+    panel.commandLine = "gimp \"a b.png\"";
+    ASSERT_TRUE(desktop.writeLauncher(dir.filePath("g.desktop"), panel));
+    QFile other(dir.filePath("g.desktop"));
+    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(other.readAll().contains("Exec=gimp \"a b.png\"\n"));
 }
 
 }  // namespace
