@@ -124,20 +124,6 @@ TEST_F(DropTest, WithoutAColumnNothingIsAdded) {
     EXPECT_TRUE(rows().isEmpty());
 }
 
-TEST_F(DropTest, FoldersProgramsAndLaunchers) {
-    open();
-    QDir(files.path()).mkpath("照片.2024");
-    const QString script = make("run.sh", "#!/bin/sh\n");
-    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
-    const QString launcher =
-        make("org.example.Edit.desktop",
-             "[Desktop Entry]\nType=Application\nName=Edit\nName[zh_CN]=编辑器\nExec=true\n");
-    drop({files.filePath("照片.2024"), script, launcher});
-    EXPECT_EQ(window.items, (QStringList{"照片.2024", "run", "编辑器"}));
-    expectInStep();
-    EXPECT_EQ(rows().last().link, launcher);
-}
-
 TEST_F(DropTest, RowsTheDatabaseRefusesStayOutOfTheGrid) {
     open();
     // A path longer than the link field holds.

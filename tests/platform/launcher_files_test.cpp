@@ -104,16 +104,6 @@ TEST(LauncherFiles, LinkLaunchersOpenAddressesAndFiles) {
     EXPECT_EQ(LinuxDesktop::linkUrl("www.example.org"), "http://www.example.org");
 }
 
-TEST(LauncherFiles, ApplicationLaunchersRunTheStoredCommandLine) {
-    Launcher command;
-    command.name = "x";
-    command.commandLine = "gedit \"/tmp/a b.txt\" 100%";
-    const QString text = LinuxDesktop::launcherText(command);
-    EXPECT_TRUE(text.contains("Type=Application\n"));
-    // Arguments quoted for the launcher format; a literal % doubled.
-    EXPECT_TRUE(text.contains("Exec=gedit \"/tmp/a b.txt\" 100%%\n")) << qPrintable(text);
-}
-
 TEST(LauncherFiles, CopiesReplaceLinksAndAreMarkedTrusted) {
     QTemporaryDir dir;
     QStringList trusted;
