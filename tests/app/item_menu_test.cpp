@@ -82,7 +82,7 @@ TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
     EXPECT_EQ(gridTexts(), (QStringList{"甲", "报告", "照片"}));
 
     // For the documentation: the item menu open over the grid.
-    if (const QByteArray dir = qgetenv("HENGXIU_PICTURE_DIR"); !dir.isEmpty()) {
+    if (const QByteArray dir = qgetenv("HX_DOCS_DIR"); !dir.isEmpty()) {
         window->itemGrid()->setCurrentRow(1);
         QImage picture = window->grab().toImage();
         QMenu* menu = window->itemMenu();
