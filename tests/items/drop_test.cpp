@@ -74,7 +74,7 @@ TEST(DropTable, FoldersAndMountPointsByAttributes) {
     // A dot in a folder name does not make it a document.
     EXPECT_EQ(classifyDrop("/home/u/photos.2024", directory(16)),
               (DropEntry{DropRow::Folder, "photos.2024", "/home/u/photos.2024"}));
-    // Hidden and read-only at once is no designed folder value.
+    // Hidden and read-only at once is not one of the folder values.
     EXPECT_EQ(classifyDrop("/home/u/.ro", directory(19)), std::nullopt);
 
     EXPECT_EQ(classifyDrop("/media/u/STICK", directory(22, "备份")),
