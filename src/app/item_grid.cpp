@@ -36,17 +36,31 @@ void ItemGrid::acceptFileDrops() {
     viewport()->setAcceptDrops(true);
 }
 
-void ItemGrid::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+namespace {
+
+// Only the paths are kept, so the drop is a link (or a copy): a source told
+// "moved" could delete its files.
+bool acceptWithoutMove(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) return false;
+    const Qt::DropActions offered = event->possibleActions();
+    if (offered & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else if (offered & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else
+        return false;
+    event->accept();
+    return true;
 }
 
-void ItemGrid::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
+}  // namespace
+
+void ItemGrid::dragEnterEvent(QDragEnterEvent* event) { acceptWithoutMove(event); }
+
+void ItemGrid::dragMoveEvent(QDragMoveEvent* event) { acceptWithoutMove(event); }
 
 void ItemGrid::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) return;
-    event->acceptProposedAction();
+    if (!acceptWithoutMove(event)) return;
     const QList<QUrl> urls = event->mimeData()->urls();
     // Handled after the drag has ended, so the file manager is not held up by
     // message boxes.

@@ -63,11 +63,18 @@ TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
     data.setUrls({QUrl::fromLocalFile(files.filePath("报告.txt")),
                   QUrl::fromLocalFile(files.filePath("照片"))});
     QWidget* target = window->itemGrid()->viewport();
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // A file manager offering to move is never told the files were moved.
+    QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &moveOnly);
+    EXPECT_FALSE(moveOnly.isAccepted());
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
     EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(10, 10), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
     for (int i = 0; i < 100 && gridTexts().size() < 3; ++i) QCoreApplication::processEvents();
     EXPECT_EQ(gridTexts(), (QStringList{"甲", "报告", "照片"}));
     storage::ItemDatabase db;
