@@ -1,5 +1,8 @@
 #include "app/item_grid.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -26,6 +29,42 @@ ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
     connect(&hoverTimer_, &QTimer::timeout, this, [this] {
         if (hot_ >= 0 && hot_ < count()) setCurrentRow(hot_);
     });
+}
+
+void ItemGrid::acceptFileDrops() {
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+}
+
+namespace {
+
+// Only the paths are kept, so the drop is a link (or a copy): a source told
+// "moved" could delete its files.
+bool acceptWithoutMove(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) return false;
+    const Qt::DropActions offered = event->possibleActions();
+    if (offered & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else if (offered & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}
+
+}  // namespace
+
+void ItemGrid::dragEnterEvent(QDragEnterEvent* event) { acceptWithoutMove(event); }
+
+void ItemGrid::dragMoveEvent(QDragMoveEvent* event) { acceptWithoutMove(event); }
+
+void ItemGrid::dropEvent(QDropEvent* event) {
+    if (!acceptWithoutMove(event)) return;
+    const QList<QUrl> urls = event->mimeData()->urls();
+    // Handled after the drag has ended, so the file manager is not held up by
+    // message boxes.
+    QMetaObject::invokeMethod(this, [this, urls] { emit filesDropped(urls); }, Qt::QueuedConnection);
 }
 
 void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {

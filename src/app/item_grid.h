@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QVector>
 
 #include "items/image_list.h"
@@ -37,17 +38,23 @@ public:
     int selectedIndex() const;
     QString entryText(int index) const;
     int hotIndex() const { return hot_; }
+    // Takes file lists (text/uri-list) dropped from file managers.
+    void acceptFileDrops();
 
 signals:
     void hotChanged(int index);  // -1 when the pointer is over no entry
     void leftClicked();
     void rightPressed(const QPoint& globalPos);
+    void filesDropped(const QList<QUrl>& urls);
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void setHot(int index);

@@ -32,6 +32,7 @@
 #include "items/icon_picker.h"
 #include "items/launcher.h"
 #include "items/icon_text.h"
+#include "items/item_actions.h"
 #include "items/item_editor.h"
 #include "items/system_picker.h"
 #include "items/web_link_window.h"
@@ -71,6 +72,8 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
     core::makeFixedSizeWindow(*this, kClientWidth, kClientHeight);
     setMouseTracking(true);
     buildControls();
+    actions_ = new items::ItemActions(session_, *this, this);
+    connect(grid_, &ItemGrid::filesDropped, actions_, &items::ItemActions::filesDropped);
     buildMenus();
     connectCatalogue();
     wireSettingsWindow();
@@ -92,6 +95,7 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
     connect(&drainTimer_, &QTimer::timeout, this, &MainWindow::drainPendingEntries);
     connect(loader_, &ItemLoader::loadFinished, this,
             [this](quint64 generation, bool ok, const QString& error) {
+                if (loader_->isCurrent(generation)) loading_ = false;
                 if (loader_->isCurrent(generation) && !ok) showDatabaseError(error);
             });
 
@@ -188,10 +192,13 @@ void MainWindow::buildMenus() {
     columnMenu_->addAction(QStringLiteral("加密栏目"));  // does nothing, as designed
 
     itemMenu_ = new QMenu(QStringLiteral("菜单2"), this);
-    itemMenu_->addAction(QStringLiteral("删除"))->setEnabled(false);
+    using items::ItemActions;
+    connect(itemMenu_->addAction(QStringLiteral("删除")), &QAction::triggered, actions_,
+            &ItemActions::deleteCurrent);
     connect(itemMenu_->addAction(QStringLiteral("查看路径")), &QAction::triggered, this,
             &MainWindow::viewLink);
-    itemMenu_->addAction(QStringLiteral("复制路径"))->setEnabled(false);
+    connect(itemMenu_->addAction(QStringLiteral("复制路径")), &QAction::triggered, actions_,
+            &ItemActions::copyLink);
     connect(itemMenu_->addAction(QStringLiteral("修改资料")), &QAction::triggered, this,
             &MainWindow::openItemEditor);
     connect(itemMenu_->addAction(QStringLiteral("添加超链接")), &QAction::triggered, this,
@@ -199,8 +206,12 @@ void MainWindow::buildMenus() {
     connect(itemMenu_->addAction(QStringLiteral("添加系统功能")), &QAction::triggered, this,
             &MainWindow::openSystemPicker);
     itemMenu_->addSeparator();
-    for (const char* text : {"属性", "浏览文件夹", "生成桌面快捷方式"})
-        itemMenu_->addAction(QString::fromUtf8(text))->setEnabled(false);
+    connect(itemMenu_->addAction(QStringLiteral("属性")), &QAction::triggered, actions_,
+            &ItemActions::showProperties);
+    connect(itemMenu_->addAction(QStringLiteral("浏览文件夹")), &QAction::triggered, actions_,
+            &ItemActions::browseFolder);
+    connect(itemMenu_->addAction(QStringLiteral("生成桌面快捷方式")), &QAction::triggered,
+            actions_, &ItemActions::createDesktopShortcut);
 
     trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
     for (const char* text : {"搜索", "更换皮肤", "基本设置", "分类管理", "数据库管理"})
@@ -382,7 +393,7 @@ void MainWindow::applyAppearance() {
     else grid_->setBaseImages({designItemImage()}, 32);
 }
 
-void MainWindow::registerDropTarget() { grid_->setAcceptDrops(true); }
+void MainWindow::registerDropTarget() { grid_->acceptFileDrops(); }
 
 void MainWindow::snapshotImageList() { grid_->resetImages(); }
 
@@ -482,6 +493,7 @@ void MainWindow::removeItem(int index) {
 void MainWindow::clearItems() {
     session_.catalogue().clearOpenRows();
     loader_->cancel();
+    loading_ = false;
     pending_.clear();
     pendingNext_ = 0;
     drainTimer_.stop();
@@ -548,6 +560,7 @@ void MainWindow::switchColumn(int index) {
     core::GlobalState& state = session_.state();
     clearItems();
     grid_->resetImages();
+    loading_ = true;
     loader_->load(session_.currentCategoryName(), columnName(index),
                   state.liveIconSize == 16 ? 16 : 32);
     if (auto* sound = session_.services().sound; sound && (state.liveSoundMode == 1 ||

@@ -24,6 +24,9 @@ class Session;
 namespace hx::appearance {
 class SettingsWindow;
 }
+namespace hx::items {
+class ItemActions;
+}
 namespace hx::extras {
 class Clock;
 class LedPanel;
@@ -95,6 +98,7 @@ public:
     void clearItems() override;
     void appendItem(const QString& name, const QImage& picture) override;
     void removeItem(int index) override;
+    bool itemsLoading() const override { return loading_ || hasPendingEntries(); }
     void setStatusText(int part, const QString& text) override;
     void selectCategory(int index) override;
     void switchColumn(int index) override;
@@ -137,6 +141,7 @@ public:
     QToolButton* categoryButton() const { return buttons_[2]; }
     QToolButton* itemsButton() const { return buttons_[3]; }
     QToolButton* optionsButton() const { return buttons_[4]; }
+    items::ItemActions* itemActions() const { return actions_; }
     QMenu* columnMenu() const { return columnMenu_; }
     QMenu* itemMenu() const { return itemMenu_; }
     QMenu* trayMenu() const { return trayMenu_; }
@@ -208,12 +213,14 @@ private:
     ItemGrid* grid_ = nullptr;
     ItemLoader* loader_ = nullptr;
     StatusBar* status_ = nullptr;
+    items::ItemActions* actions_ = nullptr;
     QMenu* columnMenu_ = nullptr;
     QMenu* itemMenu_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     bool trayAdded_ = false;
     bool shutDown_ = false;
+    bool loading_ = false;  // the current column load has not finished
     bool declined_ = false;
     int reinitDepth_ = 0;
     // Entries handed over by the loader, shown a few milliseconds' worth per

@@ -43,6 +43,8 @@ public:
     // Appends an entry at the end of the grid (its picture joins the grid's list).
     virtual void appendItem(const QString& name, const QImage& picture) = 0;
     virtual void removeItem(int index) = 0;
+    // True while a column load is still adding entries to the grid.
+    virtual bool itemsLoading() const { return false; }
 
     // Status bar part 0 (messages) or 1 (greeting).
     virtual void setStatusText(int part, const QString& text) = 0;

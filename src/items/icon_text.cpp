@@ -48,8 +48,13 @@ IconSource resolveIconSource(const QString& iconText, const platform::FileProbe&
     IconSource result;
 
     // Steps 1-3: the picture the text names, with the generic fall-backs.
-    if (iconTextExtension(text) != QLatin1String("exe")) {
+    // A program of this system counts as "exe" whatever its extension.
+    if (iconTextExtension(text) != QLatin1String("exe") && !probe.isProgram(text)) {
         result = registered(iconTextExtension(text), probe);
+        // A launcher shows its application's icon, as the desktop does.
+        if (iconTextExtension(text) == QLatin1String("desktop")) {
+            if (const IconSource own = fileIcon(text, 0, probe); !own.isNone()) result = own;
+        }
         if (text.endsWith(QLatin1Char(']'))) {
             // "path[N]": the path is what precedes the last "[" (nothing when
             // there is none), N the number between the brackets.

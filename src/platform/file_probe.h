@@ -57,6 +57,11 @@ class FileProbe {
 
     // Whether `path` holds icon `index` (negative: the icon resource numbered -index).
     virtual bool hasIcon(const QString& path, int index) const = 0;
+
+    // Whether `path` is a program of this system (what the original system
+    // told by the extension "exe"): an executable regular file that is an ELF
+    // binary or starts with "#!".
+    virtual bool isProgram(const QString& path) const { return false; }
 };
 
 }  // namespace hx::platform

@@ -416,6 +416,30 @@ bool ItemDatabase::addItem(const ItemRow& item) {
     });
 }
 
+QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
+    QVector<bool> stored(items.size(), false);
+    if (items.isEmpty()) return stored;
+    const bool ok = changeInTransaction([&](SQLite::Database& db) {
+        SQLite::Statement q(
+            db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            // A refused step leaves its error in the statement: reset without throwing.
+            q.tryReset();
+            q.clearBindings();
+            bindItem(q, items.at(i));
+            try {
+                q.exec();
+                stored[i] = true;
+            } catch (const SQLite::Exception& e) {
+                // A refused row undoes only its own statement.
+                if ((e.getErrorCode() & 0xFF) != SQLITE_CONSTRAINT) throw;
+            }
+        }
+    });
+    if (!ok) stored.fill(false);
+    return stored;
+}
+
 bool ItemDatabase::addCategory(const QString& name, const QString& picture) {
     return changeInTransaction([&](SQLite::Database& db) {
         run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {name, picture});

@@ -86,6 +86,10 @@ class ItemDatabase {
 
     // Changes; false when the engine refused (for example an over-long name).
     bool addItem(const ItemRow& item);
+    // Appends rows in one transaction; a row the engine refuses (an over-long
+    // text) is left out and the others stay. Per row whether it was stored;
+    // all false when the transaction failed.
+    QVector<bool> addItems(const QVector<ItemRow>& items);
     bool addCategory(const QString& name, const QString& picture);
     bool addColumn(const QString& category, const QString& column);
     bool updateItemAt(const QString& category, const QString& column, int index,

@@ -18,6 +18,7 @@ class FakeFileProbe : public platform::FileProbe {
         registered_.insert(extension, icon);
     }
     void addIcon(const QString& path, int index) { icons_.insert({path, index}); }
+    void addProgram(const QString& path) { programs_.insert(path); }
 
     std::optional<int> attributes(const QString& path) const override {
         const auto it = attributes_.constFind(path);
@@ -32,11 +33,13 @@ class FakeFileProbe : public platform::FileProbe {
     bool hasIcon(const QString& path, int index) const override {
         return icons_.contains({path, index});
     }
+    bool isProgram(const QString& path) const override { return programs_.contains(path); }
 
   private:
     QHash<QString, int> attributes_;
     QHash<QString, platform::IconSource> registered_;
     QSet<std::pair<QString, int>> icons_;
+    QSet<QString> programs_;
 };
 
 }  // namespace hx::test

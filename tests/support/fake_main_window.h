@@ -18,6 +18,7 @@ public:
     int current = -1;         // current header
     QStringList items;        // grid entries
     int selected = -1;
+    bool loading = false;     // a column load still adding entries
     QString status[2];
     QVector<int> selectedCategories;  // every selectCategory call
     QVector<int> switchedColumns;     // every switchColumn call
@@ -68,6 +69,7 @@ public:
         selected = -1;
     }
     void appendItem(const QString& name, const QImage&) override { items << name; }
+    bool itemsLoading() const override { return loading; }
     void removeItem(int index) override {
         if (index < 0 || index >= items.size()) return;
         items.removeAt(index);

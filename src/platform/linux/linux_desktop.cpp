@@ -1,6 +1,10 @@
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/process_defaults.h"
 
+#include "platform/command_mapping.h"
+#include "platform/desktop_entry.h"
+#include "platform/linux/gio_desktop.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
@@ -9,6 +13,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace hx::platform {
 
@@ -60,6 +65,7 @@ bool isWebAddress(const QString& target) {
 }
 
 QStringList commandOf(const Launcher& launcher) {
+    if (!launcher.commandLine.isEmpty()) return QProcess::splitCommand(launcher.commandLine);
     const QFileInfo info(launcher.target);
     QStringList args = QProcess::splitCommand(launcher.arguments);
     if (info.isFile() && info.isExecutable()) return QStringList{launcher.target} + args;
@@ -86,15 +92,49 @@ LinuxDesktop::LinuxDesktop(DesktopHooks hooks) : hooks_(std::move(hooks)) {
     if (!hooks_.startDetached) hooks_.startDetached = startDetachedProcess;
     if (!hooks_.programExists) hooks_.programExists = programOnPath;
     if (!hooks_.callSessionBus) hooks_.callSessionBus = defaultCallSessionBus;
-    if (!hooks_.markTrusted)
-        hooks_.markTrusted = [starter = hooks_.startDetached,
-                              exists = hooks_.programExists](const QString& path) {
-            // GNOME's desktop icons refuse to run launchers not marked trusted.
-            if (exists(QStringLiteral("gio")))
-                starter(QStringLiteral("gio"),
-                        {QStringLiteral("set"), path, QStringLiteral("metadata::trusted"),
-                         QStringLiteral("true")});
-        };
+    // GNOME's desktop icons refuse to run launchers not marked trusted.
+    if (!hooks_.markTrusted) hooks_.markTrusted = [](const QString& path) { platform::markTrusted(path); };
+}
+
+void LinuxDesktop::applyWellKnownCommand(Launcher& launcher) const {
+    CommandEnvironment env;
+    env.programExists = hooks_.programExists;
+    env.locationSupported = [](const QString& location) {
+        for (const char* dir : {"/usr/libexec/", "/usr/lib/gvfs/", "/usr/libexec/gvfs/"})
+            if (QFileInfo::exists(QString::fromLatin1(dir) + QStringLiteral("gvfsd-") + location))
+                return true;
+        return false;
+    };
+    env.homeDir = QDir::homePath();
+    const auto xdg = [](const char* variable, const QString& underHome) {
+        const QString value = qEnvironmentVariable(variable);
+        return !value.isEmpty() && QDir::isAbsolutePath(value) ? value
+                                                               : QDir::homePath() + u'/' + underHome;
+    };
+    env.configHome = xdg("XDG_CONFIG_HOME", QStringLiteral(".config"));
+    env.dataHome = xdg("XDG_DATA_HOME", QStringLiteral(".local/share"));
+    const auto mapped = mapWellKnownCommand(launcher.commandLine, env);
+    if (!mapped) return;
+    switch (mapped->action) {
+        case MappedCommand::Action::StartProgram: {
+            // Quoted the way QProcess::splitCommand reads it back.
+            QStringList quoted;
+            for (QString arg : mapped->argv) {
+                if (arg.isEmpty() || arg.contains(u' ') || arg.contains(u'"') || arg.contains(u'\t'))
+                    arg = u'"' + arg.replace(u'"', QStringLiteral("\"\"\"")) + u'"';
+                quoted << arg;
+            }
+            launcher.commandLine = quoted.join(u' ');
+            break;
+        }
+        case MappedCommand::Action::OpenLocation:
+            launcher.kind = Launcher::Kind::Link;
+            launcher.commandLine.clear();
+            launcher.target = mapped->target;
+            break;
+        case MappedCommand::Action::Nothing:
+            break;
+    }
 }
 
 QString LinuxDesktop::desktopDir() {
@@ -127,9 +167,32 @@ QString LinuxDesktop::execValue(const QStringList& argv) {
     return escapeValue(quoted.join(u' '));
 }
 
+QString LinuxDesktop::linkUrl(const QString& target) {
+    if (isWebAddress(target)) {
+        const QString address = target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive)
+                                    ? QStringLiteral("http://") + target
+                                    : target;
+        // Blanks and Chinese in an address are percent-encoded, as browsers send them.
+        const QUrl url(address, QUrl::TolerantMode);
+        return url.isValid() ? QString::fromUtf8(url.toEncoded()) : address;
+    }
+    // Relative texts have no meaning on the desktop; they stay as they are.
+    if (!QDir::isAbsolutePath(target)) return target;
+    return QString::fromUtf8(QUrl::fromLocalFile(target).toEncoded());
+}
+
 QString LinuxDesktop::launcherText(const Launcher& launcher) {
-    QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
+    const bool link = launcher.kind == Launcher::Kind::Link;
+    QString text = QStringLiteral("[Desktop Entry]\nType=") +
+                   (link ? QStringLiteral("Link") : QStringLiteral("Application")) +
+                   QStringLiteral("\nVersion=1.0\n");
     text += QStringLiteral("Name=") + escapeValue(launcher.name) + u'\n';
+    if (link) {
+        text += QStringLiteral("URL=") + escapeValue(linkUrl(launcher.target)) + u'\n';
+        if (!launcher.icon.isEmpty())
+            text += QStringLiteral("Icon=") + escapeValue(launcher.icon) + u'\n';
+        return text;
+    }
     if (!launcher.comment.isEmpty())
         text += QStringLiteral("Comment=") + escapeValue(launcher.comment) + u'\n';
     text += QStringLiteral("Exec=") + execValue(commandOf(launcher)) + u'\n';
@@ -141,11 +204,25 @@ QString LinuxDesktop::launcherText(const Launcher& launcher) {
     return text;
 }
 
-bool LinuxDesktop::writeLauncher(const QString& path, const Launcher& launcher) {
-    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
+bool LinuxDesktop::writeLauncher(const QString& path, const Launcher& given) {
+    const QFileInfo existing(path);
+    if (path.isEmpty() || existing.isDir()) return false;
+    Launcher launcher = given;
+    QByteArray bytes;
+    if (launcher.kind == Launcher::Kind::Copy) {
+        QFile source(launcher.target);
+        if (!source.open(QIODevice::ReadOnly) || source.size() > 1024 * 1024) return false;
+        bytes = source.readAll();
+        if (!parseDesktopEntry(bytes)) return false;
+    } else {
+        if (launcher.kind == Launcher::Kind::Application && !launcher.commandLine.isEmpty())
+            applyWellKnownCommand(launcher);
+        bytes = launcherText(launcher).toUtf8();
+    }
+    // A link of that name is replaced, never followed to wherever it points.
+    if (existing.isSymLink() && !QFile::remove(path)) return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    const QByteArray bytes = launcherText(launcher).toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit()) return false;
     // Desktops only run launchers that their owner may execute.
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -30,6 +30,9 @@ class LinuxDesktop final : public Desktop {
     bool writeLauncher(const QString& path, const Launcher& launcher) override;
     void monitorOff() override;
 
+    // The URL= value of a link launcher: web addresses as given ("www." made
+    // http://), absolute paths as file URLs.
+    static QString linkUrl(const QString& target);
     // The text of the launcher file (what writeLauncher() stores).
     static QString launcherText(const Launcher& launcher);
     // One Exec= value: each argument quoted where the launcher format wants it.
@@ -42,6 +45,9 @@ class LinuxDesktop final : public Desktop {
                                          bool hasDisplay, bool xsetExists);
 
   private:
+    // Command lines of the original system become the desktop's equivalents.
+    void applyWellKnownCommand(Launcher& launcher) const;
+
     DesktopHooks hooks_;
     std::optional<QString> xdgDesktop_;
 };

@@ -1,6 +1,7 @@
 #include "platform/linux/linux_file_probe.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <sys/stat.h>
@@ -54,6 +55,17 @@ std::optional<IconSource> LinuxFileProbe::registeredIcon(const QString& extensio
         if (!name.isEmpty() && IconLoader::themeHasIcon(name)) return IconSource::themeIcon(name);
     }
     return std::nullopt;
+}
+
+bool LinuxFileProbe::isProgram(const QString& path) const {
+    if (path.isEmpty()) return false;
+    // The x bit first: most files never get opened.
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isExecutable()) return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(4);
+    return head == QByteArrayLiteral("\x7F" "ELF") || head.startsWith("#!");
 }
 
 bool LinuxFileProbe::hasIcon(const QString& path, int index) const {

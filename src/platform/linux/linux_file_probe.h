@@ -16,6 +16,7 @@ class LinuxFileProbe : public FileProbe {
     std::optional<IconSource> registeredIcon(const QString& extension) const override;
 
     bool hasIcon(const QString& path, int index) const override;
+    bool isProgram(const QString& path) const override;
 };
 
 }  // namespace hx::platform

@@ -1,6 +1,9 @@
 #include "platform/linux/linux_shell.h"
 #include "platform/linux/process_defaults.h"
 
+#include "platform/desktop_entry.h"
+#include "platform/linux/gio_desktop.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
@@ -48,6 +51,7 @@ LinuxShell::LinuxShell(ShellHooks hooks, std::optional<QDBusConnection> bus)
     if (!hooks_.startDetached) hooks_.startDetached = startDetachedProcess;
     if (!hooks_.programExists) hooks_.programExists = programOnPath;
     if (!hooks_.locationSupported) hooks_.locationSupported = gvfsBackendInstalled;
+    if (!hooks_.launchDesktopEntry) hooks_.launchDesktopEntry = platform::launchDesktopEntry;
 }
 
 QUrl LinuxShell::urlFor(const QString& target) {
@@ -78,6 +82,19 @@ bool LinuxShell::open(const QString& target) {
         // The "open" verb on a program runs it; a file that cannot be executed
         // (a document on a FAT stick has every x bit) goes to its application.
         const QFileInfo info(url.toLocalFile());
+        // A launcher is started as the desktop starts it: never run as a
+        // program nor shown in an editor.
+        if (info.isFile() &&
+            info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0) {
+            if (const auto entry = readDesktopEntry(info.absoluteFilePath())) {
+                // A link launcher opens what it points at.
+                if (entry->type == QLatin1String("Link")) {
+                    const QUrl link(entry->url, QUrl::TolerantMode);
+                    return link.isValid() && !link.isEmpty() && hooks_.openUrl(link);
+                }
+                return hooks_.launchDesktopEntry(info.absoluteFilePath());
+            }
+        }
         if (info.isFile() && info.isExecutable() &&
             hooks_.startDetached(info.absoluteFilePath(), {}))
             return true;

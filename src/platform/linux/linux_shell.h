@@ -20,6 +20,7 @@ struct ShellHooks {
     std::function<bool(const QString& program, const QStringList& args)> startDetached;
     std::function<bool(const QString& program)> programExists;       // on PATH
     std::function<bool(const QString& location)> locationSupported;  // gvfs "computer", "trash"
+    std::function<bool(const QString& path)> launchDesktopEntry;     // GIO
 };
 
 class LinuxShell final : public Shell {

@@ -1,0 +1,293 @@
+#include "items/item_actions.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+
+#include "core/main_window_access.h"
+#include "core/session.h"
+#include "items/drop.h"
+#include "items/link.h"
+#include "platform/icon_loader.h"
+#include "platform/shell.h"
+
+namespace hx::items {
+
+namespace {
+
+constexpr int kMaxFileNameBytes = 255;
+const QString kLauncherSuffix = QStringLiteral(".desktop");
+
+// The database compares names without ASCII case.
+QString foldedName(const QString& name) {
+    QString out = name;
+    for (QChar& c : out)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + ('a' - 'A'));
+    return out;
+}
+
+bool clipboardCopy(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) return false;
+    clipboard->setText(text);
+    return clipboard->text() == text;
+}
+
+}  // namespace
+
+platform::Launcher desktopLauncherFor(const QString& name, const QString& link,
+                                      const platform::PathFacts& facts) {
+    using Kind = platform::Launcher::Kind;
+    platform::Launcher launcher;
+    launcher.name = name;
+    const LinkPlan plan = classifyLink(link);
+    switch (plan.kind) {
+        case LinkKind::Web:
+            // The stored "@" would make the address unusable: the address alone.
+            launcher.kind = Kind::Link;
+            launcher.target = plan.text;
+            launcher.icon = QStringLiteral("text-html");
+            return launcher;
+        case LinkKind::Command:
+            launcher.kind = Kind::Application;
+            launcher.commandLine = plan.text;
+            launcher.icon = QStringLiteral("application-x-executable");
+            return launcher;
+        case LinkKind::PowerOff:
+        case LinkKind::Logoff:
+        case LinkKind::Reboot:
+            // The countdown lives in this program; the launcher runs the word
+            // as the original shortcut did.
+            launcher.kind = Kind::Application;
+            launcher.commandLine = link.mid(1);
+            launcher.icon = QStringLiteral("system-shutdown");
+            return launcher;
+        case LinkKind::Plain:
+            break;
+    }
+    launcher.target = link;
+    if (facts.launcher) {
+        launcher.kind = Kind::Copy;
+    } else if (facts.program) {
+        launcher.kind = Kind::Application;
+        launcher.icon = QStringLiteral("application-x-executable");
+    } else {
+        launcher.kind = Kind::Link;
+        if (facts.kind == platform::PathFacts::Kind::Directory)
+            launcher.icon = facts.attributes == 22 ? QStringLiteral("drive-harddisk")
+                                                   : QStringLiteral("folder");
+    }
+    return launcher;
+}
+
+std::optional<QString> desktopShortcutPath(const QString& desktopDir, const QString& name) {
+    if (desktopDir.isEmpty() || name.isEmpty()) return std::nullopt;
+    if (name == QLatin1String(".") || name == QLatin1String("..")) return std::nullopt;
+    // A "/" would reach into (or out of) another folder.
+    if (name.contains(u'/') || name.contains(QChar(0))) return std::nullopt;
+    const QString fileName = name + kLauncherSuffix;
+    if (fileName.toUtf8().size() > kMaxFileNameBytes) return std::nullopt;
+    QString dir = desktopDir;
+    while (dir.size() > 1 && dir.endsWith(u'/')) dir.chop(1);
+    return dir == QLatin1String("/") ? dir + fileName : dir + u'/' + fileName;
+}
+
+ItemActions::ItemActions(core::Session& session, core::MainWindowAccess& window, QObject* parent)
+    : QObject(parent),
+      session_(session),
+      window_(window),
+      inspect_(platform::inspectPath),
+      copyText_(clipboardCopy) {
+    dropTimer_.setSingleShot(true);
+    dropTimer_.setInterval(0);
+    connect(&dropTimer_, &QTimer::timeout, this, &ItemActions::runDropSlice);
+}
+
+ItemActions::~ItemActions() = default;
+
+std::optional<storage::ItemRow> ItemActions::currentRecord(bool* refused) {
+    *refused = false;
+    const int selected = window_.selectedItem();
+    if (selected < 0) return std::nullopt;
+    const auto row =
+        session_.database().itemAt(window_.categoryName(session_.state().currentCategory),
+                                   window_.currentColumnName(), selected);
+    if (!row) {
+        *refused = true;
+        session_.dialogs().failure(row.error);
+        return std::nullopt;
+    }
+    return row.rows;
+}
+
+bool ItemActions::readCurrentLink(int* selected, QString* link) {
+    *selected = window_.selectedItem();
+    if (*selected < 0) return false;
+    bool refused = false;
+    const auto record = currentRecord(&refused);
+    if (refused) return false;
+    // Grid and table out of step: the link reads as empty.
+    *link = record ? record->link : QString();
+    return true;
+}
+
+void ItemActions::deleteCurrent() {
+    const int selected = window_.selectedItem();
+    if (selected < 0) return;
+    const QString text = window_.itemText(selected);
+    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + text + QStringLiteral(" ?"))) return;
+    const QString category = window_.categoryName(session_.state().currentCategory);
+    const QString column = window_.currentColumnName();
+    if (!session_.database().deleteItemAt(category, column, selected)) return;
+    window_.removeItem(selected);
+    for (Drop& drop : drops_)
+        if (drop.loaded && drop.category == category && drop.column == column) --drop.expectedCount;
+}
+
+void ItemActions::copyLink() {
+    int selected = -1;
+    QString link;
+    if (!readCurrentLink(&selected, &link)) return;
+    if (!copyText_ || !copyText_(link)) return;
+    session_.dialogs().notice(window_.itemText(selected) +
+                              QStringLiteral("的路径已经复制到粘贴板！"));
+}
+
+void ItemActions::showProperties() {
+    int selected = -1;
+    QString link;
+    if (!readCurrentLink(&selected, &link)) return;
+    if (auto* shell = session_.services().shell) shell->showProperties(link);
+}
+
+void ItemActions::browseFolder() {
+    int selected = -1;
+    QString link;
+    if (!readCurrentLink(&selected, &link)) return;
+    if (auto* shell = session_.services().shell) shell->showInFolder(link);
+}
+
+void ItemActions::createDesktopShortcut() {
+    int selected = -1;
+    QString link;
+    if (!readCurrentLink(&selected, &link)) return;
+    const QString name = window_.itemText(selected);
+    bool ok = false;
+    if (auto* desktop = session_.services().desktop) {
+        if (const auto path = desktopShortcutPath(desktop->desktopDir(), name)) {
+            const LinkKind kind = classifyLink(link).kind;
+            const platform::PathFacts facts =
+                kind == LinkKind::Plain && inspect_ ? inspect_(link) : platform::PathFacts{};
+            ok = desktop->writeLauncher(*path, desktopLauncherFor(name, link, facts));
+        }
+    }
+    session_.dialogs().notice(ok ? QStringLiteral("创建成功！") : QStringLiteral("创建失败！"));
+}
+
+void ItemActions::filesDropped(const QList<QUrl>& urls) { dropPaths(droppedPaths(urls)); }
+
+void ItemActions::dropPaths(const QStringList& paths) {
+    if (window_.columnCount() == 0) {
+        session_.dialogs().notice(QStringLiteral("请添加栏目！"));
+        return;
+    }
+    if (window_.currentColumn() < 0 || paths.isEmpty()) return;
+    Drop drop;
+    drop.category = window_.categoryName(session_.state().currentCategory);
+    drop.column = window_.currentColumnName();
+    drop.paths = paths;
+    drops_.push_back(std::move(drop));
+    if (drops_.size() == 1) runDropSlice();
+}
+
+void ItemActions::runDropSlice() {
+    if (busy_ || drops_.empty()) return;
+    busy_ = true;
+    Drop& drop = drops_.front();
+    if (!drop.loaded) {
+        const auto existing = session_.database().itemsOf(drop.category, drop.column);
+        if (!existing) {
+            session_.dialogs().failure(existing.error);
+            busy_ = false;
+            finishDrop();
+            return;
+        }
+        for (const storage::ItemRow& row : existing.rows)
+            drop.known.insert({foldedName(row.name), row.link});
+        drop.expectedCount = window_.itemCount();
+        drop.loaded = true;
+    }
+
+    const platform::FileProbe* probe = session_.services().probe;
+    platform::IconLoader* icons = session_.services().icons;
+    const int size = session_.state().liveIconSize == 16 ? 16 : 32;
+    QVector<storage::ItemRow> rows;
+    QVector<QImage> pictures;
+    bool duplicate = false;
+    QElapsedTimer slice;
+    slice.start();
+    while (drop.next < drop.paths.size()) {
+        const QString& path = drop.paths.at(drop.next++);
+        const auto entry = classifyDrop(path, inspect_(path));
+        if (!entry) continue;
+        const std::pair<QString, QString> key{foldedName(entry->name), entry->target};
+        if (drop.known.contains(key)) {
+            duplicate = true;
+            break;
+        }
+        drop.known.insert(key);
+        rows.push_back({drop.category, drop.column, entry->name, entry->target, entry->target});
+        pictures.push_back(icons ? icons->load(dropPicture(*entry, probe), size) : QImage());
+        if (slice.nsecsElapsed() > kDropSliceNs) break;
+    }
+    storeBatch(drop, rows, pictures);
+    if (duplicate) {
+        // The paths after a duplicate are not added.
+        drop.next = drop.paths.size();
+        session_.dialogs().show(QStringLiteral("发现项目名称重复，请返回修改！"),
+                                QStringLiteral("重复"), core::MessageIcon::Information);
+    }
+    busy_ = false;
+    if (drop.next >= drop.paths.size())
+        finishDrop();
+    else
+        dropTimer_.start();
+}
+
+void ItemActions::storeBatch(Drop& drop, QVector<storage::ItemRow>& rows,
+                             QVector<QImage>& pictures) {
+    if (rows.isEmpty()) return;
+    const QVector<bool> stored = session_.database().addItems(rows);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (!stored.value(i)) {
+            drop.known.remove({foldedName(rows.at(i).name), rows.at(i).link});
+            continue;
+        }
+        // Appending is only right while the grid shows this column as it
+        // stands, with no load still adding to it; otherwise the rows wait
+        // for the next load.
+        if (!drop.detached &&
+            (window_.categoryName(session_.state().currentCategory) != drop.category ||
+             window_.currentColumnName() != drop.column ||
+             window_.itemCount() != drop.expectedCount || window_.itemsLoading()))
+            drop.detached = true;
+        if (drop.detached) continue;
+        window_.appendItem(rows.at(i).name, pictures.at(i));
+        ++drop.expectedCount;
+    }
+}
+
+void ItemActions::finishDrop() {
+    if (drops_.empty()) return;
+    const Drop drop = std::move(drops_.front());
+    drops_.pop_front();
+    // The grid changed under a running drop: show the column as stored.
+    if (drop.detached &&
+        window_.categoryName(session_.state().currentCategory) == drop.category &&
+        window_.currentColumn() >= 0 && window_.currentColumnName() == drop.column)
+        window_.switchColumn(window_.currentColumn());
+    emit dropFinished();
+    if (!drops_.empty()) dropTimer_.start();
+}
+
+}  // namespace hx::items

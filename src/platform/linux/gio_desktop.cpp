@@ -1,0 +1,82 @@
+#include "platform/linux/gio_desktop.h"
+
+#include <dlfcn.h>
+
+#include <QFile>
+
+// GLib names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
+namespace hx::platform {
+
+namespace {
+
+// GIO is opened on first use, so that starting the program never pays for
+// loading it.
+struct Gio {
+    decltype(&g_desktop_app_info_new_from_filename) appInfoFromFile = nullptr;
+    decltype(&g_app_info_launch) launch = nullptr;
+    decltype(&g_file_new_for_path) fileForPath = nullptr;
+    decltype(&g_file_set_attribute_string) setAttribute = nullptr;
+    decltype(&g_object_unref) unref = nullptr;
+    decltype(&g_error_free) freeError = nullptr;
+
+    bool ok() const {
+        return appInfoFromFile && launch && fileForPath && setAttribute && unref && freeError;
+    }
+};
+
+template <class F>
+void bind(void* library, F& function, const char* name) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+}
+
+const Gio& gio() {
+    static const Gio loaded = [] {
+        Gio g;
+        void* library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return g;
+        bind(library, g.appInfoFromFile, "g_desktop_app_info_new_from_filename");
+        bind(library, g.launch, "g_app_info_launch");
+        bind(library, g.fileForPath, "g_file_new_for_path");
+        bind(library, g.setAttribute, "g_file_set_attribute_string");
+        bind(library, g.unref, "g_object_unref");
+        bind(library, g.freeError, "g_error_free");
+        return g;
+    }();
+    return loaded;
+}
+
+}  // namespace
+
+bool launchDesktopEntry(const QString& path) {
+    const Gio& g = gio();
+    if (!g.ok()) return false;
+    const QByteArray file = QFile::encodeName(path);
+    GDesktopAppInfo* info = g.appInfoFromFile(file.constData());
+    if (!info) return false;
+    GError* error = nullptr;
+    const gboolean ok = g.launch(reinterpret_cast<GAppInfo*>(info), nullptr, nullptr, &error);
+    if (error) g.freeError(error);
+    g.unref(info);
+    return ok;
+}
+
+bool markTrusted(const QString& path) {
+    const Gio& g = gio();
+    if (!g.ok()) return false;
+    const QByteArray file = QFile::encodeName(path);
+    GFile* handle = g.fileForPath(file.constData());
+    GError* error = nullptr;
+    const gboolean ok = g.setAttribute(handle, "metadata::trusted", "true",
+                                       G_FILE_QUERY_INFO_NONE, nullptr, &error);
+    if (error) g.freeError(error);
+    g.unref(handle);
+    return ok;
+}
+
+}  // namespace hx::platform
