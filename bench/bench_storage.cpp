@@ -66,7 +66,7 @@ void ItemsOfOneColumn(benchmark::State& state) {
     ItemDatabase& db = catalogue().db;
     for (auto _ : state) {
         auto rows = db.itemsOf(QStringLiteral("工具"), QStringLiteral("栏目57"));
-        if (rows.rows.size() != kPerColumn) state.SkipWithError("wrong row count");
+        if (rows.value.size() != kPerColumn) state.SkipWithError("wrong row count");
         benchmark::DoNotOptimize(rows);
     }
 }
@@ -76,7 +76,7 @@ void SearchNames(benchmark::State& state) {
     ItemDatabase& db = catalogue().db;
     for (auto _ : state) {
         auto rows = db.searchNames(QStringLiteral("程序1234"));  // 程序1234 and 程序12340..12349
-        if (rows.rows.size() != 11) state.SkipWithError("wrong row count");
+        if (rows.value.size() != 11) state.SkipWithError("wrong row count");
         benchmark::DoNotOptimize(rows);
     }
 }

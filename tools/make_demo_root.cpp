@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     }
     db.close();
 
-    const hx::storage::Config config(root);
+    hx::storage::Config config(root);
     if (!QFileInfo::exists(root.configPath())) {
         config.setPosition(120, 80);
         config.setBackgroundColour(0xF4F0EC);  // red in the low byte: a warm white

@@ -26,9 +26,9 @@ quint64 ItemLoader::load(const QString& category, const QString& column, int ico
             emit loadFinished(generation, false, rows.error);
             return;
         }
-        for (int i = 0; i < rows.rows.size(); ++i) {
+        for (int i = 0; i < rows.value.size(); ++i) {
             if (!isCurrent(generation)) return;
-            const storage::ItemRow& row = rows.rows.at(i);
+            const storage::ItemRow& row = rows.value.at(i);
             QImage image = icons_ ? icons_(row.icon, iconSize) : QImage();
             emit entryReady(generation, i, core::CatalogueRow{row.name, row.link, row.icon}, image);
         }

@@ -364,7 +364,7 @@ void MainWindow::fillCategoryToolbar() {
         return;
     }
     QStringList names;
-    for (const auto& row : rows.rows) {
+    for (const auto& row : rows.value) {
         QFile file(session_.root().file(QStringLiteral("Bmpns/") + row.picture));
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         toolbar_->addButton(toolbar_->appendPicture(bytes), row.name);
@@ -542,7 +542,7 @@ void MainWindow::fillColumnMenu() {
         return;
     }
     // The last header ends up open, as each one is made current in turn.
-    for (const QString& column : columns.rows) {
+    for (const QString& column : columns.value) {
         addColumnHeader(column);
         menu_->setCurrentHeader(menu_->headerCount() - 1);
     }
@@ -600,7 +600,7 @@ std::optional<storage::ItemRow> MainWindow::currentItemRecord(bool* refused) {
         return std::nullopt;
     }
     // Grid and table out of step: no record.
-    return row.rows;
+    return row.value;
 }
 
 void MainWindow::openCurrentItem() {

@@ -53,7 +53,7 @@ struct MainWindowHooks {
 // The program's one permanent window: a fixed 220 x 474 panel.
 class MainWindow : public QWidget,
                    public core::MainWindowAccess,
-                   public core::ConnectionHooks,
+                   public core::ConnectingWindow,
                    public LifecycleSteps {
     Q_OBJECT
 public:
@@ -106,7 +106,7 @@ public:
     int windowLeft() const override { return x(); }
     int windowTop() const override { return y(); }
 
-    // core::ConnectionHooks
+    // core::ConnectingWindow
     void setStatusText(const QString& text) override { setStatusText(0, text); }
     void requestReinitialisation() override { reinitialise(); }
     void removeTrayIcon() override;

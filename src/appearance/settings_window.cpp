@@ -207,7 +207,7 @@ void SettingsWindow::buildSearchPage(QWidget* page) {
 }
 
 void SettingsWindow::loadStoredValues() {
-    const storage::Config& config = session_.config();
+    storage::Config& config = session_.config();
     core::GlobalState& state = session_.state();
     c_.backgroundColour->setColour(fromColourValue(config.backgroundColour()));
     c_.highlightColour->setColour(fromColourValue(config.highlightColour()));
@@ -277,7 +277,7 @@ void SettingsWindow::chooseSkin(int index) {
 }
 
 void SettingsWindow::saveSettings() {
-    const storage::Config& config = session_.config();
+    storage::Config& config = session_.config();
     core::GlobalState& state = session_.state();
     config.setBackgroundColour(toColourValue(c_.backgroundColour->colour()));
     config.setHighlightColour(toColourValue(c_.highlightColour->colour()));
@@ -331,8 +331,8 @@ void SettingsWindow::fetchResults(quint64 generation, int limit) {
         session_.dialogs().failure(page.error);
         return;
     }
-    model_->appendResults(page.rows);
-    searchMore_ = page.rows.size() == limit;
+    model_->appendResults(page.value);
+    searchMore_ = page.value.size() == limit;
     if (searchMore_)
         QTimer::singleShot(0, this,
                            [this, generation] { fetchResults(generation, kLaterResultPage); });

@@ -158,7 +158,7 @@ void CategoryWindow::fillList() {
     const auto rows = session_.database().categories();
     // A refused open is the one failure every listing reports.
     if (!rows) session_.dialogs().failure(rows.error);
-    for (const storage::CategoryRow& row : rows.rows) {
+    for (const storage::CategoryRow& row : rows.value) {
         const int k = appendImage(categoryPicture(session_.root(), row.picture));
         appendRow(row.name, row.picture, k);
     }

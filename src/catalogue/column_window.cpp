@@ -79,9 +79,9 @@ void ColumnWindow::fillTree() {
     for (int i = 0; i < main_.categoryCount(); ++i) {
         const QString name = main_.categoryName(i);
         QImage picture;
-        if (i < stored.rows.size() && stored.rows.at(i).name == name)
+        if (i < stored.value.size() && stored.value.at(i).name == name)
             picture =
-                withKeyColourClear(categoryPicture(session_.root(), stored.rows.at(i).picture));
+                withKeyColourClear(categoryPicture(session_.root(), stored.value.at(i).picture));
         else
             picture = toolbarImages.value(i + 1);
         auto* node = new QTreeWidgetItem(c_.categoryTree);
@@ -110,7 +110,7 @@ void ColumnWindow::chooseCategory() {
         session_.dialogs().failure(columns.error);
         return;
     }
-    for (const QString& column : columns.rows) {
+    for (const QString& column : columns.value) {
         auto* row = new QTreeWidgetItem(c_.columnTable);
         row->setText(0, column);
     }

@@ -7,27 +7,27 @@
 
 namespace hx::core {
 
-ConnectResult connectAndInitialise(Session& session, ConnectionHooks& hooks) {
+ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window) {
     const storage::DataRoot& root = session.root();
     const QString path = root.databasePath();
 
     if (!QFileInfo::exists(path)) {
         if (!session.dialogs().ask(kMissingDatabaseText, kMissingDatabaseTitle,
                                    MessageIcon::Error)) {
-            hooks.removeTrayIcon();
+            window.removeTrayIcon();
             return ConnectResult::Declined;
         }
         QDir().mkpath(root.dateDir());
         root.ensureLayout(true);
         // Only reinitialise when the file really came into being; otherwise the
         // reinitialisation would ask the same question again, forever.
-        if (storage::ItemDatabase::createEmpty(path)) hooks.requestReinitialisation();
+        if (storage::ItemDatabase::createEmpty(path)) window.requestReinitialisation();
     } else {
         root.ensureLayout(true);
     }
 
     if (session.database().open(path)) {
-        hooks.setStatusText(kConnectedText);
+        window.setStatusText(kConnectedText);
         return ConnectResult::Connected;
     }
     session.dialogs().failure(kConnectFailedText);

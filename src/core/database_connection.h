@@ -7,9 +7,9 @@ namespace hx::core {
 class Session;
 
 // The parts of the main window that connecting to the database touches.
-class ConnectionHooks {
+class ConnectingWindow {
 public:
-    virtual ~ConnectionHooks() = default;
+    virtual ~ConnectingWindow() = default;
     virtual void setStatusText(const QString& text) = 0;  // status bar part 0
     virtual void requestReinitialisation() = 0;
     virtual void removeTrayIcon() = 0;
@@ -27,6 +27,6 @@ inline const QString kConnectFailedText = QStringLiteral("数据库连接失败�
 // Connects to Date/QVdata.mdb, offering to create an empty database when none
 // exists. Declined means the user refused: the caller ends the process with
 // exit code 0 and writes nothing.
-ConnectResult connectAndInitialise(Session& session, ConnectionHooks& hooks);
+ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window);
 
 }  // namespace hx::core

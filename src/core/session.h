@@ -19,6 +19,7 @@ public:
 
     const storage::DataRoot& root() const { return root_; }
     storage::ItemDatabase& database() { return database_; }
+    storage::Config& config() { return config_; }
     const storage::Config& config() const { return config_; }
     const Services& services() const { return services_; }
     Dialogs& dialogs() { return dialogs_; }

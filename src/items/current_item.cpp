@@ -24,7 +24,7 @@ std::optional<storage::ItemRow> readCurrentItem(core::Session& session,
         session.dialogs().failure(row.error);
         return std::nullopt;
     }
-    return row.rows;
+    return row.value;
 }
 
 EditorFields readEditorFields(core::Session& session, const core::MainWindowAccess& main) {
@@ -52,8 +52,8 @@ bool updateCurrentItem(core::Session& session, const core::MainWindowAccess& mai
         session.dialogs().failure(row.error);
         return false;
     }
-    if (!row.rows) return false;
-    storage::ItemRow changed = *row.rows;
+    if (!row.value) return false;
+    storage::ItemRow changed = *row.value;
     change(changed);
     return db.updateItemAt(position->category, position->column, position->index, changed);
 }

@@ -35,10 +35,10 @@ bool clipboardCopy(const QString& text) {
 
 }  // namespace
 
-platform::Launcher desktopLauncherFor(const QString& name, const QString& link,
+platform::LauncherFile desktopLauncherFor(const QString& name, const QString& link,
                                       const platform::PathFacts& facts) {
-    using Kind = platform::Launcher::Kind;
-    platform::Launcher launcher;
+    using Kind = platform::LauncherFile::Kind;
+    platform::LauncherFile launcher;
     launcher.name = name;
     const LinkPlan plan = classifyLink(link);
     switch (plan.kind) {
@@ -117,7 +117,7 @@ std::optional<storage::ItemRow> ItemActions::currentRecord(bool* refused) {
         session_.dialogs().failure(row.error);
         return std::nullopt;
     }
-    return row.rows;
+    return row.value;
 }
 
 bool ItemActions::readCurrentLink(int* selected, QString* link) {
@@ -212,7 +212,7 @@ void ItemActions::runDropSlice() {
             finishDrop();
             return;
         }
-        for (const storage::ItemRow& row : existing.rows)
+        for (const storage::ItemRow& row : existing.value)
             drop.known.insert({foldedName(row.name), row.link});
         drop.expectedCount = window_.itemCount();
         drop.loaded = true;

@@ -25,7 +25,7 @@ namespace hx::items {
 
 // The launcher "生成桌面快捷方式" writes for an entry named `name` whose
 // stored link is `link`; `facts` describe the link as a path.
-platform::Launcher desktopLauncherFor(const QString& name, const QString& link,
+platform::LauncherFile desktopLauncherFor(const QString& name, const QString& link,
                                       const platform::PathFacts& facts);
 
 // The launcher's path in `desktopDir`, or none when the entry text cannot be

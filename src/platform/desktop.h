@@ -4,7 +4,7 @@
 
 namespace hx::platform {
 
-struct Launcher {
+struct LauncherFile {
     enum class Kind {
         Application,  // runs `commandLine`, or else `target` with `arguments`
         Link,         // opens `target`: a web address or a local path
@@ -28,7 +28,7 @@ public:
     virtual QString desktopDir() = 0;
     // Writes a freedesktop launcher file at `path` (replacing what is there),
     // marks it executable and trusted.
-    virtual bool writeLauncher(const QString& path, const Launcher& launcher) = 0;
+    virtual bool writeLauncher(const QString& path, const LauncherFile& launcher) = 0;
     // The display's low-power state.
     virtual void monitorOff() = 0;
 };

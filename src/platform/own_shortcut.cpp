@@ -25,7 +25,7 @@ bool ensureOwnShortcut(Desktop& desktop, const QString& programPath, const QStri
     const QFileInfo existing(path);
     // A dangling symbolic link is still "a file of that name".
     if (existing.exists() || existing.isSymLink()) return false;
-    Launcher launcher;
+    LauncherFile launcher;
     launcher.name = QStringLiteral("衡岫电脑工具箱");
     launcher.comment = QStringLiteral("衡岫软件 出品的电脑工具箱");
     launcher.target = programPath;

@@ -23,7 +23,7 @@ QString Config::readConfig(const QString& section, const QString& key) const {
     return IniFile::read(root_.configPath(), section, key);
 }
 
-bool Config::writeConfig(const QString& section, const QString& key, const QString& value) const {
+bool Config::writeConfig(const QString& section, const QString& key, const QString& value) {
     return IniFile::write(root_.configPath(), section, key, value);
 }
 
@@ -31,34 +31,34 @@ int Config::readInt(const QString& section, const QString& key) const {
     return text::toInt32(readConfig(section, key));
 }
 
-void Config::writeInt(const QString& section, const QString& key, std::int64_t value) const {
+void Config::writeInt(const QString& section, const QString& key, std::int64_t value) {
     writeConfig(section, key, QString::number(value));
 }
 
 int Config::left() const { return readInt(kClosed, QStringLiteral("左边")); }
 int Config::top() const { return readInt(kClosed, QStringLiteral("顶边")); }
 
-void Config::setPosition(int left, int top) const {
+void Config::setPosition(int left, int top) {
     writeInt(kClosed, QStringLiteral("左边"), left);
     writeInt(kClosed, QStringLiteral("顶边"), top);
 }
 
 int Config::lastCategory() const { return readInt(kToolbar, kToolbar); }
-void Config::setLastCategory(int index) const { writeInt(kToolbar, kToolbar, index); }
+void Config::setLastCategory(int index) { writeInt(kToolbar, kToolbar, index); }
 
 int Config::lastColumn(int categoryIndex) const {
     return readInt(kRollerMenu, QString::number(categoryIndex));
 }
 
-void Config::setLastColumn(int categoryIndex, int columnIndex) const {
+void Config::setLastColumn(int categoryIndex, int columnIndex) {
     writeInt(kRollerMenu, QString::number(categoryIndex), columnIndex);
 }
 
-void Config::removeLastColumn(int categoryIndex) const {
+void Config::removeLastColumn(int categoryIndex) {
     IniFile::removeKey(root_.configPath(), kRollerMenu, QString::number(categoryIndex));
 }
 
-void Config::shiftLastColumnsDown(int deleted, int countBefore) const {
+void Config::shiftLastColumnsDown(int deleted, int countBefore) {
     if (deleted < 0 || deleted >= countBefore) return;
     for (int k = deleted; k + 1 < countBefore; ++k) {
         const QString next = readConfig(kRollerMenu, QString::number(k + 1));
@@ -82,35 +82,35 @@ std::uint32_t Config::highlightColour() const {
 std::uint32_t Config::borderColour() const {
     return static_cast<std::uint32_t>(readInt(kColumnBackground, QStringLiteral("边框颜色")));
 }
-void Config::setBackgroundColour(std::uint32_t colour) const {
+void Config::setBackgroundColour(std::uint32_t colour) {
     writeInt(kColumnBackground, QStringLiteral("背景颜色"), colour);
 }
-void Config::setHighlightColour(std::uint32_t colour) const {
+void Config::setHighlightColour(std::uint32_t colour) {
     writeInt(kColumnBackground, QStringLiteral("点燃颜色"), colour);
 }
-void Config::setBorderColour(std::uint32_t colour) const {
+void Config::setBorderColour(std::uint32_t colour) {
     writeInt(kColumnBackground, QStringLiteral("边框颜色"), colour);
 }
 
 QString Config::avatar() const { return readConfig(kAvatarSection, QStringLiteral("头像")); }
-void Config::setAvatar(const QString& fileName) const {
+void Config::setAvatar(const QString& fileName) {
     writeConfig(kAvatarSection, QStringLiteral("头像"), fileName);
 }
 
 int Config::iconSize() const { return readInt(kIconSection, QStringLiteral("显示大小")); }
-void Config::setIconSize(int size) const {
+void Config::setIconSize(int size) {
     writeInt(kIconSection, QStringLiteral("显示大小"), size);
 }
 
 int Config::switchSound() const { return readInt(kSoundSection, QStringLiteral("提示音")); }
-void Config::setSwitchSound(int mode) const {
+void Config::setSwitchSound(int mode) {
     writeInt(kSoundSection, QStringLiteral("提示音"), mode);
 }
 
 QString Config::skinName() const {
     return IniFile::read(root_.skinSelectionPath(), kSkinSection, QStringLiteral("皮肤名称"));
 }
-void Config::setSkinName(const QString& name) const {
+void Config::setSkinName(const QString& name) {
     IniFile::write(root_.skinSelectionPath(), kSkinSection, QStringLiteral("皮肤名称"), name);
 }
 

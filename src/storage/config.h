@@ -18,51 +18,51 @@ class Config {
     // 关闭状态
     int left() const;
     int top() const;
-    void setPosition(int left, int top) const;  // 左边 first, then 顶边
+    void setPosition(int left, int top);  // 左边 first, then 顶边
 
     // 工具条 / 工具条
     int lastCategory() const;
-    void setLastCategory(int index) const;
+    void setLastCategory(int index);
 
     // 卷帘式菜单 / <category index>
     int lastColumn(int categoryIndex) const;
-    void setLastColumn(int categoryIndex, int columnIndex) const;
-    void removeLastColumn(int categoryIndex) const;
+    void setLastColumn(int categoryIndex, int columnIndex);
+    void removeLastColumn(int categoryIndex);
     // After category `deleted` of `countBefore` went away: key n+1 becomes n,
     // ..., and the last key goes, so every category keeps its own column.
-    void shiftLastColumnsDown(int deleted, int countBefore) const;
+    void shiftLastColumnsDown(int deleted, int countBefore);
 
     // 栏目背景
     std::uint32_t backgroundColour() const;
     std::uint32_t highlightColour() const;
     std::uint32_t borderColour() const;
-    void setBackgroundColour(std::uint32_t colour) const;
-    void setHighlightColour(std::uint32_t colour) const;
-    void setBorderColour(std::uint32_t colour) const;
+    void setBackgroundColour(std::uint32_t colour);
+    void setHighlightColour(std::uint32_t colour);
+    void setBorderColour(std::uint32_t colour);
 
     // 头像文件 / 头像
     QString avatar() const;
-    void setAvatar(const QString& fileName) const;
+    void setAvatar(const QString& fileName);
 
     // 图标显示方式 / 显示大小: 32, 16, or 0 when missing
     int iconSize() const;
-    void setIconSize(int size) const;
+    void setIconSize(int size);
 
     // 栏目切换提示音 / 提示音: 1, 2, 3, or 0 when missing
     int switchSound() const;
-    void setSwitchSound(int mode) const;
+    void setSwitchSound(int mode);
 
     // shepf.ini 皮肤 / 皮肤名称
     QString skinName() const;
-    void setSkinName(const QString& name) const;
+    void setSkinName(const QString& name);
 
     // The raw accessors for keys that have no typed form.
     QString readConfig(const QString& section, const QString& key) const;
-    bool writeConfig(const QString& section, const QString& key, const QString& value) const;
+    bool writeConfig(const QString& section, const QString& key, const QString& value);
 
   private:
     int readInt(const QString& section, const QString& key) const;
-    void writeInt(const QString& section, const QString& key, std::int64_t value) const;
+    void writeInt(const QString& section, const QString& key, std::int64_t value);
 
     DataRoot root_;
 };

@@ -109,10 +109,10 @@ Fetch<T> runFetch(SQLite::Database* db, QString& lastError, Fn&& fn) {
         return out;
     }
     try {
-        fn(*db, out.rows);
+        fn(*db, out.value);
         out.ok = true;
     } catch (const std::exception& e) {
-        out.rows = T{};
+        out.value = T{};
         out.error = QString::fromUtf8(e.what());
         lastError = out.error;
     }
@@ -345,7 +345,7 @@ int ItemDatabase::countItems(const QString& category, const QString& column) {
             q.bind(2, bytes(column));
             if (q.executeStep()) n = q.getColumn(0).getInt();
         });
-        return count.ok ? count.rows : 0;
+        return count.ok ? count.value : 0;
     });
 }
 
@@ -357,7 +357,7 @@ bool ItemDatabase::hasCategory(const QString& name) {
                 q.bind(1, bytes(name));
                 f = q.executeStep();
             });
-        return found.ok && found.rows;
+        return found.ok && found.value;
     });
 }
 

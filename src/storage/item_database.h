@@ -34,7 +34,7 @@ struct ItemRow {
 template <class T>
 struct Fetch {
     bool ok = false;
-    T rows{};
+    T value{};  // the rows, the one row, or the count asked for
     QString error;
     explicit operator bool() const { return ok; }
 };

@@ -38,7 +38,7 @@ class CatalogueWiringTest : public MainWindowTest {
     }
     QStringList stored() const {
         QStringList names;
-        for (const auto& row : session->database().categories().rows) names << row.name;
+        for (const auto& row : session->database().categories().value) names << row.name;
         return names;
     }
 };
@@ -69,7 +69,7 @@ TEST_F(CatalogueWiringTest, ColumnMenuEntriesChangeTheRollerBlindMenuAndTheTable
     settle();
     EXPECT_EQ(headers(), (QStringList{"甲", "乙"}));
     EXPECT_EQ(window->currentColumn(), 1);
-    EXPECT_EQ(session->database().columnsOf("工具").rows, headers());
+    EXPECT_EQ(session->database().columnsOf("工具").value, headers());
     EXPECT_EQ(session->config().lastColumn(0), 1);
 
     session->state().menuColumn = 0;

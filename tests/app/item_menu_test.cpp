@@ -79,8 +79,8 @@ TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
     storage::ItemDatabase db;
     ASSERT_TRUE(db.open(root().databasePath()));
     const auto rows = db.itemsOf("一", "p");
-    ASSERT_EQ(rows.rows.size(), 3);
-    EXPECT_EQ(rows.rows[2].link, files.filePath("照片"));
+    ASSERT_EQ(rows.value.size(), 3);
+    EXPECT_EQ(rows.value[2].link, files.filePath("照片"));
 
     // The same grid again, as a reload shows it.
     window->switchColumn(0);

@@ -32,7 +32,7 @@ class ItemWindowsTest : public MainWindowTest {
         ASSERT_TRUE(startWindow());
     }
     storage::ItemRow row(int index) {
-        return *session->database().itemAt(QStringLiteral("一"), QStringLiteral("p"), index).rows;
+        return *session->database().itemAt(QStringLiteral("一"), QStringLiteral("p"), index).value;
     }
 };
 

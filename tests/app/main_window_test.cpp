@@ -181,7 +181,7 @@ TEST_F(MainWindowTest, RememberedColumnsFollowButtonPositionsAfterDeletingTheFir
     makeDatabase({"一", "二", "三"},
                  {{"一", "a0", {}}, {"一", "a1", {}}, {"二", "b0", {}}, {"二", "b1", {}},
                   {"二", "b2", {}}, {"三", "c0", {}}, {"三", "c1", {}}});
-    const storage::Config config(root());
+    storage::Config config(root());
     config.setLastColumn(0, 1);
     config.setLastColumn(1, 2);
     config.setLastColumn(2, 0);
@@ -240,7 +240,7 @@ TEST_F(MainWindowTest, ColumnIndexPastTheLastHeaderLoadsNothingAndKeepsTheLastOp
 
 TEST_F(MainWindowTest, SwitchSoundFollowsTheLiveSoundMode) {
     makeDatabase({"一"}, {{"一", "p", {}}});
-    const storage::Config config(root());
+    storage::Config config(root());
     for (int mode : {1, 2, 3}) {
         config.setSwitchSound(mode);
         sound.played.clear();
@@ -482,7 +482,7 @@ TEST_F(MainWindowTest, SmallIconModeStartsTheItemImagesAfterTheToolbarPictures) 
 
 TEST_F(MainWindowTest, AppearanceTakesTheStoredColours) {
     makeDatabase({});
-    const storage::Config config(root());
+    storage::Config config(root());
     config.setBackgroundColour(0x0000FF);  // red in the low byte
     config.setHighlightColour(0x00FF00);
     config.setBorderColour(0xFF0000);

@@ -35,7 +35,7 @@ class DataCommandsTest : public SettingsTest {
     }
     QStringList categories(ItemDatabase& db) {
         QStringList names;
-        for (const auto& row : db.categories().rows) names << row.name;
+        for (const auto& row : db.categories().value) names << row.name;
         return names;
     }
     QStringList safetyCopies() const {
@@ -181,7 +181,7 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_EQ(temp.read("User/me.png"), "avatar");
     EXPECT_TRUE(categories(session.database()).isEmpty());
     EXPECT_EQ(session.database().countItems("工具", "栏"), 0);
-    EXPECT_TRUE(session.database().columnsOf("工具").rows.isEmpty());
+    EXPECT_TRUE(session.database().columnsOf("工具").value.isEmpty());
     EXPECT_TRUE(main.categories.isEmpty() && main.columns.isEmpty() && main.items.isEmpty());
     EXPECT_EQ(main.reinitialisations, 1);
 

@@ -31,7 +31,7 @@ class CatalogueTest : public ::testing::Test {
     }
 
     storage::ItemDatabase& db() { return session->database(); }
-    const storage::Config& config() { return session->config(); }
+    storage::Config& config() { return session->config(); }
 
     // Categories with Folder.bmp; every category gets the columns given and
     // every column two items, so stray statements show up in the counts.
@@ -50,7 +50,7 @@ class CatalogueTest : public ::testing::Test {
 
     QStringList storedCategories() {
         QStringList names;
-        for (const auto& row : db().categories().rows) names << row.name;
+        for (const auto& row : db().categories().value) names << row.name;
         return names;
     }
 

@@ -159,7 +159,7 @@ TEST_F(ImportTest, WindowImportsEverySelectedFileAndShowsTheLast) {
     EXPECT_FALSE(QFileInfo::exists(temp.file("Bmpns/zero.bmp")));
     EXPECT_EQ(window.controls().iconPreview->pixmap().toImage().pixel(8, 8), qRgb(0, 255, 0));
     // Nothing stored changes.
-    EXPECT_TRUE(session.database().categories().rows.isEmpty());
+    EXPECT_TRUE(session.database().categories().value.isEmpty());
     EXPECT_EQ(main.reinitialisations, 0);
 }
 

@@ -72,7 +72,7 @@ TEST_F(CategoryWindowTest, AddOffersTheNextNumberAndFollowsTheToolbar) {
     EXPECT_EQ(dialogs.inputPrompts.value(0), QStringLiteral("添加分类"));
     EXPECT_EQ(dialogs.inputTitles.value(0), QStringLiteral("添加分类"));
     EXPECT_EQ(storedCategories(), (QStringList{"一", "二", "三", "新的"}));
-    EXPECT_EQ(db().categories().rows.last().picture, QStringLiteral("Folder.bmp"));
+    EXPECT_EQ(db().categories().value.last().picture, QStringLiteral("Folder.bmp"));
     EXPECT_EQ(main.categories, storedCategories());
     EXPECT_EQ(listTexts(0), storedCategories());
     EXPECT_EQ(listTexts(1).last(), QStringLiteral("Folder"));
@@ -135,7 +135,7 @@ TEST_F(CategoryWindowTest, RenameCarriesTheNameIntoAllTablesAndRebuilds) {
     EXPECT_EQ(dialogs.inputPrompts.value(0), QStringLiteral("修改栏目"));
     EXPECT_EQ(dialogs.inputInitials.value(0), QStringLiteral("乙"));
     EXPECT_EQ(storedCategories(), (QStringList{"甲", "新乙", "丙"}));
-    EXPECT_EQ(db().columnsOf("新乙").rows, (QStringList{"栏"}));
+    EXPECT_EQ(db().columnsOf("新乙").value, (QStringList{"栏"}));
     EXPECT_EQ(db().countItems("新乙", "栏"), 2);
     EXPECT_EQ(db().countItems("甲", "栏"), 2);
     EXPECT_EQ(rawCount("表1"), 6);
@@ -246,7 +246,7 @@ TEST_F(CategoryWindowTest, ClearWritesASafetyCopyFirstAndEmptiesEverything) {
     ASSERT_EQ(copies.size(), 1);
     storage::ItemDatabase copy;
     ASSERT_TRUE(copy.open(temp.root().backupDir() + u'/' + copies.first()));
-    EXPECT_EQ(copy.categories().rows.size(), 5);
+    EXPECT_EQ(copy.categories().value.size(), 5);
     EXPECT_EQ(copy.countItems("c", "目"), 2);
 
     // With no category shown (-1) nothing is selected afterwards.
@@ -276,7 +276,7 @@ TEST_F(CategoryWindowTest, NamesWithQuotesWildcardsAndChineseReachOnlyTheirRows)
     const auto otherRowsIntact = [&](const QStringList& expectedCategories) {
         for (const char* other : {"itXs", "100", "aXb", "back"}) {
             EXPECT_EQ(db().countItems(other, "栏"), 2) << other;
-            EXPECT_EQ(db().columnsOf(other).rows, (QStringList{"栏"}));
+            EXPECT_EQ(db().columnsOf(other).value, (QStringList{"栏"}));
         }
         EXPECT_EQ(storedCategories(), expectedCategories);
         EXPECT_EQ(main.categories, expectedCategories);
@@ -406,8 +406,8 @@ TEST_F(CategoryWindowTest, ChooserListsBitmapsByNameAndSetsThePicture) {
     c().iconChooser->setCurrentRow(apple);
     const QRect rect = c().iconChooser->visualItemRect(c().iconChooser->item(apple));
     QTest::mouseClick(c().iconChooser->viewport(), Qt::LeftButton, {}, rect.center());
-    EXPECT_EQ(db().categories().rows.at(1).picture, QStringLiteral("apple.BMP"));
-    EXPECT_EQ(db().categories().rows.at(0).picture, QStringLiteral("Folder.bmp"));
+    EXPECT_EQ(db().categories().value.at(1).picture, QStringLiteral("apple.BMP"));
+    EXPECT_EQ(db().categories().value.at(0).picture, QStringLiteral("Folder.bmp"));
     EXPECT_EQ(listTexts(1), (QStringList{"Folder", "apple"}));
     EXPECT_EQ(window->categoryImageList().at(window->rowImage(1)).pixel(5, 5), qRgb(255, 0, 0));
     EXPECT_EQ(main.reinitialisations, 1);

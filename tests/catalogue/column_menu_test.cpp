@@ -13,7 +13,7 @@ class ColumnMenuTest : public CatalogueTest {
     ColumnMenu menu() { return ColumnMenu(*session, main); }
     void show(int category) {
         session->state().currentCategory = category;
-        main.columns = db().columnsOf(main.categories.value(category)).rows;
+        main.columns = db().columnsOf(main.categories.value(category)).value;
         main.current = main.columns.size() - 1;
     }
 };
@@ -25,9 +25,9 @@ TEST_F(ColumnMenuTest, AddStoresSwitchesAndOffersTheNextNumber) {
     menu().addColumn();
     EXPECT_EQ(dialogs.inputInitials.value(0), QStringLiteral("新建栏目4"));
     EXPECT_EQ(dialogs.inputTitles.value(0), QStringLiteral("新建栏目"));
-    EXPECT_EQ(db().columnsOf("游戏").rows, (QStringList{"一", "二", "三", "新的"}));
-    EXPECT_EQ(db().columnsOf("工具").rows.size(), 3);
-    EXPECT_EQ(main.columns, db().columnsOf("游戏").rows);
+    EXPECT_EQ(db().columnsOf("游戏").value, (QStringList{"一", "二", "三", "新的"}));
+    EXPECT_EQ(db().columnsOf("工具").value.size(), 3);
+    EXPECT_EQ(main.columns, db().columnsOf("游戏").value);
     EXPECT_EQ(main.current, 3);
     EXPECT_EQ(main.switchedColumns, (QVector<int>{3}));
 
@@ -35,7 +35,7 @@ TEST_F(ColumnMenuTest, AddStoresSwitchesAndOffersTheNextNumber) {
     menu().addColumn();
     dialogs.inputs.enqueue(QString());
     menu().addColumn();
-    EXPECT_EQ(db().columnsOf("游戏").rows.size(), 4);
+    EXPECT_EQ(db().columnsOf("游戏").value.size(), 4);
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
@@ -50,13 +50,13 @@ TEST_F(ColumnMenuTest, TenColumnsAtMostAndOnlyWithACategory) {
     show(0);
     dialogs.inputs.enqueue(QStringLiteral("第十"));
     menu().addColumn();
-    ASSERT_EQ(db().columnsOf("工具").rows.size(), 10);
+    ASSERT_EQ(db().columnsOf("工具").value.size(), 10);
     dialogs.inputs.enqueue(QStringLiteral("第十一"));
     menu().addColumn();
     EXPECT_EQ(lastMessage(), QStringLiteral("最多只能添加10个栏目！"));
     EXPECT_EQ(dialogs.shown.last().title, QStringLiteral("信息："));
     EXPECT_EQ(dialogs.inputPrompts.size(), 1);  // refused before any dialog
-    EXPECT_EQ(db().columnsOf("工具").rows.size(), 10);
+    EXPECT_EQ(db().columnsOf("工具").value.size(), 10);
 }
 
 TEST_F(ColumnMenuTest, DuplicatesAreRefusedWithoutAStatement) {
@@ -90,7 +90,7 @@ TEST_F(ColumnMenuTest, RenameKeepsTheItemsUnderTheNewName) {
     menu().renameColumn();
     EXPECT_EQ(dialogs.inputInitials.value(0), QStringLiteral("乙"));
     EXPECT_EQ(main.columns, (QStringList{"甲", "新'乙%"}));
-    EXPECT_EQ(db().columnsOf("工具").rows, main.columns);
+    EXPECT_EQ(db().columnsOf("工具").value, main.columns);
     EXPECT_EQ(db().countItems("工具", "新'乙%"), 2);
     EXPECT_EQ(db().countItems("工具", "乙"), 0);
     EXPECT_EQ(db().countItems("游戏", "乙"), 2);  // the other category keeps its column
@@ -110,7 +110,7 @@ TEST_F(ColumnMenuTest, DeleteAsksRemovesItemsAndOpensTheFirstColumn) {
     dialogs.answers.enqueue(core::Answer::Yes);
     menu().deleteColumn();
     EXPECT_EQ(main.columns, (QStringList{"甲", "丙"}));
-    EXPECT_EQ(db().columnsOf("工具").rows, main.columns);
+    EXPECT_EQ(db().columnsOf("工具").value, main.columns);
     EXPECT_EQ(db().countItems("工具", "乙"), 0);
     EXPECT_EQ(db().countItems("游戏", "乙"), 2);
     EXPECT_EQ(rawCount("表1"), 10);
@@ -126,7 +126,7 @@ TEST_F(ColumnMenuTest, DeleteAsksRemovesItemsAndOpensTheFirstColumn) {
     }
     EXPECT_TRUE(main.columns.isEmpty());
     EXPECT_EQ(main.switchedColumns, (QVector<int>{0}));
-    EXPECT_TRUE(db().columnsOf("工具").rows.isEmpty());
+    EXPECT_TRUE(db().columnsOf("工具").value.isEmpty());
 }
 
 TEST_F(ColumnMenuTest, DeleteOfOneOfTwoEqualColumnsKeepsTheOther) {
@@ -136,8 +136,8 @@ TEST_F(ColumnMenuTest, DeleteOfOneOfTwoEqualColumnsKeepsTheOther) {
     session->state().menuColumn = 2;
     dialogs.answers.enqueue(core::Answer::Yes);
     menu().deleteColumn();
-    EXPECT_EQ(db().columnsOf("工具").rows, (QStringList{"甲", "乙"}));
-    EXPECT_EQ(main.columns, db().columnsOf("工具").rows);
+    EXPECT_EQ(db().columnsOf("工具").value, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(main.columns, db().columnsOf("工具").value);
 }
 
 TEST_F(ColumnMenuTest, RefusedStatementsChangeNeitherTablesNorMenu) {

@@ -80,7 +80,7 @@ TEST_F(ColumnWindowTest, AddStoresEvenADuplicateAndMarksTheChange) {
     EXPECT_EQ(rawCount("表2"), 1);
     c().nameField->setText(QStringLiteral("甲"));
     press(c().addButton);
-    EXPECT_EQ(db().columnsOf("工具").rows, (QStringList{"甲", "甲"}));
+    EXPECT_EQ(db().columnsOf("工具").value, (QStringList{"甲", "甲"}));
     EXPECT_EQ(table(0), (QStringList{"甲", "甲"}));
     EXPECT_EQ(table(1), (QStringList{"2", ""}));  // counts are not refreshed
     EXPECT_EQ(session->state().columnsChanged, 1);
@@ -105,7 +105,7 @@ TEST_F(ColumnWindowTest, ModifyRenamesItemsAndRefusesAnyCaseDuplicate) {
     c().nameField->setText(QStringLiteral("远程'%"));
     press(c().modifyButton);
     EXPECT_EQ(table(0), (QStringList{"Web", "远程'%"}));
-    EXPECT_EQ(db().columnsOf("工具").rows, table(0));
+    EXPECT_EQ(db().columnsOf("工具").value, table(0));
     EXPECT_EQ(db().countItems("工具", "远程'%"), 2);
     EXPECT_EQ(db().countItems("游戏", "本地"), 2);
     EXPECT_EQ(session->state().columnsChanged, 1);
@@ -115,7 +115,7 @@ TEST_F(ColumnWindowTest, ModifyRenamesItemsAndRefusesAnyCaseDuplicate) {
     selectRow(-1);
     c().nameField->setText(QStringLiteral("别的"));
     press(c().modifyButton);
-    EXPECT_EQ(db().columnsOf("工具").rows, (QStringList{"Web", "远程'%"}));
+    EXPECT_EQ(db().columnsOf("工具").value, (QStringList{"Web", "远程'%"}));
 }
 
 TEST_F(ColumnWindowTest, DeleteRemovesTheRowAtItsPositionAndItsItems) {
@@ -133,8 +133,8 @@ TEST_F(ColumnWindowTest, DeleteRemovesTheRowAtItsPositionAndItsItems) {
     selectRow(2);  // no question before it
     press(c().deleteButton);
     EXPECT_TRUE(dialogs.shown.isEmpty());
-    EXPECT_EQ(db().columnsOf("工具").rows, (QStringList{"甲", "乙"}));
-    EXPECT_EQ(table(0), db().columnsOf("工具").rows);
+    EXPECT_EQ(db().columnsOf("工具").value, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(table(0), db().columnsOf("工具").value);
     EXPECT_EQ(db().countItems("工具", "甲"), 0);
     EXPECT_EQ(db().countItems("游戏", "甲"), 2);
     EXPECT_EQ(session->state().columnsChanged, 1);

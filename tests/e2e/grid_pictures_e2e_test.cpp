@@ -78,7 +78,7 @@ protected:
         for (const auto& [name, icon] : items)
             EXPECT_TRUE(db.addItem({"常用", "混合", name, icon.startsWith('@') ? "@http://a.test" : icon, icon}));
         db.close();
-        const storage::Config config(temp.root());
+        storage::Config config(temp.root());
         config.setIconSize(iconSize);
         config.setBackgroundColour(0xF4F0EC);
         config.setHighlightColour(0xD68B42);

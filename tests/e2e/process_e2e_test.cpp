@@ -56,7 +56,7 @@ protected:
 };
 
 TEST_F(ProgramProcess, SigtermRunsTheShutDownAndStoresThePosition) {
-    const storage::Config cfg(temp.root());
+    storage::Config cfg(temp.root());
     // Digits followed by letters read as the number; the shut-down writes it clean.
     ASSERT_TRUE(cfg.writeConfig("关闭状态", "左边", "5234px"));
     ASSERT_TRUE(cfg.writeConfig("关闭状态", "顶边", "2345"));

@@ -122,7 +122,7 @@ protected:
 };
 
 TEST_F(X11Session, PositionRoundTripsExactlyThroughStartAndStop) {
-    const storage::Config cfg(temp.root());
+    storage::Config cfg(temp.root());
     cfg.setPosition(200, 100);
     for (int round = 0; round < 3; ++round) {
         startAndStop([](const QString&) {});

@@ -54,7 +54,7 @@ class ItemActionsTest : public ::testing::Test {
     QVector<storage::ItemRow> rows() {
         const auto fetched = session->database().itemsOf(kCategory, kColumn);
         EXPECT_TRUE(fetched.ok);
-        return fetched.rows;
+        return fetched.value;
     }
 
     QStringList storedNames() {

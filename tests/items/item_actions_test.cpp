@@ -115,7 +115,7 @@ class DesktopShortcutTest : public ItemActionsTest {
     hx::test::ScopedEnv env{"HENGXIU_DESKTOP_DIR", desktopDir.toUtf8()};
     QStringList trusted;
     hx::platform::LinuxDesktop linuxDesktop{
-        hx::platform::DesktopHooks{{}, {}, {}, [this](const QString& path) { trusted << path; }}};
+        hx::platform::DesktopSystemCalls{{}, {}, {}, [this](const QString& path) { trusted << path; }}};
 
     void SetUp() override {
         QDir().mkpath(desktopDir);

@@ -57,7 +57,7 @@ class ItemWindowTest : public ::testing::Test {
     QVector<storage::ItemRow> stored() {
         const auto rows = db().itemsOf(category, column);
         EXPECT_TRUE(rows.ok);
-        return rows.rows;
+        return rows.value;
     }
 
     struct Placed {

@@ -127,20 +127,20 @@ TEST(SystemFunctionLinks, DoTheNearestThingOnThisDesktop) {
 
     for (const bool richDesktop : {true, false}) {
         QStringList calls;
-        platform::ShellHooks hooks;
-        hooks.openUrl = [&](const QUrl& url) {
+        platform::ShellSystemCalls system;
+        system.openUrl = [&](const QUrl& url) {
             calls << QStringLiteral("url:") + url.toString();
             return true;
         };
-        hooks.startDetached = [&](const QString& program, const QStringList& args) {
+        system.startDetached = [&](const QString& program, const QStringList& args) {
             calls << QStringLiteral("run:") + (QStringList{program} + args).join(u' ');
             return true;
         };
-        hooks.programExists = [&](const QString& program) {
+        system.programExists = [&](const QString& program) {
             return richDesktop && program == QStringLiteral("gnome-control-center");
         };
-        hooks.locationSupported = [&](const QString&) { return richDesktop; };
-        platform::LinuxShell shell(hooks);
+        system.locationSupported = [&](const QString&) { return richDesktop; };
+        platform::LinuxShell shell(system);
         test::FakeSound sound;
         QStringList countdowns;
         Launcher launcher(shell, sound, [&](const QString& title) { countdowns << title; });

@@ -109,7 +109,7 @@ TEST_F(WebLinkTest, RefusalsStoreNothing) {
     EXPECT_TRUE(stored().isEmpty());
     EXPECT_TRUE(main.items.isEmpty());
     const auto all = db().searchNames(QString());
-    EXPECT_TRUE(all.rows.isEmpty());
+    EXPECT_TRUE(all.value.isEmpty());
 }
 
 TEST_F(WebLinkTest, AStoreTheDatabaseRefusesIsNotShown) {

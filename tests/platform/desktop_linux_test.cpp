@@ -11,8 +11,8 @@
 
 namespace {
 
-using hx::platform::DesktopHooks;
-using hx::platform::Launcher;
+using hx::platform::DesktopSystemCalls;
+using hx::platform::LauncherFile;
 using hx::platform::LinuxDesktop;
 using Route = hx::platform::LinuxDesktop::ScreenOffRoute;
 
@@ -44,8 +44,8 @@ struct DesktopRecorder {
     QSet<QString> programs;
     QSet<QString> services;
 
-    DesktopHooks hooks() {
-        DesktopHooks h;
+    DesktopSystemCalls system() {
+        DesktopSystemCalls h;
         h.startDetached = [this](const QString& p, const QStringList& a) {
             started << (QStringList{p} + a);
             return true;
@@ -89,7 +89,7 @@ TEST(DesktopLauncher, TextNamesProgramFolderAndIcon) {
     f.close();
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
-    Launcher l;
+    LauncherFile l;
     l.name = QStringLiteral("衡岫电脑工具箱");
     l.comment = QStringLiteral("first line\nsecond");
     l.target = program;
@@ -108,18 +108,18 @@ TEST(DesktopLauncher, TextNamesProgramFolderAndIcon) {
 
 TEST(DesktopLauncher, DocumentsFoldersAndAddressesAreOpenedNotRun) {
     QTemporaryDir dir;
-    Launcher folder;
+    LauncherFile folder;
     folder.name = QStringLiteral("f");
     folder.target = dir.path();
     EXPECT_TRUE(lines(LinuxDesktop::launcherText(folder))
                     .contains(QStringLiteral("Exec=xdg-open ") + dir.path()));
-    Launcher web;
+    LauncherFile web;
     web.name = QStringLiteral("w");
     web.target = QStringLiteral("http://example.com/?a=1&b=50%");
     EXPECT_TRUE(lines(LinuxDesktop::launcherText(web))
                     .contains(QStringLiteral("Exec=xdg-open \"http://example.com/?a=1&b=50%%\"")));
     // A stored text that is no path stays as it was, even though nothing follows it.
-    Launcher stored;
+    LauncherFile stored;
     stored.name = QStringLiteral("s");
     stored.target = QStringLiteral("@www.example.com");
     EXPECT_TRUE(lines(LinuxDesktop::launcherText(stored))
@@ -129,9 +129,9 @@ TEST(DesktopLauncher, DocumentsFoldersAndAddressesAreOpenedNotRun) {
 TEST(DesktopLauncher, WrittenAtomicallyAndExecutable) {
     QTemporaryDir dir;
     DesktopRecorder rec;
-    LinuxDesktop desktop(rec.hooks());
+    LinuxDesktop desktop(rec.system());
     const QString path = dir.filePath(QStringLiteral("项目.desktop"));
-    Launcher l;
+    LauncherFile l;
     l.name = QStringLiteral("项目");
     l.target = QStringLiteral("/bin/true");
     ASSERT_TRUE(desktop.writeLauncher(path, l));
@@ -153,8 +153,8 @@ TEST(DesktopLauncher, WrittenAtomicallyAndExecutable) {
 TEST(DesktopLauncher, UnwritablePlacesFail) {
     QTemporaryDir dir;
     DesktopRecorder rec;
-    LinuxDesktop desktop(rec.hooks());
-    Launcher l;
+    LinuxDesktop desktop(rec.system());
+    LauncherFile l;
     l.name = QStringLiteral("x");
     l.target = QStringLiteral("/bin/true");
     EXPECT_FALSE(desktop.writeLauncher(dir.filePath(QStringLiteral("no/such/dir/x.desktop")), l));
@@ -207,7 +207,7 @@ TEST(ScreenOff, RouteFollowsTheSession) {
 TEST(ScreenOff, X11UsesDpmsWaylandAsksTheScreenSaver) {
     DesktopRecorder rec;
     rec.programs = {QStringLiteral("xset")};
-    LinuxDesktop desktop(rec.hooks());
+    LinuxDesktop desktop(rec.system());
     {
         EnvGuard a("XDG_SESSION_TYPE", "x11"), b("WAYLAND_DISPLAY", QByteArray()),
             c("DISPLAY", ":0");

@@ -16,7 +16,7 @@
 namespace {
 
 using hx::platform::inspectPath;
-using hx::platform::Launcher;
+using hx::platform::LauncherFile;
 using hx::platform::LinuxDesktop;
 using hx::platform::parseDesktopEntry;
 using Kind = hx::platform::PathFacts::Kind;
@@ -92,8 +92,8 @@ TEST(PathFactsOnDisk, LinksFollowedLoopsAndDevicesHarmless) {
 }
 
 TEST(LauncherFiles, LinkLaunchersOpenAddressesAndFiles) {
-    Launcher web;
-    web.kind = Launcher::Kind::Link;
+    LauncherFile web;
+    web.kind = LauncherFile::Kind::Link;
     web.name = "搜索";
     web.target = "https://example.org/a b";
     EXPECT_EQ(LinuxDesktop::launcherText(web),
@@ -108,7 +108,7 @@ TEST(LauncherFiles, CopiesReplaceLinksAndAreMarkedTrusted) {
     QTemporaryDir dir;
     QStringList trusted;
     LinuxDesktop desktop(
-        hx::platform::DesktopHooks{{}, {}, {}, [&](const QString& path) { trusted << path; }});
+        hx::platform::DesktopSystemCalls{{}, {}, {}, [&](const QString& path) { trusted << path; }});
     const QByteArray entry = "[Desktop Entry]\nType=Application\nName=E\nExec=gedit %U\n";
     const QString source = write(dir, "source.desktop", entry);
     const QString outside = write(dir, "outside.txt", "keep");
@@ -116,8 +116,8 @@ TEST(LauncherFiles, CopiesReplaceLinksAndAreMarkedTrusted) {
     const QString target = dir.filePath("desk/e.desktop");
     ASSERT_TRUE(QFile::link(outside, target));
 
-    Launcher copy;
-    copy.kind = Launcher::Kind::Copy;
+    LauncherFile copy;
+    copy.kind = LauncherFile::Kind::Copy;
     copy.target = source;
     ASSERT_TRUE(desktop.writeLauncher(target, copy));
     EXPECT_FALSE(QFileInfo(target).isSymLink());
@@ -140,11 +140,11 @@ TEST(LauncherFiles, OpeningALauncherStartsItThroughGio) {
     QTemporaryDir dir;
     QStringList launched, started;
     QList<QUrl> opened;
-    hx::platform::ShellHooks hooks;
-    hooks.openUrl = [&](const QUrl& u) { return opened << u, true; };
-    hooks.startDetached = [&](const QString& p, const QStringList&) { return started << p, true; };
-    hooks.launchDesktopEntry = [&](const QString& p) { return launched << p, true; };
-    hx::platform::LinuxShell shell(hooks);
+    hx::platform::ShellSystemCalls system;
+    system.openUrl = [&](const QUrl& u) { return opened << u, true; };
+    system.startDetached = [&](const QString& p, const QStringList&) { return started << p, true; };
+    system.launchDesktopEntry = [&](const QString& p) { return launched << p, true; };
+    hx::platform::LinuxShell shell(system);
     // Executable, as launchers on a desktop are: still never run as a program.
     const QString launcher =
         write(dir, "e.desktop", "[Desktop Entry]\nType=Application\nName=E\nExec=true\n", true);
@@ -180,11 +180,11 @@ namespace {
 // Command lines of the original system become this desktop's equivalents.
 TEST(LauncherFiles, WellKnownCommandsRunTheirEquivalents) {
     QTemporaryDir dir;
-    hx::platform::DesktopHooks hooks;
-    hooks.programExists = [](const QString& p) { return p == "systemsettings"; };
-    hooks.markTrusted = [](const QString&) {};
-    LinuxDesktop desktop(hooks);
-    Launcher panel;
+    hx::platform::DesktopSystemCalls system;
+    system.programExists = [](const QString& p) { return p == "systemsettings"; };
+    system.markTrusted = [](const QString&) {};
+    LinuxDesktop desktop(system);
+    LauncherFile panel;
     panel.name = "控制面板";
     panel.commandLine = "control.exe";
     ASSERT_TRUE(desktop.writeLauncher(dir.filePath("c.desktop"), panel));

@@ -15,7 +15,7 @@
 namespace {
 
 using hx::platform::LinuxShell;
-using hx::platform::ShellHooks;
+using hx::platform::ShellSystemCalls;
 
 // Everything the shell hands to the desktop, nothing reaching it.
 struct Recorder {
@@ -26,8 +26,8 @@ struct Recorder {
     QSet<QString> programs;
     QSet<QString> locations;
 
-    ShellHooks hooks() {
-        ShellHooks h;
+    ShellSystemCalls system() {
+        ShellSystemCalls h;
         h.openUrl = [this](const QUrl& url) {
             opened << url;
             return openResult;
@@ -66,7 +66,7 @@ TEST(LinuxShellUrl, WebAddressesPathsAndNothingElse) {
 
 TEST(LinuxShellOpen, HandsUrlsToTheDesktopAndReportsItsAnswer) {
     Recorder rec;
-    LinuxShell shell(rec.hooks());
+    LinuxShell shell(rec.system());
     QTemporaryDir dir;
     EXPECT_TRUE(shell.open(QStringLiteral("www.example.com")));
     EXPECT_TRUE(shell.open(dir.path()));
@@ -82,7 +82,7 @@ TEST(LinuxShellOpen, HandsUrlsToTheDesktopAndReportsItsAnswer) {
 
 TEST(LinuxShellOpen, ExecutableFileIsRunAndFallsBackToItsApplication) {
     Recorder rec;
-    LinuxShell shell(rec.hooks());
+    LinuxShell shell(rec.system());
     QTemporaryDir dir;
     const QString tool = dir.filePath(QStringLiteral("tool"));
     QFile f(tool);
@@ -100,7 +100,7 @@ TEST(LinuxShellOpen, ExecutableFileIsRunAndFallsBackToItsApplication) {
 
 TEST(LinuxShellStart, SplitsTheLineAndStartsDirectly) {
     Recorder rec;
-    LinuxShell shell(rec.hooks());
+    LinuxShell shell(rec.system());
     EXPECT_TRUE(shell.startProcess(QStringLiteral("prog \"a b\" c \"\"\"q\"\"\" ;")));
     ASSERT_EQ(rec.started.size(), 1);
     EXPECT_EQ(rec.started[0],
@@ -116,7 +116,7 @@ TEST(LinuxShellStart, SplitsTheLineAndStartsDirectly) {
 TEST(LinuxShellStart, WellKnownCommandsReachTheirEquivalents) {
     Recorder rec;
     rec.programs = {QStringLiteral("systemsettings")};
-    LinuxShell shell(rec.hooks());
+    LinuxShell shell(rec.system());
     EXPECT_TRUE(shell.startProcess(QStringLiteral("control.exe")));
     EXPECT_EQ(rec.started, QList<QStringList>{QStringList{QStringLiteral("systemsettings")}});
     // No registry-editor substitute installed: failure, so the caller falls back.
@@ -135,7 +135,7 @@ TEST(LinuxShellStart, StartUpProgramsFolderIsCreatedWhenMissing) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
     Recorder rec;
-    LinuxShell shell(rec.hooks());
+    LinuxShell shell(rec.system());
     EXPECT_TRUE(shell.startProcess(QStringLiteral("msconfig")));
     const QString autostart = dir.filePath(QStringLiteral("autostart"));
     EXPECT_TRUE(QFileInfo(autostart).isDir());
@@ -234,7 +234,7 @@ TEST_F(PrivateBus, FileManagerIsAskedToShowItemsAndProperties) {
     ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
 
     Recorder rec;
-    LinuxShell shell(rec.hooks(), connect(QStringLiteral("hx-test-shell")));
+    LinuxShell shell(rec.system(), connect(QStringLiteral("hx-test-shell")));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("报告 1.txt"));
     QFile f(file);
@@ -259,7 +259,7 @@ TEST_F(PrivateBus, FileManagerIsAskedToShowItemsAndProperties) {
 
 TEST_F(PrivateBus, WithoutFileManagerTheParentFolderOpens) {
     Recorder rec;
-    LinuxShell shell(rec.hooks(), connect(QStringLiteral("hx-test-shell2")));
+    LinuxShell shell(rec.system(), connect(QStringLiteral("hx-test-shell2")));
     QTemporaryDir dir;
     const QString sub = dir.filePath(QStringLiteral("sub"));
     ASSERT_TRUE(QDir().mkpath(sub));

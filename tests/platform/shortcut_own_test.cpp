@@ -27,9 +27,9 @@ class OwnShortcut : public ::testing::Test {
         ASSERT_TRUE(dir_.isValid());
         saved_ = qgetenv("HENGXIU_DESKTOP_DIR");
         qputenv("HENGXIU_DESKTOP_DIR", dir_.path().toUtf8());
-        hx::platform::DesktopHooks hooks;
-        hooks.markTrusted = [](const QString&) {};
-        desktop_ = std::make_unique<LinuxDesktop>(hooks);
+        hx::platform::DesktopSystemCalls system;
+        system.markTrusted = [](const QString&) {};
+        desktop_ = std::make_unique<LinuxDesktop>(system);
         path_ = dir_.path() + u'/' + ownShortcutFileName();
     }
     void TearDown() override {
@@ -159,9 +159,9 @@ TEST(OwnShortcutFailures, UnwritableOrMissingDesktopIsIgnored) {
     EXPECT_EQ(refusing.written[0].launcher.target, QStringLiteral("/p"));
 
     // The real writer against a path under a plain file.
-    hx::platform::DesktopHooks hooks;
-    hooks.markTrusted = [](const QString&) {};
-    LinuxDesktop real(hooks);
+    hx::platform::DesktopSystemCalls system;
+    system.markTrusted = [](const QString&) {};
+    LinuxDesktop real(system);
     qputenv("HENGXIU_DESKTOP_DIR", blocker.fileName().toUtf8());
     EXPECT_FALSE(ensureOwnShortcut(real, QStringLiteral("/p"), QStringLiteral("/"), {}));
     qunsetenv("HENGXIU_DESKTOP_DIR");

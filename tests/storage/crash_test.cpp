@@ -64,7 +64,7 @@ int runDatabaseWriter(const QString& path, const char* logPath, unsigned seed) {
     QElapsedTimer alive;
     alive.start();
     for (int seq = 0; alive.elapsed() < 20000; ++seq) {
-        const QStringList columns = db.columnsOf(kCategory).rows;
+        const QStringList columns = db.columnsOf(kCategory).value;
         if (columns.isEmpty()) return 5;
         const QString column = columns[int(rng() % columns.size())];
         const int count = db.countItems(kCategory, column);
@@ -77,12 +77,12 @@ int runDatabaseWriter(const QString& path, const char* logPath, unsigned seed) {
             op = [&] { return db.addItem({kCategory, column, fresh, "/bin/true", "$2"}); };
         } else if (dice < 70) {
             const int index = int(rng() % count);
-            const QString name = db.itemAt(kCategory, column, index).rows->name;
+            const QString name = db.itemAt(kCategory, column, index).value->name;
             intent = QStringLiteral("del\t%1\t%2\t%3").arg(column).arg(index).arg(name);
             op = [&, index] { return db.deleteItemAt(kCategory, column, index); };
         } else if (dice < 85) {
             const int index = int(rng() % count);
-            const QString name = db.itemAt(kCategory, column, index).rows->name;
+            const QString name = db.itemAt(kCategory, column, index).value->name;
             intent = QStringLiteral("upd\t%1\t%2\t%3\t%4").arg(column).arg(index).arg(name, fresh);
             op = [&, index] {
                 return db.updateItemAt(kCategory, column, index,

@@ -30,7 +30,7 @@ QStringList names(const QVector<ItemRow>& rows) {
 
 QStringList categoryNames(ItemDatabase& db) {
     QStringList out;
-    for (const CategoryRow& r : db.categories().rows) out << r.name;
+    for (const CategoryRow& r : db.categories().value) out << r.name;
     return out;
 }
 
@@ -85,7 +85,7 @@ TEST_F(ItemDatabaseTest, NewDatabaseHasTheDesignedEmptyTables) {
     EXPECT_TRUE(ItemDatabase::isItemDatabase(path));
     auto cats = db.categories();
     EXPECT_TRUE(cats.ok);
-    EXPECT_TRUE(cats.rows.isEmpty());
+    EXPECT_TRUE(cats.value.isEmpty());
 
     db.close();
     SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
@@ -129,41 +129,41 @@ TEST_F(ItemDatabaseTest, ListingsFollowStorageOrder) {
     fill(QStringLiteral("工具"));
     fill(QStringLiteral("网络"));
     EXPECT_EQ(categoryNames(db), (QStringList{"工具", "网络"}));
-    EXPECT_EQ(db.columnsOf(QStringLiteral("网络")).rows, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(db.columnsOf(QStringLiteral("网络")).value, (QStringList{"甲", "乙"}));
     auto items = db.itemsOf(QStringLiteral("工具"), QStringLiteral("乙"));
     ASSERT_TRUE(items.ok);
-    EXPECT_EQ(names(items.rows), (QStringList{"b0", "b1", "b2"}));
-    EXPECT_EQ(items.rows[1], item("工具", "乙", "b1"));
+    EXPECT_EQ(names(items.value), (QStringList{"b0", "b1", "b2"}));
+    EXPECT_EQ(items.value[1], item("工具", "乙", "b1"));
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("乙")), 3);
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("丙")), 0);
 
     // Two columns of the same name are two rows.
     ASSERT_TRUE(db.addColumn(QStringLiteral("工具"), QStringLiteral("甲")));
-    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"甲", "乙", "甲"}));
+    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).value, (QStringList{"甲", "乙", "甲"}));
 }
 
 TEST_F(ItemDatabaseTest, RowsAddressedByPositionInTheirColumn) {
     fill(QStringLiteral("工具"));
     const QString c = QStringLiteral("工具"), a = QStringLiteral("甲");
-    EXPECT_EQ(db.itemAt(c, a, 2).rows, item(c, a, "a2"));
-    EXPECT_FALSE(db.itemAt(c, a, 3).rows.has_value());
-    EXPECT_FALSE(db.itemAt(c, a, -1).rows.has_value());
+    EXPECT_EQ(db.itemAt(c, a, 2).value, item(c, a, "a2"));
+    EXPECT_FALSE(db.itemAt(c, a, 3).value.has_value());
+    EXPECT_FALSE(db.itemAt(c, a, -1).value.has_value());
     EXPECT_TRUE(db.itemAt(c, a, 3).ok);
 
     // An edit keeps the row's place.
     ASSERT_TRUE(db.updateItemAt(c, a, 1, item(c, a, "changed")));
-    EXPECT_EQ(names(db.itemsOf(c, a).rows), (QStringList{"a0", "changed", "a2"}));
+    EXPECT_EQ(names(db.itemsOf(c, a).value), (QStringList{"a0", "changed", "a2"}));
     EXPECT_FALSE(db.updateItemAt(c, a, 5, item(c, a, "nowhere")));
 
     ASSERT_TRUE(db.deleteItemAt(c, a, 0));
-    EXPECT_EQ(names(db.itemsOf(c, a).rows), (QStringList{"changed", "a2"}));
+    EXPECT_EQ(names(db.itemsOf(c, a).value), (QStringList{"changed", "a2"}));
     EXPECT_FALSE(db.deleteItemAt(c, a, 2));
     // The other column is untouched.
-    EXPECT_EQ(names(db.itemsOf(c, QStringLiteral("乙")).rows), (QStringList{"b0", "b1", "b2"}));
+    EXPECT_EQ(names(db.itemsOf(c, QStringLiteral("乙")).value), (QStringList{"b0", "b1", "b2"}));
 
     // An add appends at the end of its column.
     ASSERT_TRUE(db.addItem(item(c, a, "last")));
-    EXPECT_EQ(names(db.itemsOf(c, a).rows), (QStringList{"changed", "a2", "last"}));
+    EXPECT_EQ(names(db.itemsOf(c, a).value), (QStringList{"changed", "a2", "last"}));
 }
 
 TEST_F(ItemDatabaseTest, NamesAreValuesNeverStatementText) {
@@ -179,22 +179,22 @@ TEST_F(ItemDatabaseTest, NamesAreValuesNeverStatementText) {
 
     for (const QString& name : hostile) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(db.columnsOf(name).rows, (QStringList{"甲", "乙"}));
-        EXPECT_EQ(db.itemsOf(name, QStringLiteral("甲")).rows.value(0).category, name);
+        EXPECT_EQ(db.columnsOf(name).value, (QStringList{"甲", "乙"}));
+        EXPECT_EQ(db.itemsOf(name, QStringLiteral("甲")).value.value(0).category, name);
 
         const QString renamed = name + QStringLiteral("'改");
         ASSERT_TRUE(db.renameCategory(name, renamed));
-        EXPECT_EQ(names(db.itemsOf(renamed, QStringLiteral("乙")).rows),
+        EXPECT_EQ(names(db.itemsOf(renamed, QStringLiteral("乙")).value),
                   (QStringList{"b0", "b1", "b2"}));
-        EXPECT_TRUE(db.itemsOf(name, QStringLiteral("乙")).rows.isEmpty());
+        EXPECT_TRUE(db.itemsOf(name, QStringLiteral("乙")).value.isEmpty());
         ASSERT_TRUE(db.deleteCategory(renamed));
         EXPECT_FALSE(categoryNames(db).contains(renamed));
-        EXPECT_TRUE(db.columnsOf(renamed).rows.isEmpty());
+        EXPECT_TRUE(db.columnsOf(renamed).value.isEmpty());
     }
     // Nothing outside each condition was touched.
     EXPECT_EQ(categoryNames(db), bystanders);
     for (const QString& name : bystanders) {
-        EXPECT_EQ(db.columnsOf(name).rows.size(), 2);
+        EXPECT_EQ(db.columnsOf(name).value.size(), 2);
         EXPECT_EQ(db.countItems(name, QStringLiteral("甲")), 3);
     }
 }
@@ -208,25 +208,25 @@ TEST_F(ItemDatabaseTest, WildcardCharactersMatchOnlyThemselves) {
     ASSERT_TRUE(db.deleteCategory(QStringLiteral("a%")));
     EXPECT_EQ(categoryNames(db), (QStringList{"abc", "aXYZ"}));
     ASSERT_TRUE(db.deleteColumn(QStringLiteral("abc"), QStringLiteral("_")));
-    EXPECT_EQ(db.columnsOf(QStringLiteral("abc")).rows.size(), 2);
+    EXPECT_EQ(db.columnsOf(QStringLiteral("abc")).value.size(), 2);
 
     ASSERT_TRUE(db.addItem(item("abc", "甲", "100%")));
     ASSERT_TRUE(db.addItem(item("abc", "甲", "1000")));
-    EXPECT_EQ(names(db.searchNames(QStringLiteral("0%")).rows), (QStringList{"100%"}));
-    EXPECT_EQ(names(db.searchNames(QStringLiteral("_")).rows), QStringList{});
+    EXPECT_EQ(names(db.searchNames(QStringLiteral("0%")).value), (QStringList{"100%"}));
+    EXPECT_EQ(names(db.searchNames(QStringLiteral("_")).value), QStringList{});
 }
 
 TEST_F(ItemDatabaseTest, NameMatchIgnoresAsciiCaseButSearchDoesNot) {
     fill(QStringLiteral("Tools"));
-    EXPECT_EQ(db.columnsOf(QStringLiteral("TOOLS")).rows.size(), 2);
+    EXPECT_EQ(db.columnsOf(QStringLiteral("TOOLS")).value.size(), 2);
     ASSERT_TRUE(db.addItem(item("Tools", "甲", "Notepad")));
     ASSERT_TRUE(db.addItem(item("Tools", "甲", "notes")));
     ASSERT_TRUE(db.addItem(item("Tools", "乙", "My NOTE")));
-    EXPECT_EQ(names(db.searchNames(QStringLiteral("Note")).rows), (QStringList{"Notepad"}));
-    EXPECT_EQ(names(db.searchNames(QStringLiteral("ote")).rows), (QStringList{"Notepad", "notes"}));
-    EXPECT_TRUE(db.searchNames(QStringLiteral("记事本")).rows.isEmpty());
+    EXPECT_EQ(names(db.searchNames(QStringLiteral("Note")).value), (QStringList{"Notepad"}));
+    EXPECT_EQ(names(db.searchNames(QStringLiteral("ote")).value), (QStringList{"Notepad", "notes"}));
+    EXPECT_TRUE(db.searchNames(QStringLiteral("记事本")).value.isEmpty());
     ASSERT_TRUE(db.addItem(item("Tools", "乙", "系统记事本")));
-    EXPECT_EQ(names(db.searchNames(QStringLiteral("记事")).rows), (QStringList{"系统记事本"}));
+    EXPECT_EQ(names(db.searchNames(QStringLiteral("记事")).value), (QStringList{"系统记事本"}));
 }
 
 TEST_F(ItemDatabaseTest, DesignedLengthsAreEnforcedByTheDatabase) {
@@ -240,7 +240,7 @@ TEST_F(ItemDatabaseTest, DesignedLengthsAreEnforcedByTheDatabase) {
 
     EXPECT_TRUE(db.addColumn(fifty, QString(50, QChar(u'栏'))));
     EXPECT_FALSE(db.addColumn(fifty, QString(51, QChar(u'栏'))));
-    EXPECT_EQ(db.columnsOf(fifty).rows.size(), 1);
+    EXPECT_EQ(db.columnsOf(fifty).value.size(), 1);
 
     const QString full = QString(255, QChar(u'名'));
     EXPECT_TRUE(db.addItem({fifty, "甲", full, full, full}));
@@ -248,7 +248,7 @@ TEST_F(ItemDatabaseTest, DesignedLengthsAreEnforcedByTheDatabase) {
     EXPECT_FALSE(db.addItem(item(fiftyOne, "甲", "x")));
     EXPECT_EQ(db.countItems(fifty, QStringLiteral("甲")), 1);
     EXPECT_FALSE(db.setCategoryPicture(fifty, QString(256, QChar(u'p'))));
-    EXPECT_EQ(db.categories().rows.value(0).picture, QStringLiteral("Folder.bmp"));
+    EXPECT_EQ(db.categories().value.value(0).picture, QStringLiteral("Folder.bmp"));
 }
 
 TEST_F(ItemDatabaseTest, RenameColumnIsAllOrNothing) {
@@ -259,12 +259,12 @@ TEST_F(ItemDatabaseTest, RenameColumnIsAllOrNothing) {
     EXPECT_FALSE(db.renameColumn(QStringLiteral("工具"), QStringLiteral("甲"), longName));
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("甲")), 3);
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), longName), 0);
-    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).value, (QStringList{"甲", "乙"}));
 
     ASSERT_TRUE(
         db.renameColumn(QStringLiteral("工具"), QStringLiteral("甲"), QStringLiteral("丙")));
-    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"丙", "乙"}));
-    EXPECT_EQ(names(db.itemsOf(QStringLiteral("工具"), QStringLiteral("丙")).rows),
+    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).value, (QStringList{"丙", "乙"}));
+    EXPECT_EQ(names(db.itemsOf(QStringLiteral("工具"), QStringLiteral("丙")).value),
               (QStringList{"a0", "a1", "a2"}));
 }
 
@@ -362,7 +362,7 @@ TEST_F(ItemDatabaseTest, ColumnDeletedByPositionOnlyWhenTheNameMatches) {
     EXPECT_FALSE(db.deleteColumnAt(QStringLiteral("工具"), -1, QStringLiteral("甲")));
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("甲")), 3);
     ASSERT_TRUE(db.deleteColumnAt(QStringLiteral("工具"), 2, QStringLiteral("甲")));
-    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).rows, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(db.columnsOf(QStringLiteral("工具")).value, (QStringList{"甲", "乙"}));
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("甲")), 0);
     EXPECT_EQ(db.countItems(QStringLiteral("工具"), QStringLiteral("乙")), 3);
     EXPECT_TRUE(db.hasCategory(QStringLiteral("工具")));
@@ -459,7 +459,7 @@ TEST_F(ItemDatabaseTest, BackupIsACompleteCopyThatReplacesTheTarget) {
 
     ItemDatabase copy;
     ASSERT_TRUE(copy.open(target)) << copy.lastError().toStdString();
-    EXPECT_EQ(names(copy.itemsOf("工具", "甲").rows), (QStringList{"a0", "a1", "a2"}));
+    EXPECT_EQ(names(copy.itemsOf("工具", "甲").value), (QStringList{"a0", "a1", "a2"}));
     copy.close();
 
     // A second backup the same day replaces the first.
@@ -505,10 +505,10 @@ TEST_F(ItemDatabaseTest, WorkerReadsNeverInterleaveWithChanges) {
         while (!stop) {
             auto rows = db.itemsOf(QStringLiteral("工具"), QStringLiteral("甲"));
             if (!rows.ok) ++bad;
-            for (const ItemRow& r : rows.rows)
+            for (const ItemRow& r : rows.value)
                 if (r.column != QStringLiteral("甲")) ++bad;
-            if (rows.rows.size() < last) ++bad;  // only adds happen to this column
-            last = int(rows.rows.size());
+            if (rows.value.size() < last) ++bad;  // only adds happen to this column
+            last = int(rows.value.size());
         }
     });
     for (int i = 0; i < 60; ++i) {

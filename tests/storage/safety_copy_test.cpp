@@ -42,8 +42,8 @@ TEST(SafetyCopy, HoldsTheDataAndKeepsOnlyTheNewestTen) {
 
     ItemDatabase copy;
     ASSERT_TRUE(copy.open(root.backupDir() + QStringLiteral("/") + left.last()));
-    ASSERT_EQ(copy.categories().rows.size(), 1);
-    EXPECT_EQ(copy.categories().rows.at(0).name, QStringLiteral("常用'"));
+    ASSERT_EQ(copy.categories().value.size(), 1);
+    EXPECT_EQ(copy.categories().value.at(0).name, QStringLiteral("常用'"));
 }
 
 TEST(SafetyCopy, FailsWhenTheBackupFolderIsAFile) {
@@ -73,7 +73,7 @@ TEST(SafetyCopy, CopiesOfOneSecondNeverReplaceEachOtherAndAgeInOrder) {
     EXPECT_TRUE(written.at(1).endsWith(QStringLiteral("-100000-2.mdb")));
     ItemDatabase first;
     ASSERT_TRUE(first.open(written.first()));
-    EXPECT_EQ(first.categories().rows.size(), 1);  // still the first copy's catalogue
+    EXPECT_EQ(first.categories().value.size(), 1);  // still the first copy's catalogue
     first.close();
 
     // One more: the oldest of that second goes, the same-second rest stay.

@@ -17,14 +17,14 @@ class FakeDesktop final : public platform::Desktop {
 
     struct Written {
         QString path;
-        platform::Launcher launcher;
+        platform::LauncherFile launcher;
     };
     QVector<Written> written;
     bool writeFails = false;
     int monitorOffCalls = 0;
 
     QString desktopDir() override { return dir_; }
-    bool writeLauncher(const QString& path, const platform::Launcher& launcher) override {
+    bool writeLauncher(const QString& path, const platform::LauncherFile& launcher) override {
         written.push_back({path, launcher});
         if (writeFails) return false;
         QFile file(path);

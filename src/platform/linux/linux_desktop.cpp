@@ -64,7 +64,7 @@ bool isWebAddress(const QString& target) {
            target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive);
 }
 
-QStringList commandOf(const Launcher& launcher) {
+QStringList commandOf(const LauncherFile& launcher) {
     if (!launcher.commandLine.isEmpty()) return QProcess::splitCommand(launcher.commandLine);
     const QFileInfo info(launcher.target);
     QStringList args = QProcess::splitCommand(launcher.arguments);
@@ -86,19 +86,19 @@ bool defaultCallSessionBus(const QDBusMessage& call) {
 
 }  // namespace
 
-LinuxDesktop::LinuxDesktop() : LinuxDesktop(DesktopHooks{}) {}
+LinuxDesktop::LinuxDesktop() : LinuxDesktop(DesktopSystemCalls{}) {}
 
-LinuxDesktop::LinuxDesktop(DesktopHooks hooks) : hooks_(std::move(hooks)) {
-    if (!hooks_.startDetached) hooks_.startDetached = startDetachedProcess;
-    if (!hooks_.programExists) hooks_.programExists = programOnPath;
-    if (!hooks_.callSessionBus) hooks_.callSessionBus = defaultCallSessionBus;
+LinuxDesktop::LinuxDesktop(DesktopSystemCalls calls) : calls_(std::move(calls)) {
+    if (!calls_.startDetached) calls_.startDetached = startDetachedProcess;
+    if (!calls_.programExists) calls_.programExists = programOnPath;
+    if (!calls_.callSessionBus) calls_.callSessionBus = defaultCallSessionBus;
     // GNOME's desktop icons refuse to run launchers not marked trusted.
-    if (!hooks_.markTrusted) hooks_.markTrusted = [](const QString& path) { platform::markTrusted(path); };
+    if (!calls_.markTrusted) calls_.markTrusted = [](const QString& path) { platform::markTrusted(path); };
 }
 
-void LinuxDesktop::applyWellKnownCommand(Launcher& launcher) const {
+void LinuxDesktop::applyWellKnownCommand(LauncherFile& launcher) const {
     CommandEnvironment env;
-    env.programExists = hooks_.programExists;
+    env.programExists = calls_.programExists;
     env.locationSupported = [](const QString& location) {
         for (const char* dir : {"/usr/libexec/", "/usr/lib/gvfs/", "/usr/libexec/gvfs/"})
             if (QFileInfo::exists(QString::fromLatin1(dir) + QStringLiteral("gvfsd-") + location))
@@ -128,7 +128,7 @@ void LinuxDesktop::applyWellKnownCommand(Launcher& launcher) const {
             break;
         }
         case MappedCommand::Action::OpenLocation:
-            launcher.kind = Launcher::Kind::Link;
+            launcher.kind = LauncherFile::Kind::Link;
             launcher.commandLine.clear();
             launcher.target = mapped->target;
             break;
@@ -181,8 +181,8 @@ QString LinuxDesktop::linkUrl(const QString& target) {
     return QString::fromUtf8(QUrl::fromLocalFile(target).toEncoded());
 }
 
-QString LinuxDesktop::launcherText(const Launcher& launcher) {
-    const bool link = launcher.kind == Launcher::Kind::Link;
+QString LinuxDesktop::launcherText(const LauncherFile& launcher) {
+    const bool link = launcher.kind == LauncherFile::Kind::Link;
     QString text = QStringLiteral("[Desktop Entry]\nType=") +
                    (link ? QStringLiteral("Link") : QStringLiteral("Application")) +
                    QStringLiteral("\nVersion=1.0\n");
@@ -204,18 +204,18 @@ QString LinuxDesktop::launcherText(const Launcher& launcher) {
     return text;
 }
 
-bool LinuxDesktop::writeLauncher(const QString& path, const Launcher& given) {
+bool LinuxDesktop::writeLauncher(const QString& path, const LauncherFile& given) {
     const QFileInfo existing(path);
     if (path.isEmpty() || existing.isDir()) return false;
-    Launcher launcher = given;
+    LauncherFile launcher = given;
     QByteArray bytes;
-    if (launcher.kind == Launcher::Kind::Copy) {
+    if (launcher.kind == LauncherFile::Kind::Copy) {
         QFile source(launcher.target);
         if (!source.open(QIODevice::ReadOnly) || source.size() > 1024 * 1024) return false;
         bytes = source.readAll();
         if (!parseDesktopEntry(bytes)) return false;
     } else {
-        if (launcher.kind == Launcher::Kind::Application && !launcher.commandLine.isEmpty())
+        if (launcher.kind == LauncherFile::Kind::Application && !launcher.commandLine.isEmpty())
             applyWellKnownCommand(launcher);
         bytes = launcherText(launcher).toUtf8();
     }
@@ -229,7 +229,7 @@ bool LinuxDesktop::writeLauncher(const QString& path, const Launcher& given) {
                                     QFileDevice::ExeOwner | QFileDevice::ReadGroup |
                                     QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                     QFileDevice::ExeOther);
-    hooks_.markTrusted(path);
+    calls_.markTrusted(path);
     return true;
 }
 
@@ -247,9 +247,9 @@ LinuxDesktop::ScreenOffRoute LinuxDesktop::screenOffRoute(const QString& session
 void LinuxDesktop::monitorOff() {
     const ScreenOffRoute route = screenOffRoute(
         qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariableIsSet("WAYLAND_DISPLAY"),
-        qEnvironmentVariableIsSet("DISPLAY"), hooks_.programExists(QStringLiteral("xset")));
+        qEnvironmentVariableIsSet("DISPLAY"), calls_.programExists(QStringLiteral("xset")));
     if (route == ScreenOffRoute::Dpms) {
-        hooks_.startDetached(
+        calls_.startDetached(
             QStringLiteral("xset"),
             {QStringLiteral("dpms"), QStringLiteral("force"), QStringLiteral("off")});
         return;
@@ -260,12 +260,12 @@ void LinuxDesktop::monitorOff() {
         QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver"),
         QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("SetActive"));
     gnome << true;
-    if (hooks_.callSessionBus(gnome)) return;
+    if (calls_.callSessionBus(gnome)) return;
     QDBusMessage other = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/ScreenSaver"),
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("SetActive"));
     other << true;
-    hooks_.callSessionBus(other);
+    calls_.callSessionBus(other);
 }
 
 }  // namespace hx::platform

@@ -11,7 +11,7 @@
 namespace hx::platform {
 
 // Parts of the session LinuxDesktop reaches; empty members mean the real ones.
-struct DesktopHooks {
+struct DesktopSystemCalls {
     std::function<bool(const QString& program, const QStringList& args)> startDetached;
     std::function<bool(const QString& program)> programExists;
     // Sends a call without waiting; returns false when the service is absent.
@@ -23,18 +23,18 @@ struct DesktopHooks {
 class LinuxDesktop final : public Desktop {
   public:
     LinuxDesktop();
-    explicit LinuxDesktop(DesktopHooks hooks);
+    explicit LinuxDesktop(DesktopSystemCalls calls);
 
     // HENGXIU_DESKTOP_DIR, else `xdg-user-dir DESKTOP` (asked once), else ~/Desktop.
     QString desktopDir() override;
-    bool writeLauncher(const QString& path, const Launcher& launcher) override;
+    bool writeLauncher(const QString& path, const LauncherFile& launcher) override;
     void monitorOff() override;
 
     // The URL= value of a link launcher: web addresses as given ("www." made
     // http://), absolute paths as file URLs.
     static QString linkUrl(const QString& target);
     // The text of the launcher file (what writeLauncher() stores).
-    static QString launcherText(const Launcher& launcher);
+    static QString launcherText(const LauncherFile& launcher);
     // One Exec= value: each argument quoted where the launcher format wants it.
     static QString execValue(const QStringList& argv);
 
@@ -46,9 +46,9 @@ class LinuxDesktop final : public Desktop {
 
   private:
     // Command lines of the original system become the desktop's equivalents.
-    void applyWellKnownCommand(Launcher& launcher) const;
+    void applyWellKnownCommand(LauncherFile& launcher) const;
 
-    DesktopHooks hooks_;
+    DesktopSystemCalls calls_;
     std::optional<QString> xdgDesktop_;
 };
 

@@ -42,16 +42,16 @@ bool gvfsBackendInstalled(const QString& location) {
 
 }  // namespace
 
-LinuxShell::LinuxShell() : LinuxShell(ShellHooks{}) {}
+LinuxShell::LinuxShell() : LinuxShell(ShellSystemCalls{}) {}
 
-LinuxShell::LinuxShell(ShellHooks hooks, std::optional<QDBusConnection> bus)
-    : hooks_(std::move(hooks)), bus_(std::move(bus)) {
-    if (!hooks_.openUrl)
-        hooks_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    if (!hooks_.startDetached) hooks_.startDetached = startDetachedProcess;
-    if (!hooks_.programExists) hooks_.programExists = programOnPath;
-    if (!hooks_.locationSupported) hooks_.locationSupported = gvfsBackendInstalled;
-    if (!hooks_.launchDesktopEntry) hooks_.launchDesktopEntry = platform::launchDesktopEntry;
+LinuxShell::LinuxShell(ShellSystemCalls calls, std::optional<QDBusConnection> bus)
+    : calls_(std::move(calls)), bus_(std::move(bus)) {
+    if (!calls_.openUrl)
+        calls_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    if (!calls_.startDetached) calls_.startDetached = startDetachedProcess;
+    if (!calls_.programExists) calls_.programExists = programOnPath;
+    if (!calls_.locationSupported) calls_.locationSupported = gvfsBackendInstalled;
+    if (!calls_.launchDesktopEntry) calls_.launchDesktopEntry = platform::launchDesktopEntry;
 }
 
 QUrl LinuxShell::urlFor(const QString& target) {
@@ -67,8 +67,8 @@ QUrl LinuxShell::urlFor(const QString& target) {
 
 CommandEnvironment LinuxShell::commandEnvironment() const {
     CommandEnvironment env;
-    env.programExists = hooks_.programExists;
-    env.locationSupported = hooks_.locationSupported;
+    env.programExists = calls_.programExists;
+    env.locationSupported = calls_.locationSupported;
     env.homeDir = QDir::homePath();
     env.configHome = xdgDir("XDG_CONFIG_HOME", QStringLiteral(".config"));
     env.dataHome = xdgDir("XDG_DATA_HOME", QStringLiteral(".local/share"));
@@ -90,16 +90,16 @@ bool LinuxShell::open(const QString& target) {
                 // A link launcher opens what it points at.
                 if (entry->type == QLatin1String("Link")) {
                     const QUrl link(entry->url, QUrl::TolerantMode);
-                    return link.isValid() && !link.isEmpty() && hooks_.openUrl(link);
+                    return link.isValid() && !link.isEmpty() && calls_.openUrl(link);
                 }
-                return hooks_.launchDesktopEntry(info.absoluteFilePath());
+                return calls_.launchDesktopEntry(info.absoluteFilePath());
             }
         }
         if (info.isFile() && info.isExecutable() &&
-            hooks_.startDetached(info.absoluteFilePath(), {}))
+            calls_.startDetached(info.absoluteFilePath(), {}))
             return true;
     }
-    return hooks_.openUrl(url);
+    return calls_.openUrl(url);
 }
 
 bool LinuxShell::startProcess(const QString& commandLine) {
@@ -110,7 +110,7 @@ bool LinuxShell::startProcess(const QString& commandLine) {
     if (args.isEmpty()) return false;
     const QString program = args.takeFirst();
     // Started directly: nothing in the line is interpreted by a shell.
-    return hooks_.startDetached(program, args);
+    return calls_.startDetached(program, args);
 }
 
 bool LinuxShell::runMapped(const MappedCommand& command) {
@@ -119,15 +119,15 @@ bool LinuxShell::runMapped(const MappedCommand& command) {
             QStringList args = command.argv;
             if (args.isEmpty()) return false;
             const QString program = args.takeFirst();
-            return hooks_.startDetached(program, args);
+            return calls_.startDetached(program, args);
         }
         case MappedCommand::Action::OpenLocation: {
             if (command.createFolder) QDir().mkpath(command.target);
             const bool isUrl = looksLikeUrl(command.target);
             const QUrl url = isUrl ? QUrl(command.target) : QUrl::fromLocalFile(command.target);
-            if (hooks_.openUrl(url)) return true;
+            if (calls_.openUrl(url)) return true;
             return !command.fallback.isEmpty() &&
-                   hooks_.openUrl(QUrl::fromLocalFile(command.fallback));
+                   calls_.openUrl(QUrl::fromLocalFile(command.fallback));
         }
         case MappedCommand::Action::Nothing:
             return false;
@@ -161,7 +161,7 @@ bool LinuxShell::askFileManager(const QString& method, const QString& path) {
         connection.asyncCall(call);
         return true;
     }
-    return hooks_.openUrl(QUrl::fromLocalFile(info.absolutePath()));
+    return calls_.openUrl(QUrl::fromLocalFile(info.absolutePath()));
 }
 
 bool LinuxShell::showProperties(const QString& path) {

@@ -15,7 +15,7 @@ namespace hx::platform {
 // The parts of the desktop LinuxShell reaches; tests replace them so that no
 // window, file manager or settings program ever appears. An empty member means
 // the real thing.
-struct ShellHooks {
+struct ShellSystemCalls {
     std::function<bool(const QUrl&)> openUrl;  // QDesktopServices::openUrl
     std::function<bool(const QString& program, const QStringList& args)> startDetached;
     std::function<bool(const QString& program)> programExists;       // on PATH
@@ -28,7 +28,7 @@ class LinuxShell final : public Shell {
     LinuxShell();
     // `bus` is where the file manager is asked for "show item" and "properties";
     // without one, the session bus is used (connected on first need).
-    explicit LinuxShell(ShellHooks hooks, std::optional<QDBusConnection> bus = std::nullopt);
+    explicit LinuxShell(ShellSystemCalls calls, std::optional<QDBusConnection> bus = std::nullopt);
 
     bool open(const QString& target) override;
     bool startProcess(const QString& commandLine) override;
@@ -46,7 +46,7 @@ class LinuxShell final : public Shell {
     bool askFileManager(const QString& method, const QString& path);
     QDBusConnection bus();
 
-    ShellHooks hooks_;
+    ShellSystemCalls calls_;
     std::optional<QDBusConnection> bus_;
 };
 

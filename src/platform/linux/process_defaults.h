@@ -7,7 +7,7 @@
 
 namespace hx::platform {
 
-// The real actions behind the backends' test hooks.
+// The real actions behind the backends' test calls.
 inline bool startDetachedProcess(const QString& program, const QStringList& args) {
     return QProcess::startDetached(program, args);
 }
