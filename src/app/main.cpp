@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "app/platform_choice.h"
 #include "app/program.h"
 #include "app/translations.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
         return command.exitCode;
     }
 
+    hx::app::applyQtPlatformChoice();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hengxiu-toolbox"));
     QApplication::setApplicationVersion(QStringLiteral("3.9"));
