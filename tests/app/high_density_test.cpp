@@ -5,6 +5,10 @@
 #include <QTest>
 #include <mutex>
 
+#include <QAction>
+#include <QBuffer>
+
+#include "app/category_toolbar.h"
 #include "app/item_grid.h"
 #include "app/item_loader.h"
 #include "storage/item_database.h"
@@ -39,6 +43,34 @@ TEST(HighDensity, GridDrawsTheSharpCopyOnlyWhereThePixelRatioAsksForIt) {
     EXPECT_EQ(grid.images().at(sharp).size(), QSize(32, 32));
     EXPECT_EQ(grid.item(0)->icon().pixmap(QSize(32, 32), 1.0).toImage().pixelColor(10, 10),
               QColor(Qt::red));
+}
+
+QByteArray bitmap(int size) {
+    // A keyed background (the corner's colour) around a red square.
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 255));
+    for (int y = size / 4; y < size * 3 / 4; ++y)
+        for (int x = size / 4; x < size * 3 / 4; ++x) image.setPixelColor(x, y, Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+TEST(HighDensity, CategoryButtonsKeepTheirPictureAtTwiceTheSize) {
+    hx::app::CategoryToolbar toolbar;
+    toolbar.addButton(toolbar.appendPicture(bitmap(32)), QStringLiteral("大"));
+    toolbar.addButton(toolbar.appendPicture(bitmap(16)), QStringLiteral("小"));
+
+    const QImage sharp = toolbar.buttonAction(0)->icon().pixmap(QSize(16, 16), 2.0).toImage();
+    EXPECT_EQ(sharp.size(), QSize(32, 32));
+    EXPECT_EQ(sharp.pixelColor(0, 0).alpha(), 0);  // the key colour still shows through
+    EXPECT_EQ(sharp.pixelColor(16, 16), QColor(Qt::red));
+    // The form's own list stays at 16 pixels.
+    EXPECT_EQ(toolbar.images().at(1).size(), QSize(16, 16));
+    // A 16-pixel picture has nothing sharper to offer.
+    EXPECT_EQ(toolbar.buttonAction(1)->icon().availableSizes().size(), 1);
 }
 
 TEST(HighDensity, LoaderAsksForIconsAtDeviceResolution) {
