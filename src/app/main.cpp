@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hengxiu-toolbox"));
     QApplication::setApplicationVersion(QStringLiteral("3.9"));
+    // Lets docks and task bars match the windows with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("hengxiu-toolbox"));
     // Closing the main window ends the program through its own shut-down.
     QApplication::setQuitOnLastWindowClosed(false);
     hx::app::installToolkitTranslations(application);
