@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the main window's own pictures: the window icon at five sizes and the
+"""Draws the main window's own pictures: the window icon at six sizes and the
 small picture-button bitmaps. Plain Python (zlib only), so anyone can rebuild
 them:  python3 scripts/make_ui_pictures.py [--preview DIR]
 
@@ -284,7 +284,7 @@ def main():
         os.makedirs(preview, exist_ok=True)
     os.makedirs(OUT, exist_ok=True)
     made = []
-    for size in (128, 64, 48, 32, 16):
+    for size in (256, 128, 64, 48, 32, 16):
         made.append(("app_icon_%d.png" % size, app_icon(size), "png"))
     made += [
         ("btn_category.png", button_category(), "png"),

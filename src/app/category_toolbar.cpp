@@ -36,10 +36,17 @@ int CategoryToolbar::appendPicture(const QByteArray& bytes) {
             if ((line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF)) line[x] = 0;
         }
     }
+    QImage sharp;
+    if (image.width() >= 32 && image.height() >= 32) {
+        sharp = image.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        sharp.setDevicePixelRatio(2.0);
+    }
     if (image.size() != QSize(16, 16))
         image = image.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // The form image lists keep, so the grid's small-icon list shares these.
     images_.append(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    if (!sharp.isNull()) sharp_.insert(images_.size() - 1, sharp);
     return images_.size() - 1;
 }
 
@@ -48,8 +55,12 @@ void CategoryToolbar::addButton(int imageIndex, const QString& name) {
     action->setCheckable(true);
     action->setToolTip(name);
     action->setText(name);
-    if (imageIndex >= 0 && imageIndex < images_.size())
-        action->setIcon(QIcon(QPixmap::fromImage(images_.at(imageIndex))));
+    if (imageIndex >= 0 && imageIndex < images_.size()) {
+        QIcon icon(QPixmap::fromImage(images_.at(imageIndex)));
+        if (sharp_.contains(imageIndex))
+            icon.addPixmap(QPixmap::fromImage(sharp_.value(imageIndex)));
+        action->setIcon(icon);
+    }
     const int index = buttons_.size();
     buttons_.append(action);
     addAction(action);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QToolBar>
 #include <QVector>
@@ -38,6 +39,8 @@ signals:
 
 private:
     QVector<QImage> images_;
+    // Category pictures at twice the button size, for high-density screens; by image index.
+    QHash<int, QImage> sharp_;
     QVector<QAction*> buttons_;
 };
 

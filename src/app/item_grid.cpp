@@ -69,13 +69,21 @@ void ItemGrid::dropEvent(QDropEvent* event) {
 
 void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {
     icons_.clear();
+    sharp_.clear();
     baseImages_ = items::ImageList(size);
     for (const QImage& image : images) baseImages_.append(image);
     images_ = baseImages_;
     setIconSize(QSize(size, size));
 }
 
-int ItemGrid::appendImage(const QImage& image) { return images_.append(image); }
+int ItemGrid::appendImage(const QImage& image, const QImage& sharp) {
+    const int index = images_.append(image);
+    if (index >= 0 && !sharp.isNull() && sharp.devicePixelRatio() > 1.0) {
+        if (sharp_.size() > 4096) sharp_.clear();
+        sharp_.insert(images_.at(index).cacheKey(), sharp);
+    }
+    return index;
+}
 
 void ItemGrid::appendEntry(const QString& name, int imageIndex) {
     auto* item = new QListWidgetItem(name);
@@ -89,7 +97,11 @@ QIcon ItemGrid::iconFor(int imageIndex) {
     auto it = icons_.find(image.cacheKey());
     if (it == icons_.end()) {
         if (icons_.size() > 4096) icons_.clear();
-        it = icons_.insert(image.cacheKey(), QIcon(QPixmap::fromImage(image)));
+        QIcon icon(QPixmap::fromImage(image));
+        // A copy drawn at the larger size wins on a high-density screen.
+        const QImage sharp = sharp_.value(image.cacheKey());
+        if (!sharp.isNull()) icon.addPixmap(QPixmap::fromImage(sharp));
+        it = icons_.insert(image.cacheKey(), icon);
     }
     return *it;
 }

@@ -30,7 +30,9 @@ public:
     // The working list: base images followed by those of the loaded items.
     const items::ImageList& images() const { return images_; }
     void resetImages() { images_ = baseImages_; }
-    int appendImage(const QImage& image);  // index of the new image, or -1 for a null image
+    // Index of the new image, or -1 for a null image. `sharp` (optional) is the same
+    // picture drawn for the screen's pixel ratio; only the display uses it.
+    int appendImage(const QImage& image, const QImage& sharp = {});
 
     void appendEntry(const QString& name, int imageIndex);
     void clearEntries();
@@ -65,6 +67,7 @@ private:
     // Many entries share one picture (the loader's cache hands out the same
     // image): one icon per distinct picture keeps filling the grid cheap.
     QHash<qint64, QIcon> icons_;
+    QHash<qint64, QImage> sharp_;  // by the list image's cache key
     items::ImageList images_{32};
     int hot_ = -1;
     QTimer hoverTimer_;

@@ -17,9 +17,10 @@ ItemLoader::~ItemLoader() {
     pool_.waitForDone();
 }
 
-quint64 ItemLoader::load(const QString& category, const QString& column, int iconSize) {
+quint64 ItemLoader::load(const QString& category, const QString& column, int iconSize,
+                         qreal pixelRatio) {
     const quint64 generation = ++generation_;
-    (void)QtConcurrent::run(&pool_, [this, generation, category, column, iconSize] {
+    (void)QtConcurrent::run(&pool_, [this, generation, category, column, iconSize, pixelRatio] {
         if (!isCurrent(generation)) return;
         const auto rows = database_.itemsOf(category, column);
         if (!rows.ok) {
@@ -30,7 +31,13 @@ quint64 ItemLoader::load(const QString& category, const QString& column, int ico
             if (!isCurrent(generation)) return;
             const storage::ItemRow& row = rows.value.at(i);
             QImage image = icons_ ? icons_(row.icon, iconSize) : QImage();
-            emit entryReady(generation, i, core::CatalogueRow{row.name, row.link, row.icon}, image);
+            QImage sharp;
+            if (icons_ && pixelRatio > 1.0 && !image.isNull()) {
+                sharp = icons_(row.icon, qRound(iconSize * pixelRatio));
+                sharp.setDevicePixelRatio(pixelRatio);
+            }
+            emit entryReady(generation, i, core::CatalogueRow{row.name, row.link, row.icon}, image,
+                            sharp);
         }
         emit loadFinished(generation, true, QString());
     });

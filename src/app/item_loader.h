@@ -29,7 +29,9 @@ public:
     ~ItemLoader() override;
 
     // Returns the generation of the new load.
-    quint64 load(const QString& category, const QString& column, int iconSize);
+    // With `pixelRatio` above 1 each entry also carries its icon drawn at that density.
+    quint64 load(const QString& category, const QString& column, int iconSize,
+                 qreal pixelRatio = 1.0);
     // Abandons any running load.
     void cancel();
     quint64 generation() const { return generation_.load(); }
@@ -38,8 +40,9 @@ public:
     void waitForIdle();
 
 signals:
+    // `sharp` is null unless a pixel ratio above 1 was asked for.
     void entryReady(quint64 generation, int row, const hx::core::CatalogueRow& entry,
-                    const QImage& image);
+                    const QImage& image, const QImage& sharp);
     void loadFinished(quint64 generation, bool ok, const QString& error);
 
 private:

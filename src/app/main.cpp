@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "app/platform_choice.h"
 #include "app/program.h"
 #include "app/translations.h"
 
@@ -16,9 +17,12 @@ int main(int argc, char** argv) {
         return command.exitCode;
     }
 
+    hx::app::applyQtPlatformChoice();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hengxiu-toolbox"));
     QApplication::setApplicationVersion(QStringLiteral("3.9"));
+    // Lets docks and task bars match the windows with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("hengxiu-toolbox"));
     // Closing the main window ends the program through its own shut-down.
     QApplication::setQuitOnLastWindowClosed(false);
     hx::app::installToolkitTranslations(application);

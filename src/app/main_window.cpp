@@ -47,7 +47,7 @@ const QString kWelcome = QStringLiteral("衡岫软件欢迎使用！");
 
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128})
+    for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/ui/app_icon_%1.png").arg(size), QSize(size, size));
     return icon;
 }
@@ -85,9 +85,10 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
         [&runtime = runtime_](const QString& text, int size) { return runtime.iconFor(text, size); },
         this);
     connect(loader_, &ItemLoader::entryReady, this,
-            [this](quint64 generation, int, const core::CatalogueRow& row, const QImage& image) {
+            [this](quint64 generation, int, const core::CatalogueRow& row, const QImage& image,
+                   const QImage& sharp) {
                 if (!loader_->isCurrent(generation)) return;
-                pending_.push_back({row, image});
+                pending_.push_back({row, image, sharp});
                 if (!drainTimer_.isActive()) drainTimer_.start();
             });
     drainTimer_.setSingleShot(true);
@@ -507,7 +508,7 @@ void MainWindow::drainPendingEntries() {
     while (pendingNext_ < pending_.size()) {
         const PendingEntry& entry = pending_.at(pendingNext_++);
         session_.catalogue().appendOpenRow(entry.row);
-        grid_->appendEntry(entry.row.name, grid_->appendImage(entry.image));
+        grid_->appendEntry(entry.row.name, grid_->appendImage(entry.image, entry.sharp));
         if (budget.nsecsElapsed() > kBudgetNs) break;
     }
     if (pendingNext_ < pending_.size()) {
@@ -562,7 +563,7 @@ void MainWindow::switchColumn(int index) {
     grid_->resetImages();
     loading_ = true;
     loader_->load(session_.currentCategoryName(), columnName(index),
-                  state.liveIconSize == 16 ? 16 : 32);
+                  state.liveIconSize == 16 ? 16 : 32, devicePixelRatioF());
     if (auto* sound = session_.services().sound; sound && (state.liveSoundMode == 1 ||
                                                            state.liveSoundMode == 2)) {
         const auto which = state.liveSoundMode == 2 ? platform::Sound::SwitchSecond

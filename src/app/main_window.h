@@ -228,6 +228,7 @@ private:
     struct PendingEntry {
         core::CatalogueRow row;
         QImage image;
+        QImage sharp;
     };
     QVector<PendingEntry> pending_;
     qsizetype pendingNext_ = 0;

@@ -23,7 +23,9 @@ void LedPanel::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(rect(), colourFromValue(frame_->backColour));
     const QColor fore = colourFromValue(frame_->foreColour);
-    QPen pen(fore, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    // One logical pixel wide on any screen, so the digits keep their weight at 200 %.
+    QPen pen(fore, qMax(1, qRound(devicePixelRatioF())), Qt::SolidLine, Qt::SquareCap,
+             Qt::MiterJoin);
     pen.setCosmetic(true);
     p.setPen(pen);
     for (const LedLine& l : frame_->lines) {

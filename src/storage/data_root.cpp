@@ -28,6 +28,13 @@ QString rootArgument(const QStringList& arguments) {
     return {};
 }
 
+// A program installed beside its menu entry is never portable, even for root, who
+// could otherwise fill /usr/bin with a catalogue.
+bool installed(const QString& executableDir) {
+    return QFileInfo::exists(executableDir +
+                             QStringLiteral("/../share/applications/hengxiu-toolbox.desktop"));
+}
+
 }  // namespace
 
 DataRoot::DataRoot(const QString& dir) : dir_(dir) {}
@@ -37,7 +44,8 @@ DataRoot DataRoot::resolve(const QStringList& arguments, const QString& executab
     if (!argument.isEmpty()) return DataRoot(absoluteClean(argument));
     const QString fromEnvironment = qEnvironmentVariable("HENGXIU_ROOT");
     if (!fromEnvironment.isEmpty()) return DataRoot(absoluteClean(fromEnvironment));
-    if (writable(executableDir)) return DataRoot(absoluteClean(executableDir));
+    if (writable(executableDir) && !installed(executableDir))
+        return DataRoot(absoluteClean(executableDir));
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     // A relative XDG_DATA_HOME is invalid and must be ignored.
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))

@@ -53,6 +53,28 @@ TEST(DataRoot, ResolveOrder) {
               temp.file(".local/share/hengxiu-toolbox"));
 }
 
+TEST(DataRoot, InstalledProgramKeepsItsDataAtHomeEvenWhenItsFolderIsWritable) {
+    hx::test::TempRoot temp(false);
+    const QString exeDir = temp.file("usr/bin");
+    ASSERT_TRUE(QDir().mkpath(exeDir));
+    ASSERT_TRUE(QDir().mkpath(temp.file("usr/share/applications")));
+    ScopedEnv home("HOME", temp.path().toUtf8());
+    ScopedEnv noRoot("HENGXIU_ROOT", std::nullopt);
+    ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
+    // Another program's menu entry says nothing about ours.
+    QFile other(temp.file("usr/share/applications/other.desktop"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    EXPECT_EQ(DataRoot::resolve({"prog"}, exeDir).path(), exeDir);
+
+    QFile entry(temp.file("usr/share/applications/hengxiu-toolbox.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.close();
+    EXPECT_EQ(DataRoot::resolve({"prog"}, exeDir).path(),
+              temp.file(".local/share/hengxiu-toolbox"));
+    EXPECT_EQ(DataRoot::resolve({"prog", "--root", temp.file("r")}, exeDir).path(), temp.file("r"));
+}
+
 TEST(DataRoot, RelativeRootBecomesAbsolute) {
     const DataRoot root = DataRoot::resolve({"prog", "--root", "some/where/.."}, "/nonexistent");
     EXPECT_TRUE(QDir::isAbsolutePath(root.path()));

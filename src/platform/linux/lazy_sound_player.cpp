@@ -13,6 +13,10 @@ LazySoundPlayer::~LazySoundPlayer() = default;
 QStringList LazySoundPlayer::defaultCandidates() {
     QStringList list{QCoreApplication::applicationDirPath() +
                      QStringLiteral("/libhengxiu-sound.so")};
+#ifdef HX_SOUND_MODULE_INSTALLED
+    list << QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                QStringLiteral(HX_SOUND_MODULE_INSTALLED "/libhengxiu-sound.so");
+#endif
 #ifdef HX_SOUND_MODULE
     list << QStringLiteral(HX_SOUND_MODULE);
 #endif

@@ -1,0 +1,10 @@
+# Every file an install lays down, relative to its prefix.
+set(expected_files
+    bin/hengxiu-toolbox
+    ${LIBDIR}/hengxiu-toolbox/libhengxiu-sound.so
+    share/applications/hengxiu-toolbox.desktop
+    share/metainfo/${APPSTREAM_ID}.metainfo.xml)
+foreach(size 16 32 48 64 128 256)
+  list(APPEND expected_files share/icons/hicolor/${size}x${size}/apps/hengxiu-toolbox.png)
+endforeach()
+list(SORT expected_files)
