@@ -10,12 +10,20 @@ namespace {
 // The toolkit's own options (-platform xcb, -style fusion, ...) are taken by
 // QApplication; they must not be refused here.
 QStringList withoutToolkitOptions(const QStringList& arguments) {
-    static const QStringList withValue = {
-        QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
-        QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"),
-        QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("display"),
-        QStringLiteral("geometry"), QStringLiteral("style"), QStringLiteral("stylesheet"),
-        QStringLiteral("session"), QStringLiteral("name"), QStringLiteral("title")};
+    static const QStringList withValue = {QStringLiteral("platform"),
+                                          QStringLiteral("platformpluginpath"),
+                                          QStringLiteral("platformtheme"),
+                                          QStringLiteral("plugin"),
+                                          QStringLiteral("qwindowgeometry"),
+                                          QStringLiteral("qwindowicon"),
+                                          QStringLiteral("qwindowtitle"),
+                                          QStringLiteral("display"),
+                                          QStringLiteral("geometry"),
+                                          QStringLiteral("style"),
+                                          QStringLiteral("stylesheet"),
+                                          QStringLiteral("session"),
+                                          QStringLiteral("name"),
+                                          QStringLiteral("title")};
     static const QStringList plain = {QStringLiteral("reverse"), QStringLiteral("nograb"),
                                       QStringLiteral("dograb"), QStringLiteral("sync"),
                                       QStringLiteral("widgetcount")};
@@ -52,10 +60,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("grab"),
         QStringLiteral("Save a picture of the main window to FILE once loaded, then exit."),
         QStringLiteral("FILE"));
+    const QCommandLineOption toggle(
+        QStringLiteral("toggle"),
+        QStringLiteral("Show and raise the running panel, or minimise it when it is active."));
     QCommandLineOption firstPaint(QStringLiteral("exit-on-first-paint"),
                                   QStringLiteral("Exit at the first paint (benchmarks)."));
     firstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, root, grab, firstPaint});
+    parser.addOptions({help, version, root, grab, toggle, firstPaint});
 
     CommandLine result;
     auto exitWith = [&result](int code, const QString& text, bool toError) {
@@ -83,6 +94,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     result.root = parser.value(root);
     result.grabFile = parser.value(grab);
     result.exitOnFirstPaint = parser.isSet(firstPaint);
+    result.toggle = parser.isSet(toggle);
     return result;
 }
 
