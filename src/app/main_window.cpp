@@ -14,6 +14,7 @@
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
 #include "app/item_loader.h"
+#include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
 #include "app/runtime.h"
 #include "app/status_bar.h"
@@ -166,6 +167,9 @@ void MainWindow::buildControls() {
     grid_->setGeometry(56, 82, 147, 327);
     grid_->setBaseImages({designItemImage()}, 32);
     grid_->raise();
+    quickOpen_ = new QuickOpen(
+        grid_, session.database(), [this](const QString& link) { runtime_.launcher().open(link); },
+        [this](const QString& icon) { return runtime_.iconFor(icon, 16); });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
         setStatusText(0, index < 0 ? kWelcome : grid_->entryText(index));
     });

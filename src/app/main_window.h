@@ -37,6 +37,7 @@ namespace hx::app {
 class CategoryToolbar;
 class RollerBlindMenu;
 class ItemGrid;
+class QuickOpen;
 class ItemLoader;
 class StatusBar;
 
@@ -211,6 +212,7 @@ private:
     CategoryToolbar* toolbar_ = nullptr;
     RollerBlindMenu* menu_ = nullptr;
     ItemGrid* grid_ = nullptr;
+    QuickOpen* quickOpen_ = nullptr;
     ItemLoader* loader_ = nullptr;
     StatusBar* status_ = nullptr;
     items::ItemActions* actions_ = nullptr;
