@@ -190,6 +190,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void installKeyboardNavigation();
     void connectCatalogue();
     void wireSettingsWindow();
     void showDatabaseError(const QString& error);
