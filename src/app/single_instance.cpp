@@ -48,7 +48,13 @@ QString SingleInstance::socketPath(const QString& dataRoot) {
 
 bool SingleInstance::claim() {
     if (server_) return true;
-    if (!lock_.tryLock(0)) return false;
+    if (!lock_.tryLock(0)) {
+        if (lock_.error() == QLockFile::LockFailedError) return false;
+        // No usable runtime folder: running alone beats not running at all.
+        qWarning("hengxiu-toolbox: cannot lock %s; a second start will not be noticed.",
+                 qPrintable(socketPath_ + QStringLiteral(".lock")));
+        return true;
+    }
     // We hold the lock, so any socket file there was left by a killed program.
     QLocalServer::removeServer(socketPath_);
     server_ = std::make_unique<QLocalServer>();
