@@ -26,23 +26,8 @@ QuickOpen::QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open
       open_(std::move(open)),
       icons_(std::move(icons)) {
     setObjectName(QStringLiteral("quickOpen"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    c_.line = new QLineEdit(this);
-    c_.line->setObjectName(QStringLiteral("quickOpenLine"));
-    c_.results = new QListWidget(this);
-    c_.results->setObjectName(QStringLiteral("quickOpenResults"));
-    c_.results->setIconSize(QSize(16, 16));
-    c_.results->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(c_.line);
-    layout->addWidget(c_.results);
     hide();
-
     grid_->installEventFilter(this);
-    c_.line->installEventFilter(this);
-    connect(c_.line, &QLineEdit::textChanged, this, &QuickOpen::refresh);
-    connect(c_.results, &QListWidget::itemActivated, this, &QuickOpen::openCurrent);
     connect(&watcher_, &QFutureWatcher<Loaded>::finished, this, [this] {
         loaded_ = watcher_.result();
         refresh();
@@ -77,7 +62,27 @@ void QuickOpen::reload() {
     }));
 }
 
+// Built on the first search, not at start-up: most runs never type.
+void QuickOpen::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    c_.line = new QLineEdit(this);
+    c_.line->setObjectName(QStringLiteral("quickOpenLine"));
+    c_.results = new QListWidget(this);
+    c_.results->setObjectName(QStringLiteral("quickOpenResults"));
+    c_.results->setIconSize(QSize(16, 16));
+    c_.results->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(c_.line);
+    layout->addWidget(c_.results);
+
+    c_.line->installEventFilter(this);
+    connect(c_.line, &QLineEdit::textChanged, this, &QuickOpen::refresh);
+    connect(c_.results, &QListWidget::itemActivated, this, &QuickOpen::openCurrent);
+}
+
 void QuickOpen::begin(const QString& text) {
+    if (!c_.line) buildControls();
     setGeometry(grid_->geometry());
     raise();
     show();
@@ -90,6 +95,7 @@ void QuickOpen::begin(const QString& text) {
 
 void QuickOpen::finish() {
     hide();
+    if (!c_.line) return;
     c_.line->clear();
     c_.results->clear();
     shown_.clear();

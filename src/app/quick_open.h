@@ -32,6 +32,7 @@ class QuickOpen : public QWidget {
     QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open, IconSource icons);
     ~QuickOpen() override;
 
+    // Null until the first search.
     const Controls& controls() const { return c_; }
     // Starts the search with `text` already typed.
     void begin(const QString& text);
@@ -46,6 +47,7 @@ class QuickOpen : public QWidget {
         QVector<storage::ItemRow> rows;
         items::PinyinIndex index;
     };
+    void buildControls();
     void reload();
     void refresh();
     void openCurrent();
