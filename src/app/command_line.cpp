@@ -52,10 +52,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("grab"),
         QStringLiteral("Save a picture of the main window to FILE once loaded, then exit."),
         QStringLiteral("FILE"));
+    const QCommandLineOption toggle(
+        QStringLiteral("toggle"),
+        QStringLiteral("Show and raise the running panel, or minimise it when it is active."));
     QCommandLineOption firstPaint(QStringLiteral("exit-on-first-paint"),
                                   QStringLiteral("Exit at the first paint (benchmarks)."));
     firstPaint.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({help, version, root, grab, firstPaint});
+    parser.addOptions({help, version, root, grab, toggle, firstPaint});
 
     CommandLine result;
     auto exitWith = [&result](int code, const QString& text, bool toError) {
@@ -83,6 +86,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     result.root = parser.value(root);
     result.grabFile = parser.value(grab);
     result.exitOnFirstPaint = parser.isSet(firstPaint);
+    result.toggle = parser.isSet(toggle);
     return result;
 }
 

@@ -16,6 +16,7 @@ struct CommandLine {
     QString root;              // --root DIR
     QString grabFile;          // --grab FILE
     bool exitOnFirstPaint = false;
+    bool toggle = false;       // --toggle: show the panel, or minimise it when active
 };
 
 // Parses the arguments (the program name first). --help and --version exit 0;

@@ -9,11 +9,13 @@
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QShortcut>
 #include <QTime>
 
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
 #include "app/item_loader.h"
+#include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
 #include "app/runtime.h"
 #include "app/status_bar.h"
@@ -75,6 +77,7 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
     actions_ = new items::ItemActions(session_, *this, this);
     connect(grid_, &ItemGrid::filesDropped, actions_, &items::ItemActions::filesDropped);
     buildMenus();
+    installKeyboardNavigation();
     connectCatalogue();
     wireSettingsWindow();
 
@@ -167,6 +170,9 @@ void MainWindow::buildControls() {
     grid_->setGeometry(56, 82, 147, 327);
     grid_->setBaseImages({designItemImage()}, 32);
     grid_->raise();
+    quickOpen_ = new QuickOpen(
+        grid_, session_.database(), [this](const QString& link) { runtime_.launcher().open(link); },
+        [this](const QString& icon) { return runtime_.iconFor(icon, 16); });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
         setStatusText(0, index < 0 ? kWelcome : grid_->entryText(index));
     });
@@ -184,6 +190,42 @@ QImage MainWindow::designItemImage() const {
         image.fill(Qt::transparent);
     }
     return image;
+}
+
+// Keys only add ways in: each one ends in the slot a click on the same control runs.
+void MainWindow::installKeyboardNavigation() {
+    auto onKey = [this](const QKeySequence& keys, QWidget* scope, auto&& action) {
+        auto* shortcut = new QShortcut(keys, scope);
+        shortcut->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    for (int i = 0; i < 9; ++i)
+        onKey(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this, [this, i] {
+            if (i < categoryCount()) selectCategory(i);
+        });
+    auto stepCategory = [this](int step) {
+        const int n = categoryCount();
+        if (n > 0) selectCategory((session_.state().currentCategory + step + n) % n);
+    };
+    onKey(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this, [stepCategory] { stepCategory(-1); });
+    onKey(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this, [stepCategory] { stepCategory(1); });
+    auto stepColumn = [this](int step) {
+        const int n = menu_->headerCount();
+        if (n == 0) return;
+        const int column = (currentColumn() + step + n) % n;
+        menu_->setCurrentHeader(column);
+        switchColumn(column);
+    };
+    onKey(QKeySequence(Qt::ALT | Qt::Key_Up), this, [stepColumn] { stepColumn(-1); });
+    onKey(QKeySequence(Qt::ALT | Qt::Key_Down), this, [stepColumn] { stepColumn(1); });
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        onKey(QKeySequence(key), grid_, [this] { openCurrentItem(); });
+    onKey(QKeySequence(Qt::Key_Menu), grid_, [this] {
+        const int selected = grid_->selectedIndex();
+        if (selected < 0) return;
+        const QRect place = grid_->visualItemRect(grid_->item(selected));
+        itemGridContextMenu(grid_->viewport()->mapToGlobal(place.center()));
+    });
 }
 
 void MainWindow::buildMenus() {

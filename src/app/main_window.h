@@ -37,6 +37,7 @@ namespace hx::app {
 class CategoryToolbar;
 class RollerBlindMenu;
 class ItemGrid;
+class QuickOpen;
 class ItemLoader;
 class StatusBar;
 
@@ -189,6 +190,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void installKeyboardNavigation();
     void connectCatalogue();
     void wireSettingsWindow();
     void showDatabaseError(const QString& error);
@@ -211,6 +213,7 @@ private:
     CategoryToolbar* toolbar_ = nullptr;
     RollerBlindMenu* menu_ = nullptr;
     ItemGrid* grid_ = nullptr;
+    QuickOpen* quickOpen_ = nullptr;
     ItemLoader* loader_ = nullptr;
     StatusBar* status_ = nullptr;
     items::ItemActions* actions_ = nullptr;

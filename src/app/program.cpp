@@ -9,6 +9,7 @@
 #include "app/linux_backends.h"
 #include "app/main_window.h"
 #include "app/runtime.h"
+#include "app/single_instance.h"
 #include "app/unix_signals.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
@@ -58,6 +59,16 @@ int Program::run(const QStringList& arguments) {
 
     storage::DataRoot root =
         storage::DataRoot::resolve(arguments, QCoreApplication::applicationDirPath());
+    // Before anything opens the database: a root already in use gets our request instead.
+    SingleInstance instance(root.path());
+    const PanelRequest request =
+        arguments.contains(QStringLiteral("--toggle")) ? PanelRequest::Toggle : PanelRequest::Show;
+    if (!instance.claim()) {
+        if (instance.handOver(request)) return 0;
+        qWarning("hengxiu-toolbox: %s is in use by a program that does not answer.",
+                 qPrintable(root.path()));
+        return 1;
+    }
     p.session = std::make_unique<core::Session>(root, p.backends.services(), p.dialogs);
     // The six clock values come before the main window loads.
     p.session->state().setClockDefaults();
@@ -77,6 +88,9 @@ int Program::run(const QStringList& arguments) {
     hooks.hideWeather = [&p] { p.weather->hide(); };
     p.window = std::make_unique<MainWindow>(*p.session, *p.runtime, std::move(hooks));
     MainWindow* window = p.window.get();
+
+    QObject::connect(&instance, &SingleInstance::requested, window,
+                     [window](PanelRequest r) { applyPanelRequest(*window, r); });
 
     FirstPaintExit firstPaintExit;
     if (arguments.contains(QStringLiteral("--exit-on-first-paint")))

@@ -1,0 +1,165 @@
+#include "app/quick_open.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+
+namespace hx::app {
+namespace {
+
+constexpr int kShownResults = 50;
+
+bool startsSearch(const QKeyEvent* key) {
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString text = key->text();
+    return !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace();
+}
+
+}  // namespace
+
+QuickOpen::QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open, IconSource icons)
+    : QWidget(grid->parentWidget()),
+      grid_(grid),
+      database_(database),
+      open_(std::move(open)),
+      icons_(std::move(icons)) {
+    setObjectName(QStringLiteral("quickOpen"));
+    hide();
+    grid_->installEventFilter(this);
+    connect(&watcher_, &QFutureWatcher<Loaded>::finished, this, [this] {
+        loaded_ = watcher_.result();
+        refresh();
+    });
+}
+
+QuickOpen::~QuickOpen() { watcher_.waitForFinished(); }
+
+QString QuickOpen::keyOf(const storage::ItemRow& row) {
+    return row.category + u'\n' + row.column + u'\n' + row.name + u'\n' + row.link;
+}
+
+void QuickOpen::reload() {
+    if (watcher_.isRunning()) return;
+    storage::ItemDatabase* database = &database_;
+    // Reading every entry and its pinyin is kept off the interface thread.
+    watcher_.setFuture(QtConcurrent::run([database] {
+        Loaded loaded;
+        qint64 cursor = 0;
+        constexpr int kPage = 4096;
+        for (;;) {
+            const auto page = database->searchNamesPage(QString(), &cursor, kPage);
+            if (!page) break;
+            loaded.rows += page.value;
+            if (page.value.size() < kPage) break;
+        }
+        QStringList names;
+        names.reserve(loaded.rows.size());
+        for (const storage::ItemRow& row : loaded.rows) names << row.name;
+        loaded.index = items::PinyinIndex::build(names);
+        return loaded;
+    }));
+}
+
+// Built on the first search, not at start-up: most runs never type.
+void QuickOpen::buildControls() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    c_.line = new QLineEdit(this);
+    c_.line->setObjectName(QStringLiteral("quickOpenLine"));
+    c_.results = new QListWidget(this);
+    c_.results->setObjectName(QStringLiteral("quickOpenResults"));
+    c_.results->setIconSize(QSize(16, 16));
+    c_.results->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(c_.line);
+    layout->addWidget(c_.results);
+
+    c_.line->installEventFilter(this);
+    connect(c_.line, &QLineEdit::textChanged, this, &QuickOpen::refresh);
+    connect(c_.results, &QListWidget::itemActivated, this, &QuickOpen::openCurrent);
+}
+
+void QuickOpen::begin(const QString& text) {
+    if (!c_.line) buildControls();
+    setGeometry(grid_->geometry());
+    raise();
+    show();
+    c_.line->setText(text);
+    c_.line->setFocus();
+    // Read afresh each time the line opens, so edits made meanwhile are found.
+    reload();
+    refresh();
+}
+
+void QuickOpen::finish() {
+    hide();
+    if (!c_.line) return;
+    c_.line->clear();
+    c_.results->clear();
+    shown_.clear();
+    grid_->setFocus();
+}
+
+void QuickOpen::refresh() {
+    if (!isVisible()) return;
+    c_.results->clear();
+    shown_.clear();
+    if (watcher_.isRunning()) return;  // filled when the index arrives
+    std::vector<qint64> recency(loaded_.rows.size(), 0);
+    for (qsizetype i = 0; i < loaded_.rows.size(); ++i)
+        recency[i] = openedAt_.value(keyOf(loaded_.rows.at(i)), 0);
+    shown_ = loaded_.index.search(c_.line->text(), recency, kShownResults);
+    for (std::size_t i : shown_) {
+        const storage::ItemRow& row = loaded_.rows.at(qsizetype(i));
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1  %2 · %3").arg(row.name, row.category, row.column), c_.results);
+        const QImage icon = icons_ ? icons_(row.icon) : QImage();
+        if (!icon.isNull()) item->setIcon(QIcon(QPixmap::fromImage(icon)));
+    }
+    if (!shown_.empty()) c_.results->setCurrentRow(0);
+}
+
+void QuickOpen::openCurrent() {
+    const int row = c_.results->currentRow();
+    if (row < 0 || std::size_t(row) >= shown_.size()) return;
+    const storage::ItemRow entry = loaded_.rows.at(qsizetype(shown_[std::size_t(row)]));
+    openedAt_.insert(keyOf(entry), ++openings_);
+    finish();
+    if (open_) open_(entry.link);
+}
+
+bool QuickOpen::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == grid_) {
+        if (!startsSearch(key)) return false;
+        begin(key->text());
+        return true;
+    }
+    if (watched == c_.line) {
+        const int count = c_.results->count();
+        switch (key->key()) {
+            case Qt::Key_Escape:
+                finish();
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                openCurrent();
+                return true;
+            case Qt::Key_Down:
+                if (count > 0) c_.results->setCurrentRow((c_.results->currentRow() + 1) % count);
+                return true;
+            case Qt::Key_Up:
+                if (count > 0)
+                    c_.results->setCurrentRow((c_.results->currentRow() + count - 1) % count);
+                return true;
+            default:
+                break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace hx::app

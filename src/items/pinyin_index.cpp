@@ -1,0 +1,231 @@
+#include "items/pinyin_index.h"
+
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <bit>
+#include <memory>
+#include <unordered_map>
+
+#include "items/pinyin_table.h"
+
+namespace hx::items {
+
+struct PinyinIndex::Query {
+    QString folded;
+    std::string letters;  // the folded query without blanks, when it is plain ASCII
+    std::uint32_t mask = 0;
+};
+
+namespace {
+
+bool isHan(char32_t c) {
+    return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3134F);
+}
+
+bool isWordChar(char32_t c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+std::uint32_t letterMask(const std::string& s) {
+    std::uint32_t m = 0;
+    for (char c : s)
+        if (c >= 'a' && c <= 'z') m |= 1u << (c - 'a');
+    return m;
+}
+
+// Readings of Han characters, the usual one first. One per building thread:
+// ICU transliterators are not shared between threads.
+class Readings {
+  public:
+    Readings() {
+        UErrorCode status = U_ZERO_ERROR;
+        translit_.reset(
+            icu::Transliterator::createInstance("Han-Latin; Latin-ASCII", UTRANS_FORWARD, status));
+        if (U_FAILURE(status)) translit_.reset();
+    }
+
+    const std::vector<std::string>& of(char32_t c) {
+        auto [it, fresh] = cache_.try_emplace(c);
+        if (!fresh) return it->second;
+        std::vector<std::string>& out = it->second;
+        if (translit_) {
+            icu::UnicodeString text{static_cast<UChar32>(c)};
+            translit_->transliterate(text);
+            std::string usual;
+            text.toUTF8String(usual);
+            std::string plain;
+            for (char ch : usual)
+                if (ch >= 'a' && ch <= 'z')
+                    plain += ch;
+                else if (ch >= 'A' && ch <= 'Z')
+                    plain += char(ch - 'A' + 'a');
+            if (!plain.empty()) out.push_back(plain);
+        }
+        const auto* end = kPolyphonicReadings + kPolyphonicReadingCount;
+        const auto* hit = std::lower_bound(
+            kPolyphonicReadings, end, c,
+            [](const PolyphonicReading& r, char32_t v) { return r.codePoint < v; });
+        if (hit != end && hit->codePoint == c) {
+            std::string all = hit->readings;
+            size_t from = 0;
+            while (from <= all.size()) {
+                size_t to = all.find(' ', from);
+                if (to == std::string::npos) to = all.size();
+                std::string r = all.substr(from, to - from);
+                if (!r.empty() && std::find(out.begin(), out.end(), r) == out.end())
+                    out.push_back(r);
+                from = to + 1;
+            }
+        }
+        return out;
+    }
+
+  private:
+    std::unique_ptr<icu::Transliterator> translit_;
+    std::unordered_map<char32_t, std::vector<std::string>> cache_;
+};
+
+}  // namespace
+
+QString foldForSearch(const QString& text) {
+    // NFKC turns full-width letters and digits into plain ones.
+    return text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+}
+
+PinyinIndex PinyinIndex::build(const QStringList& names) {
+    PinyinIndex index;
+    Readings readings;
+    std::unordered_map<std::string, std::uint32_t> ids;
+    auto idOf = [&](const std::string& s) {
+        auto [it, fresh] = ids.try_emplace(s, std::uint32_t(index.syllables_.size()));
+        if (fresh) index.syllables_.push_back(s);
+        return it->second;
+    };
+    index.entries_.reserve(names.size());
+    for (const QString& name : names) {
+        Entry e;
+        e.folded = foldForSearch(name);
+        e.firstUnit = std::uint32_t(index.unitReadings_.size());
+        std::string word;
+        auto endWord = [&] {
+            if (word.empty()) return;
+            index.unitReadings_.push_back(std::uint32_t(index.readingIds_.size()));
+            index.readingIds_.push_back(idOf(word));
+            e.letters |= letterMask(word);
+            word.clear();
+        };
+        for (char32_t c : e.folded.toUcs4()) {
+            if (isWordChar(c)) {
+                word += char(c);
+                continue;
+            }
+            endWord();
+            if (!isHan(c)) continue;  // blanks and punctuation only separate words
+            const std::vector<std::string>& rs = readings.of(c);
+            if (rs.empty()) continue;
+            index.unitReadings_.push_back(std::uint32_t(index.readingIds_.size()));
+            for (const std::string& r : rs) {
+                index.readingIds_.push_back(idOf(r));
+                e.letters |= letterMask(r);
+            }
+        }
+        endWord();
+        e.unitCount = std::uint32_t(index.unitReadings_.size()) - e.firstUnit;
+        index.entries_.push_back(std::move(e));
+    }
+    index.unitReadings_.push_back(std::uint32_t(index.readingIds_.size()));  // sentinel
+    return index;
+}
+
+// Whether `q` can be read off consecutive units of `e`, starting at any unit:
+// each unit gives a whole reading, or (unless `initialsOnly`) its first
+// letter, and the query may end inside a reading.
+bool PinyinIndex::walk(const Entry& e, const std::string& q, bool initialsOnly) const {
+    const size_t m = q.size();
+    if (m == 0 || m > 63) return false;
+    std::uint64_t reach = 0;  // bit k: q[0, k) read so far
+    for (std::uint32_t u = e.firstUnit; u < e.firstUnit + e.unitCount; ++u) {
+        reach |= 1;  // a match may start at any unit
+        std::uint64_t nextReach = 0;
+        for (std::uint32_t r = unitReadings_[u]; r < unitReadings_[u + 1]; ++r) {
+            const std::string& s = syllables_[readingIds_[r]];
+            for (std::uint64_t bits = reach; bits; bits &= bits - 1) {
+                const size_t off = size_t(std::countr_zero(bits));
+                if (q[off] != s[0]) continue;
+                if (off + 1 == m) return true;
+                nextReach |= std::uint64_t(1) << (off + 1);
+                if (initialsOnly) continue;
+                const size_t rest = m - off;
+                if (rest <= s.size()) {
+                    if (s.compare(0, rest, q, off, rest) == 0) return true;
+                } else if (q.compare(off, s.size(), s) == 0) {
+                    nextReach |= std::uint64_t(1) << (off + s.size());
+                }
+            }
+        }
+        reach = nextReach;
+    }
+    return false;
+}
+
+MatchKind PinyinIndex::match(const Entry& e, const Query& q) const {
+    if (q.folded.isEmpty()) return MatchKind::None;
+    if (e.folded == q.folded) return MatchKind::Exact;
+    if (e.folded.startsWith(q.folded)) return MatchKind::Prefix;
+    if (!q.letters.empty() && (q.mask & ~e.letters) == 0) {
+        if (walk(e, q.letters, true)) return MatchKind::Initials;
+        if (walk(e, q.letters, false)) return MatchKind::Pinyin;
+    }
+    if (e.folded.contains(q.folded)) return MatchKind::Substring;
+    return MatchKind::None;
+}
+
+PinyinIndex::Query PinyinIndex::prepare(const QString& query) {
+    Query q;
+    q.folded = foldForSearch(query).trimmed();
+    for (QChar c : q.folded) {
+        if (c == u' ') continue;
+        if (c.unicode() > 127) {  // a Chinese query is matched as text only
+            q.letters.clear();
+            break;
+        }
+        q.letters += char(c.unicode());
+    }
+    q.mask = letterMask(q.letters);
+    return q;
+}
+
+MatchKind PinyinIndex::match(std::size_t entry, const QString& query) const {
+    return entry < entries_.size() ? match(entries_[entry], prepare(query)) : MatchKind::None;
+}
+
+std::vector<std::size_t> PinyinIndex::search(const QString& query,
+                                             const std::vector<qint64>& lastOpened,
+                                             std::size_t limit) const {
+    const Query q = prepare(query);
+    struct Hit {
+        MatchKind kind;
+        qint64 opened;
+        std::size_t entry;
+    };
+    std::vector<Hit> hits;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const MatchKind kind = match(entries_[i], q);
+        if (kind != MatchKind::None)
+            hits.push_back({kind, i < lastOpened.size() ? lastOpened[i] : 0, i});
+    }
+    auto better = [](const Hit& a, const Hit& b) {
+        if (a.kind != b.kind) return a.kind > b.kind;
+        if (a.opened != b.opened) return a.opened > b.opened;
+        return a.entry < b.entry;
+    };
+    const std::size_t kept = std::min(limit, hits.size());
+    std::partial_sort(hits.begin(), hits.begin() + kept, hits.end(), better);
+    std::vector<std::size_t> out;
+    out.reserve(kept);
+    for (std::size_t i = 0; i < kept; ++i) out.push_back(hits[i].entry);
+    return out;
+}
+
+}  // namespace hx::items
