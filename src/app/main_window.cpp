@@ -336,23 +336,13 @@ appearance::SettingsWindow* MainWindow::openSettings(int page) {
     return window;
 }
 
-bool MainWindow::start() {
-    if (!runStartup(*this)) {
-        declined_ = true;
-        return false;
-    }
-    return true;
-}
+bool MainWindow::start() { return runStartup(*this); }
 
 void MainWindow::reinitialise() {
     // A re-initialisation asked for while connecting (a new database) runs
     // once, then the outer one goes on with its own steps.
-    ++reinitDepth_;
     runtime_.clearIconCache();
-    const bool ok = runReinitialisation(*this);
-    --reinitDepth_;
-    if (!ok) {
-        declined_ = true;
+    if (!runReinitialisation(*this)) {
         shutDown_ = true;  // nothing may be written
         QCoreApplication::exit(0);
     }

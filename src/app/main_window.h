@@ -224,8 +224,6 @@ private:
     bool trayAdded_ = false;
     bool shutDown_ = false;
     bool loading_ = false;  // the current column load has not finished
-    bool declined_ = false;
-    int reinitDepth_ = 0;
     // Entries handed over by the loader, shown a few milliseconds' worth per
     // turn of the event loop so that a long column never stalls the window.
     struct PendingEntry {
