@@ -61,10 +61,11 @@ struct Fixture {
         for (int i = 0; i < 100; ++i) texts << QStringLiteral("$%1").arg(i % 50);
         for (int i = 0; i < 60; ++i) texts << QStringLiteral("@IE");
         for (int i = 0; i < 40; ++i) texts << QStringLiteral("/");
-        for (int i = 0; texts.size() < 1000; ++i) texts << QStringLiteral("/no/such/file%1.exe").arg(i);
+        for (int i = 0; texts.size() < 1000; ++i)
+            texts << QStringLiteral("/no/such/file%1.exe").arg(i);
         for (int i = 0; i < texts.size(); ++i)
-            db.addItem({QStringLiteral("常用"), QStringLiteral("混合"), QStringLiteral("项目%1").arg(i),
-                        texts.at(i), texts.at(i)});
+            db.addItem({QStringLiteral("常用"), QStringLiteral("混合"),
+                        QStringLiteral("项目%1").arg(i), texts.at(i), texts.at(i)});
         db.close();
         hx::storage::Config(root).setIconSize(32);
 

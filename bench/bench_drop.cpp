@@ -13,12 +13,12 @@
 #include <memory>
 
 #include "app/item_loader.h"
+#include "app/linux_backends.h"
 #include "app/main_window.h"
+#include "app/runtime.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
 #include "items/icon_text.h"
-#include "app/linux_backends.h"
-#include "app/runtime.h"
 #include "items/item_actions.h"
 #include "platform/icon_loader.h"
 #include "platform/linux/linux_file_probe.h"

@@ -102,7 +102,10 @@ void BM_BareWindowToFirstPaint(benchmark::State& state) {
     state.counters["peak_rss_MB"] = rss / 1024.0;
 }
 
-BENCHMARK(BM_BareWindowToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_BareWindowToFirstPaint)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 BENCHMARK(BM_ProgramToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace

@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version and exit."));
     parser.addOptions({help, version});
-    parser.addPositionalArgument(QStringLiteral("DATA_ROOT"), QStringLiteral("The folder to lay out."));
+    parser.addPositionalArgument(QStringLiteral("DATA_ROOT"),
+                                 QStringLiteral("The folder to lay out."));
     if (!parser.parse(app.arguments())) {
         std::fprintf(stderr, "%s\nTry --help.\n", qPrintable(parser.errorText()));
         return 2;
@@ -69,21 +70,27 @@ int main(int argc, char** argv) {
         return ItemRow{{}, {}, name, link, icon};
     };
     const QVector<Column> columns = {
-        {common, QStringLiteral("文件夹"),
+        {common,
+         QStringLiteral("文件夹"),
          {item(QStringLiteral("主文件夹"), home, home),
           item(QStringLiteral("系统图标"), QStringLiteral("/usr/share/icons"),
                QStringLiteral("/usr/share/icons")),
           item(QStringLiteral("根目录"), QStringLiteral("/"), QStringLiteral("/")),
-          item(QStringLiteral("主机名单"), QStringLiteral("/etc/hosts"), QStringLiteral("/etc/hosts"))}},
-        {common, QStringLiteral("文档"),
+          item(QStringLiteral("主机名单"), QStringLiteral("/etc/hosts"),
+               QStringLiteral("/etc/hosts"))}},
+        {common,
+         QStringLiteral("文档"),
          {item(QStringLiteral("许可证"), QStringLiteral("/usr/share/common-licenses/GPL-3"),
                QStringLiteral("/usr/share/common-licenses/GPL-3")),
           item(QStringLiteral("操作系统信息"), QStringLiteral("/etc/os-release"),
                QStringLiteral("/etc/os-release.txt"))}},
-        {common, QStringLiteral("程序"),
-         {item(QStringLiteral("终端"), QStringLiteral("&x-terminal-emulator"), QStringLiteral("$2"))}},
+        {common,
+         QStringLiteral("程序"),
+         {item(QStringLiteral("终端"), QStringLiteral("&x-terminal-emulator"),
+               QStringLiteral("$2"))}},
         {common, QStringLiteral("收藏"), {}},
-        {system, QStringLiteral("系统功能"),
+        {system,
+         QStringLiteral("系统功能"),
          {item(QStringLiteral("控制面板"), QStringLiteral("&control.exe"), QStringLiteral("$21")),
           item(QStringLiteral("我的电脑"),
                QStringLiteral("&Explorer.exe /n,::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"),
@@ -92,13 +99,17 @@ int main(int argc, char** argv) {
                QStringLiteral("&Explorer.exe /n,::{645FF040-5081-101B-9F08-00AA002F954E}"),
                QStringLiteral("$31")),
           item(QStringLiteral("启动程序"), QStringLiteral("&msconfig"), QStringLiteral("$48"))}},
-        {system, QStringLiteral("电源"),
+        {system,
+         QStringLiteral("电源"),
          {item(QStringLiteral("关机"), QStringLiteral("&关机"), QStringLiteral("$27")),
           item(QStringLiteral("注销"), QStringLiteral("&注销"), QStringLiteral("$44")),
           item(QStringLiteral("重启"), QStringLiteral("&重启"), QStringLiteral("$176"))}},
-        {web, QStringLiteral("网站"),
-         {item(QStringLiteral("Debian"), QStringLiteral("@https://www.debian.org/"), QStringLiteral("@IE")),
-          item(QStringLiteral("Qt 文档"), QStringLiteral("@https://doc.qt.io/"), QStringLiteral("@IE"))}},
+        {web,
+         QStringLiteral("网站"),
+         {item(QStringLiteral("Debian"), QStringLiteral("@https://www.debian.org/"),
+               QStringLiteral("@IE")),
+          item(QStringLiteral("Qt 文档"), QStringLiteral("@https://doc.qt.io/"),
+               QStringLiteral("@IE"))}},
     };
     for (const auto& [name, picture] : categories) db.addCategory(name, picture);
     for (const Column& c : columns) {
@@ -115,7 +126,7 @@ int main(int argc, char** argv) {
     if (!QFileInfo::exists(root.configPath())) {
         config.setPosition(120, 80);
         config.setBackgroundColour(0xF4F0EC);  // red in the low byte: a warm white
-        config.setHighlightColour(0xD68B42);  // a calm blue
+        config.setHighlightColour(0xD68B42);   // a calm blue
         config.setBorderColour(0xA0A0A0);
         config.setIconSize(32);
         config.setSwitchSound(1);

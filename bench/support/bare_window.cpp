@@ -8,7 +8,7 @@
 
 namespace {
 class FirstPaintExit : public QObject {
-public:
+  public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) std::_Exit(0);
         return QObject::eventFilter(watched, event);

@@ -12,7 +12,7 @@ namespace hx::app {
 // time the toolbar is filled.
 class CategoryToolbar : public QToolBar {
     Q_OBJECT
-public:
+  public:
     explicit CategoryToolbar(QWidget* parent = nullptr);
 
     // Appends a category picture with its top-left colour made transparent;
@@ -21,7 +21,7 @@ public:
     const QVector<QImage>& images() const { return images_; }
 
     void addButton(int imageIndex, const QString& name);
-    void removeAllButtons();  // the image list stays
+    void removeAllButtons();               // the image list stays
     int appendImage(const QImage& image);  // as given, scaled to 16 x 16; -1 when null
     void removeButton(int index);          // the buttons after it move up
     void setButtonName(int index, const QString& name);
@@ -34,10 +34,10 @@ public:
 
     static QImage designImage();
 
-signals:
+  signals:
     void buttonClicked(int index);
 
-private:
+  private:
     QVector<QImage> images_;
     // Category pictures at twice the button size, for high-density screens; by image index.
     QHash<int, QImage> sharp_;

@@ -10,12 +10,20 @@ namespace {
 // The toolkit's own options (-platform xcb, -style fusion, ...) are taken by
 // QApplication; they must not be refused here.
 QStringList withoutToolkitOptions(const QStringList& arguments) {
-    static const QStringList withValue = {
-        QStringLiteral("platform"), QStringLiteral("platformpluginpath"),
-        QStringLiteral("platformtheme"), QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"),
-        QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("display"),
-        QStringLiteral("geometry"), QStringLiteral("style"), QStringLiteral("stylesheet"),
-        QStringLiteral("session"), QStringLiteral("name"), QStringLiteral("title")};
+    static const QStringList withValue = {QStringLiteral("platform"),
+                                          QStringLiteral("platformpluginpath"),
+                                          QStringLiteral("platformtheme"),
+                                          QStringLiteral("plugin"),
+                                          QStringLiteral("qwindowgeometry"),
+                                          QStringLiteral("qwindowicon"),
+                                          QStringLiteral("qwindowtitle"),
+                                          QStringLiteral("display"),
+                                          QStringLiteral("geometry"),
+                                          QStringLiteral("style"),
+                                          QStringLiteral("stylesheet"),
+                                          QStringLiteral("session"),
+                                          QStringLiteral("name"),
+                                          QStringLiteral("title")};
     static const QStringList plain = {QStringLiteral("reverse"), QStringLiteral("nograb"),
                                       QStringLiteral("dograb"), QStringLiteral("sync"),
                                       QStringLiteral("widgetcount")};

@@ -13,10 +13,10 @@ struct CommandLine {
     QString output;    // printed before exiting: help and version on stdout, errors on stderr
     bool toStandardError = false;
 
-    QString root;              // --root DIR
-    QString grabFile;          // --grab FILE
+    QString root;      // --root DIR
+    QString grabFile;  // --grab FILE
     bool exitOnFirstPaint = false;
-    bool toggle = false;       // --toggle: show the panel, or minimise it when active
+    bool toggle = false;  // --toggle: show the panel, or minimise it when active
 };
 
 // Parses the arguments (the program name first). --help and --version exit 0;

@@ -64,7 +64,8 @@ void ItemGrid::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     // Handled after the drag has ended, so the file manager is not held up by
     // message boxes.
-    QMetaObject::invokeMethod(this, [this, urls] { emit filesDropped(urls); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, urls] { emit filesDropped(urls); }, Qt::QueuedConnection);
 }
 
 void ItemGrid::setBaseImages(const QVector<QImage>& images, int size) {
@@ -131,8 +132,10 @@ QString ItemGrid::entryText(int index) const {
 void ItemGrid::setHot(int index) {
     if (index == hot_) return;
     hot_ = index;
-    if (index >= 0) hoverTimer_.start();
-    else hoverTimer_.stop();
+    if (index >= 0)
+        hoverTimer_.start();
+    else
+        hoverTimer_.stop();
     emit hotChanged(index);
 }
 

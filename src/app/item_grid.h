@@ -17,7 +17,7 @@ namespace hx::app {
 // one left click activates.
 class ItemGrid : public QListWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kColumnWidth = 127;
     static constexpr int kHoverDelayMs = 400;
 
@@ -43,13 +43,13 @@ public:
     // Takes file lists (text/uri-list) dropped from file managers.
     void acceptFileDrops();
 
-signals:
+  signals:
     void hotChanged(int index);  // -1 when the pointer is over no entry
     void leftClicked();
     void rightPressed(const QPoint& globalPos);
     void filesDropped(const QList<QUrl>& urls);
 
-protected:
+  protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -58,7 +58,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void setHot(int index);
 
     QIcon iconFor(int imageIndex);

@@ -20,7 +20,7 @@ namespace hx::app {
 // one: its pending results carry a stale generation and are dropped.
 class ItemLoader : public QObject {
     Q_OBJECT
-public:
+  public:
     // Resolves an icon text to a picture of the given size; called on the
     // worker thread.
     using IconFunction = std::function<QImage(const QString& iconText, int size)>;
@@ -39,13 +39,13 @@ public:
     // Blocks until the worker is idle (tests, shut-down).
     void waitForIdle();
 
-signals:
+  signals:
     // `sharp` is null unless a pixel ratio above 1 was asked for.
     void entryReady(quint64 generation, int row, const hx::core::CatalogueRow& entry,
                     const QImage& image, const QImage& sharp);
     void loadFinished(quint64 generation, bool ok, const QString& error);
 
-private:
+  private:
     storage::ItemDatabase& database_;
     IconFunction icons_;
     std::atomic<quint64> generation_{0};

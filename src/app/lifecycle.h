@@ -6,7 +6,7 @@ namespace hx::app {
 // at shut-down. The sequences below fix their order; the main window
 // implements each step.
 class LifecycleSteps {
-public:
+  public:
     virtual ~LifecycleSteps() = default;
     virtual void applySkin() = 0;
     virtual void addTrayIcon() = 0;

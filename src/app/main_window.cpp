@@ -19,23 +19,23 @@
 #include "app/roller_blind_menu.h"
 #include "app/runtime.h"
 #include "app/status_bar.h"
+#include "appearance/appearance_apply.h"
+#include "appearance/settings_window.h"
+#include "appearance/skin_engine.h"
 #include "catalogue/category_window.h"
 #include "catalogue/column_menu.h"
 #include "catalogue/column_window.h"
 #include "core/fixed_window.h"
-#include "appearance/appearance_apply.h"
-#include "appearance/settings_window.h"
 #include "core/session.h"
 #include "extras/clock.h"
 #include "extras/greeting.h"
-#include "extras/update_check.h"
-#include "appearance/skin_engine.h"
 #include "extras/led_panel.h"
+#include "extras/update_check.h"
 #include "items/icon_picker.h"
-#include "items/launcher.h"
 #include "items/icon_text.h"
 #include "items/item_actions.h"
 #include "items/item_editor.h"
+#include "items/launcher.h"
 #include "items/system_picker.h"
 #include "items/web_link_window.h"
 #include "platform/desktop.h"
@@ -85,7 +85,9 @@ MainWindow::MainWindow(core::Session& session, Runtime& runtime, MainWindowHooks
     // Runs on the loader's worker: the runtime's icon lookup is thread-safe.
     loader_ = new ItemLoader(
         session_.database(),
-        [&runtime = runtime_](const QString& text, int size) { return runtime.iconFor(text, size); },
+        [&runtime = runtime_](const QString& text, int size) {
+            return runtime.iconFor(text, size);
+        },
         this);
     connect(loader_, &ItemLoader::entryReady, this,
             [this](quint64 generation, int, const core::CatalogueRow& row, const QImage& image,
@@ -134,11 +136,15 @@ void MainWindow::buildControls() {
     clockDriver_ = new extras::Clock(weekday_, clock_, this);
     clockDriver_->bindGlobals(&session_.state());
 
-    buttons_[0] = pictureButton(this, QRect(66, 32, 18, 18), QStringLiteral(":/ui/btn_topmost_off.bmp"));
-    buttons_[1] = pictureButton(this, QRect(96, 32, 18, 18), QStringLiteral(":/ui/btn_screenoff.png"));
-    buttons_[2] = pictureButton(this, QRect(126, 32, 18, 18), QStringLiteral(":/ui/btn_category.png"));
+    buttons_[0] =
+        pictureButton(this, QRect(66, 32, 18, 18), QStringLiteral(":/ui/btn_topmost_off.bmp"));
+    buttons_[1] =
+        pictureButton(this, QRect(96, 32, 18, 18), QStringLiteral(":/ui/btn_screenoff.png"));
+    buttons_[2] =
+        pictureButton(this, QRect(126, 32, 18, 18), QStringLiteral(":/ui/btn_category.png"));
     buttons_[3] = pictureButton(this, QRect(156, 32, 18, 18), QStringLiteral(":/ui/btn_items.png"));
-    buttons_[4] = pictureButton(this, QRect(188, 32, 18, 18), QStringLiteral(":/ui/btn_options.png"));
+    buttons_[4] =
+        pictureButton(this, QRect(188, 32, 18, 18), QStringLiteral(":/ui/btn_options.png"));
     connect(buttons_[0], &QToolButton::clicked, this, &MainWindow::toggleTopmost);
     connect(buttons_[1], &QToolButton::clicked, this, &MainWindow::screenOff);
     // Their windows are not part of this build yet.
@@ -253,8 +259,8 @@ void MainWindow::buildMenus() {
             &ItemActions::showProperties);
     connect(itemMenu_->addAction(QStringLiteral("浏览文件夹")), &QAction::triggered, actions_,
             &ItemActions::browseFolder);
-    connect(itemMenu_->addAction(QStringLiteral("生成桌面快捷方式")), &QAction::triggered,
-            actions_, &ItemActions::createDesktopShortcut);
+    connect(itemMenu_->addAction(QStringLiteral("生成桌面快捷方式")), &QAction::triggered, actions_,
+            &ItemActions::createDesktopShortcut);
 
     trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
     for (const char* text : {"搜索", "更换皮肤", "基本设置", "分类管理", "数据库管理"})
@@ -321,7 +327,8 @@ void MainWindow::wireSettingsWindow() {
         for (const auto& [text, page] : entries)
             if (action->text() == QString::fromUtf8(text)) {
                 action->setEnabled(true);
-                connect(action, &QAction::triggered, this, [this, page = page] { openSettings(page); });
+                connect(action, &QAction::triggered, this,
+                        [this, page = page] { openSettings(page); });
             }
 }
 
@@ -330,8 +337,9 @@ appearance::SettingsWindow* MainWindow::openSettings(int page) {
     links.applySkin = [this](const QString& path) { runtime_.skins().apply(path); };
     links.openFound = [this](const QString& link) { runtime_.launcher().openFromSearch(link); };
     links.iconFor = [this](const QString& text, int size) { return runtime_.iconFor(text, size); };
-    auto* window = windows_.open<appearance::SettingsWindow>(
-        QStringLiteral("settings"), [&] { return new appearance::SettingsWindow(session_, *this, links); });
+    auto* window = windows_.open<appearance::SettingsWindow>(QStringLiteral("settings"), [&] {
+        return new appearance::SettingsWindow(session_, *this, links);
+    });
     if (window && page >= 0) window->showPage(page);
     return window;
 }
@@ -366,7 +374,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---- Start-up steps -------------------------------------------------------
 
 void MainWindow::applySkin() {
-    runtime_.skins().apply(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
+    runtime_.skins().apply(
+        session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
 }
 
 void MainWindow::addTrayIcon() {
@@ -422,8 +431,10 @@ void MainWindow::applyAppearance() {
     core::GlobalState& state = session_.state();
     state.liveIconSize = stored.iconSize;
     state.liveSoundMode = stored.soundMode;
-    if (state.liveIconSize == 16) grid_->setBaseImages(toolbar_->images(), 16);
-    else grid_->setBaseImages({designItemImage()}, 32);
+    if (state.liveIconSize == 16)
+        grid_->setBaseImages(toolbar_->images(), 16);
+    else
+        grid_->setBaseImages({designItemImage()}, 32);
 }
 
 void MainWindow::registerDropTarget() { grid_->acceptFileDrops(); }
@@ -452,14 +463,14 @@ void MainWindow::removeAllCategoryButtons() {
 
 void MainWindow::closeDatabase() { session_.database().close(); }
 
-void MainWindow::storePosition() {
-    session_.config().setPosition(geometry().x(), geometry().y());
-}
+void MainWindow::storePosition() { session_.config().setPosition(geometry().x(), geometry().y()); }
 
 // ---- Navigation -----------------------------------------------------------
 
 int MainWindow::categoryCount() const { return session_.catalogue().categoryCount(); }
-QString MainWindow::categoryName(int index) const { return session_.catalogue().categoryName(index); }
+QString MainWindow::categoryName(int index) const {
+    return session_.catalogue().categoryName(index);
+}
 int MainWindow::columnCount() const { return session_.catalogue().columnCount(); }
 QString MainWindow::columnName(int index) const { return session_.catalogue().columnName(index); }
 int MainWindow::currentColumn() const { return session_.catalogue().openColumn(); }
@@ -596,10 +607,10 @@ void MainWindow::switchColumn(int index) {
     loading_ = true;
     loader_->load(session_.currentCategoryName(), columnName(index),
                   state.liveIconSize == 16 ? 16 : 32, devicePixelRatioF());
-    if (auto* sound = session_.services().sound; sound && (state.liveSoundMode == 1 ||
-                                                           state.liveSoundMode == 2)) {
-        const auto which = state.liveSoundMode == 2 ? platform::Sound::SwitchSecond
-                                                    : platform::Sound::SwitchFirst;
+    if (auto* sound = session_.services().sound;
+        sound && (state.liveSoundMode == 1 || state.liveSoundMode == 2)) {
+        const auto which =
+            state.liveSoundMode == 2 ? platform::Sound::SwitchSecond : platform::Sound::SwitchFirst;
         // Started from the event loop: opening the audio device must not hold
         // up the window (the very first switch comes before the first paint).
         QTimer::singleShot(0, this, [sound, which] { sound->play(which); });
@@ -658,15 +669,14 @@ void MainWindow::openItemEditor() {
         auto* editor = new items::ItemEditor(session_, *this);
         connect(editor, &items::ItemEditor::systemPickerRequested, this,
                 &MainWindow::openSystemPicker);
-        connect(editor, &items::ItemEditor::iconPickerRequested, this,
-                &MainWindow::openIconPicker);
+        connect(editor, &items::ItemEditor::iconPickerRequested, this, &MainWindow::openIconPicker);
         return editor;
     });
 }
 
 void MainWindow::openWebLinkWindow() {
-    windows_.open<items::WebLinkWindow>(QStringLiteral("web link"),
-                                        [this] { return new items::WebLinkWindow(session_, *this); });
+    windows_.open<items::WebLinkWindow>(
+        QStringLiteral("web link"), [this] { return new items::WebLinkWindow(session_, *this); });
 }
 
 void MainWindow::openSystemPicker() {
@@ -723,9 +733,7 @@ void MainWindow::screenOff() {
     });
 }
 
-void MainWindow::refreshGreeting() {
-    setStatusText(1, extras::composeGreeting());
-}
+void MainWindow::refreshGreeting() { setStatusText(1, extras::composeGreeting()); }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (hooks_.hideWeather) hooks_.hideWeather();

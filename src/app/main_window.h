@@ -30,7 +30,7 @@ class ItemActions;
 namespace hx::extras {
 class Clock;
 class LedPanel;
-}
+}  // namespace hx::extras
 
 namespace hx::app {
 
@@ -57,7 +57,7 @@ class MainWindow : public QWidget,
                    public core::ConnectingWindow,
                    public LifecycleSteps {
     Q_OBJECT
-public:
+  public:
     static constexpr int kClientWidth = 220;
     static constexpr int kClientHeight = 474;
     static constexpr int kMenuTop = 65;
@@ -159,10 +159,10 @@ public:
     void itemGridContextMenu(const QPoint& globalPos);
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
-signals:
+  signals:
     void programEnded();
 
-protected:
+  protected:
     // Pops a menu up and waits for it to close; tests replace it.
     virtual void execMenu(QMenu* menu, const QPoint& globalPos);
 
@@ -187,7 +187,7 @@ protected:
     void closeDatabase() override;
     void storePosition() override;
 
-private:
+  private:
     void buildControls();
     void buildMenus();
     void installKeyboardNavigation();

@@ -43,7 +43,7 @@ namespace {
 // --exit-on-first-paint: ends the process as soon as the main window has been
 // painted once (used by the start-up benchmark).
 class FirstPaintExit : public QObject {
-public:
+  public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint)
             std::_Exit(0);  // the paint has been asked for: that is the moment measured

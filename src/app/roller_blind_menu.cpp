@@ -91,7 +91,8 @@ void RollerBlindMenu::paintEvent(QPaintEvent*) {
         face.setColorAt(1, base.darker(106));
         p.fillRect(r, face);
         if (i == hotHeader_) p.fillRect(r.adjusted(1, 1, -1, -1), hot_);
-        if (i == current_) p.fillRect(QRect(r.left() + 1, r.top() + 1, 4, r.height() - 2), highlight_);
+        if (i == current_)
+            p.fillRect(QRect(r.left() + 1, r.top() + 1, 4, r.height() - 2), highlight_);
         p.setPen(border_);
         p.drawRect(r.adjusted(0, 0, -1, -1));
         p.setPen(i == hotHeader_ ? captionColourOn(hot_) : pal.color(QPalette::ButtonText));

@@ -11,7 +11,7 @@ namespace hx::app {
 // is where the item grid sits.
 class RollerBlindMenu : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeaderHeight = 22;
 
     explicit RollerBlindMenu(QWidget* parent = nullptr);
@@ -43,20 +43,20 @@ public:
     // the user chose for it.
     static QColor captionColourOn(const QColor& fill);
 
-signals:
+  signals:
     // A click first reports the header, then, when it was not current yet,
     // the change of the current header.
     void headerClicked(int index);
     void currentHeaderChanged(int index);
     void headerRightClicked(int index, const QPoint& globalPos);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent*) override;
 
-private:
+  private:
     QStringList headers_;
     int current_ = -1;
     int hotHeader_ = -1;

@@ -22,10 +22,10 @@ Runtime::Runtime(core::Session& session) : session_(session) {
     launcher_ = std::make_unique<items::Launcher>(
         *s.shell, *s.sound, [this](const QString& title) { countdown_->showFor(title); });
     skins_ = std::make_unique<appearance::SkinEngine>(session.root());
-    updateCheck_ = std::make_unique<extras::UpdateCheck>(
-        *s.network, *s.shell, session.dialogs(),
-        extras::updateUrl(
-            session.config().readConfig(QStringLiteral("更新"), QStringLiteral("地址"))));
+    updateCheck_ =
+        std::make_unique<extras::UpdateCheck>(*s.network, *s.shell, session.dialogs(),
+                                              extras::updateUrl(session.config().readConfig(
+                                                  QStringLiteral("更新"), QStringLiteral("地址"))));
 }
 
 // The countdown window goes before the launcher that opens it.

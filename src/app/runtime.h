@@ -26,7 +26,7 @@ namespace hx::app {
 // check. The program, the tests and the benchmarks build it the same way, so
 // a click in a test takes the program's own path.
 class Runtime {
-public:
+  public:
     // The session's services must all be there (real ones or fakes).
     explicit Runtime(core::Session& session);
     ~Runtime();
@@ -51,7 +51,7 @@ public:
     // What the countdown's confirmation ends: the main window's orderly end.
     void setEndProgram(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
 
-private:
+  private:
     core::Session& session_;
     std::function<void()> endProgram_;
     std::unique_ptr<extras::CountdownHost> countdown_;

@@ -7,7 +7,7 @@ namespace hx::app {
 
 // Two sunken parts: messages (145 pixels) and the greeting (70 pixels).
 class StatusBar : public QWidget {
-public:
+  public:
     static constexpr int kPart0Width = 145;
     static constexpr int kPart1Width = 70;
 
@@ -15,7 +15,7 @@ public:
     void setText(int part, const QString& text);
     QString text(int part) const;
 
-private:
+  private:
     QLabel* parts_[2];
 };
 

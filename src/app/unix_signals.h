@@ -9,14 +9,14 @@ namespace hx::app {
 // an ending by signal still runs the orderly shut-down.
 class UnixSignals : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit UnixSignals(QObject* parent = nullptr);
     ~UnixSignals() override;
 
-signals:
+  signals:
     void terminationRequested(int signalNumber);
 
-private:
+  private:
     static void handle(int signalNumber);
     static int fds_[2];
     QSocketNotifier* notifier_ = nullptr;

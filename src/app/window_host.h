@@ -12,7 +12,7 @@ namespace hx::app {
 // later ones raise the open window. A closed window (deleted on close) is
 // built again at the next request.
 class WindowHost {
-public:
+  public:
     WindowHost() = default;
     WindowHost(const WindowHost&) = delete;
     WindowHost& operator=(const WindowHost&) = delete;
@@ -44,7 +44,7 @@ public:
     }
     void closeAll();
 
-private:
+  private:
     static void raise(QWidget* window);
     QHash<QString, QPointer<QWidget>> windows_;
 };

@@ -22,7 +22,7 @@ struct CatalogueRow {
 // Position n of a list is row n of its table; an action on an entry still
 // reads its row again from the database by category, column and position.
 class CatalogueState {
-public:
+  public:
     // Categories (表3).
     const QStringList& categories() const { return categories_; }
     int categoryCount() const { return int(categories_.size()); }
@@ -51,7 +51,7 @@ public:
     void removeOpenRow(int index);
     void clearOpenRows() { rows_.clear(); }
 
-private:
+  private:
     QStringList categories_;
     QStringList columns_;
     int openColumn_ = -1;

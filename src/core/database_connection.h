@@ -8,7 +8,7 @@ class Session;
 
 // The parts of the main window that connecting to the database touches.
 class ConnectingWindow {
-public:
+  public:
     virtual ~ConnectingWindow() = default;
     virtual void setStatusText(const QString& text) = 0;  // status bar part 0
     virtual void requestReinitialisation() = 0;

@@ -21,15 +21,14 @@ struct Message {
 // Every message box, input box and file or colour dialog of the program goes
 // through here, so tests can script the answers and record what was shown.
 class Dialogs {
-public:
+  public:
     static inline const QString kDefaultTitle = QStringLiteral("信息：");
 
     virtual ~Dialogs() = default;
 
     // A box without a title of its own shows kDefaultTitle.
     Answer show(const QString& text, const QString& title = {},
-                MessageIcon icon = MessageIcon::None,
-                MessageButtons buttons = MessageButtons::Ok);
+                MessageIcon icon = MessageIcon::None, MessageButtons buttons = MessageButtons::Ok);
     Answer notice(const QString& text, const QString& title = {}) {
         return show(text, title, MessageIcon::Information);
     }
@@ -56,7 +55,7 @@ public:
     }
     virtual std::optional<QColor> colour(const QColor& initial) = 0;
 
-protected:
+  protected:
     virtual Answer present(const Message& message) = 0;
 };
 

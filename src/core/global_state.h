@@ -8,12 +8,12 @@ namespace hx::core {
 // The process-wide values every window shares. Plain values on the user
 // interface thread; the item loader only receives copies.
 struct GlobalState {
-    int currentCategory = 0;   // selected category button
-    int categoryKey = 0;       // key of the remembered column, always == currentCategory
-    int pressedCategory = 0;   // button drawn pressed
-    int liveSoundMode = 0;     // 1, 2; 3 or 0 play nothing
-    int liveIconSize = 0;      // 32 or 16; anything else keeps the 32-pixel list
-    int menuColumn = 0;        // header right-clicked last
+    int currentCategory = 0;  // selected category button
+    int categoryKey = 0;      // key of the remembered column, always == currentCategory
+    int pressedCategory = 0;  // button drawn pressed
+    int liveSoundMode = 0;    // 1, 2; 3 or 0 play nothing
+    int liveIconSize = 0;     // 32 or 16; anything else keeps the 32-pixel list
+    int menuColumn = 0;       // header right-clicked last
     int topmostOn = 0;
     int columnsChanged = 0;
     int pickerMultiSelect = 0;

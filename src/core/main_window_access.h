@@ -9,7 +9,7 @@ namespace hx::core {
 // What secondary windows may do to the main window, so that none of them
 // needs to include it.
 class MainWindowAccess {
-public:
+  public:
     virtual ~MainWindowAccess() = default;
 
     // Category toolbar.

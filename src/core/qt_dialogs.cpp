@@ -13,11 +13,21 @@ Answer QtDialogs::present(const Message& m) {
     // Texts keep the stored "\r\n" line breaks; the label wants plain "\n".
     box.setText(QString(m.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     switch (m.icon) {
-        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
     }
     if (m.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -38,8 +48,7 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     return text;
 }
 
-QString QtDialogs::openFile(const QString& title, const QString& directory,
-                            const QString& filter) {
+QString QtDialogs::openFile(const QString& title, const QString& directory, const QString& filter) {
     return QFileDialog::getOpenFileName(nullptr, title, directory, filter);
 }
 

@@ -6,7 +6,7 @@ namespace hx::core {
 
 // The real boxes: no owner window, as every box of the program.
 class QtDialogs final : public Dialogs {
-public:
+  public:
     std::optional<QString> input(const QString& prompt, const QString& title,
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& directory,
@@ -15,7 +15,7 @@ public:
                           const QString& filter) override;
     std::optional<QColor> colour(const QColor& initial) override;
 
-protected:
+  protected:
     Answer present(const Message& message) override;
 };
 

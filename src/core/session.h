@@ -13,7 +13,7 @@ namespace hx::core {
 // What every window of one run shares: the data root, the item database,
 // the configuration files, the platform and the dialogs.
 class Session {
-public:
+  public:
     Session(storage::DataRoot root, Services services, Dialogs& dialogs)
         : root_(std::move(root)), config_(root_), services_(services), dialogs_(dialogs) {}
 
@@ -30,7 +30,7 @@ public:
     QString currentCategoryName() const { return catalogue_.categoryName(state_.currentCategory); }
     QString openColumnName() const { return catalogue_.openColumnName(); }
 
-private:
+  private:
     storage::DataRoot root_;
     storage::ItemDatabase database_;
     storage::Config config_;

@@ -39,8 +39,8 @@ QUrl updateUrl(const QString& configured) {
     return address.isEmpty() ? QUrl() : QUrl(address);
 }
 
-UpdateCheck::UpdateCheck(platform::Network& network, platform::Shell& shell,
-                         core::Dialogs& dialogs, QUrl endpoint)
+UpdateCheck::UpdateCheck(platform::Network& network, platform::Shell& shell, core::Dialogs& dialogs,
+                         QUrl endpoint)
     : network_(network), shell_(shell), dialogs_(dialogs), endpoint_(std::move(endpoint)) {}
 
 void UpdateCheck::run() {

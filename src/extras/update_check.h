@@ -17,9 +17,9 @@ namespace hx::extras {
 inline const QString kOwnVersion = QStringLiteral("v3.9");
 
 struct UpdateReply {
-    QString version;   // between "(" and ")"
-    QString address;   // between "[" and "]"
-    QString digest;    // between "{" and "}"
+    QString version;  // between "(" and ")"
+    QString address;  // between "[" and "]"
+    QString digest;   // between "{" and "}"
 };
 
 // The body up to its first zero byte, as GBK, cut by the three bracket pairs.
@@ -42,7 +42,7 @@ QUrl updateUrl(const QString& configured);
 // open the download address. A failed fetch or a reply without a version asks
 // nothing: an empty prompt would only confuse.
 class UpdateCheck {
-public:
+  public:
     UpdateCheck(platform::Network& network, platform::Shell& shell, core::Dialogs& dialogs,
                 QUrl endpoint);
     // Connectivity test first; the check itself follows asynchronously.
@@ -50,7 +50,7 @@ public:
     // The check proper, on a reply already fetched.
     void handleReply(bool ok, const QByteArray& body);
 
-private:
+  private:
     platform::Network& network_;
     platform::Shell& shell_;
     core::Dialogs& dialogs_;

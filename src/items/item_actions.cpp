@@ -36,7 +36,7 @@ bool clipboardCopy(const QString& text) {
 }  // namespace
 
 platform::LauncherFile desktopLauncherFor(const QString& name, const QString& link,
-                                      const platform::PathFacts& facts) {
+                                          const platform::PathFacts& facts) {
     using Kind = platform::LauncherFile::Kind;
     platform::LauncherFile launcher;
     launcher.name = name;
@@ -282,8 +282,7 @@ void ItemActions::finishDrop() {
     const Drop drop = std::move(drops_.front());
     drops_.pop_front();
     // The grid changed under a running drop: show the column as stored.
-    if (drop.detached &&
-        window_.categoryName(session_.state().currentCategory) == drop.category &&
+    if (drop.detached && window_.categoryName(session_.state().currentCategory) == drop.category &&
         window_.currentColumn() >= 0 && window_.currentColumnName() == drop.column)
         window_.switchColumn(window_.currentColumn());
     emit dropFinished();

@@ -26,7 +26,7 @@ namespace hx::items {
 // The launcher "生成桌面快捷方式" writes for an entry named `name` whose
 // stored link is `link`; `facts` describe the link as a path.
 platform::LauncherFile desktopLauncherFor(const QString& name, const QString& link,
-                                      const platform::PathFacts& facts);
+                                          const platform::PathFacts& facts);
 
 // The launcher's path in `desktopDir`, or none when the entry text cannot be
 // a file name there (empty, ".", "..", holding "/" or NUL, or too long).

@@ -11,18 +11,18 @@ struct LauncherFile {
         Copy,         // `target` is a launcher file, written again as it stands
     };
     Kind kind = Kind::Application;
-    QString name;        // shown name (Name=)
-    QString target;      // program, file or folder the launcher opens
-    QString commandLine; // Application: a stored command line, when set
-    QString arguments;   // may be empty
-    QString workingDir;  // may be empty
-    QString icon;        // icon name or path, may be empty
-    QString comment;     // description
+    QString name;         // shown name (Name=)
+    QString target;       // program, file or folder the launcher opens
+    QString commandLine;  // Application: a stored command line, when set
+    QString arguments;    // may be empty
+    QString workingDir;   // may be empty
+    QString icon;         // icon name or path, may be empty
+    QString comment;      // description
 };
 
 // The user's desktop folder, shortcuts on it, and the display.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     // The user's desktop folder (xdg-user-dir DESKTOP), without trailing '/'.
     virtual QString desktopDir() = 0;

@@ -9,7 +9,7 @@ namespace hx::platform {
 
 // Asynchronous: callbacks arrive later on the calling (user-interface) thread.
 class Network {
-public:
+  public:
     virtual ~Network() = default;
     // Reachability plus a probe request; never delays the caller.
     virtual void testConnectivity(std::function<void(bool online)> done) = 0;

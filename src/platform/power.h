@@ -6,7 +6,7 @@ enum class PowerAction { PowerOff, Logoff, Reboot };
 
 // Shut-down, log-off and restart requests; asynchronous, result not reported.
 class PowerBackend {
-public:
+  public:
     virtual ~PowerBackend() = default;
     virtual void request(PowerAction action) = 0;
 };

@@ -8,7 +8,7 @@ namespace hx::platform {
 // command line, properties and "show in folder". Results are reported, never
 // shown.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // Web address, path, folder or any text the desktop can open.
     virtual bool open(const QString& target) = 0;

@@ -6,7 +6,7 @@ enum class Sound { SwitchFirst, SwitchSecond, Click };
 
 // Asynchronous, not looped; silent where there is no audio device.
 class SoundPlayer {
-public:
+  public:
     virtual ~SoundPlayer() = default;
     virtual void play(Sound sound) = 0;
 };

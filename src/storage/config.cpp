@@ -98,14 +98,10 @@ void Config::setAvatar(const QString& fileName) {
 }
 
 int Config::iconSize() const { return readInt(kIconSection, QStringLiteral("显示大小")); }
-void Config::setIconSize(int size) {
-    writeInt(kIconSection, QStringLiteral("显示大小"), size);
-}
+void Config::setIconSize(int size) { writeInt(kIconSection, QStringLiteral("显示大小"), size); }
 
 int Config::switchSound() const { return readInt(kSoundSection, QStringLiteral("提示音")); }
-void Config::setSwitchSound(int mode) {
-    writeInt(kSoundSection, QStringLiteral("提示音"), mode);
-}
+void Config::setSwitchSound(int mode) { writeInt(kSoundSection, QStringLiteral("提示音"), mode); }
 
 QString Config::skinName() const {
     return IniFile::read(root_.skinSelectionPath(), kSkinSection, QStringLiteral("皮肤名称"));

@@ -23,7 +23,8 @@ QAction* entry(QMenu* menu, const QString& text) {
 TEST_F(MainWindowTest, ItemMenuEntriesOfTheActionsAreLive) {
     makeDatabase({"一"}, {{"一", "p", {"甲", "乙"}}});
     ASSERT_TRUE(startWindow());
-    for (const char* text : {"删除", "查看路径", "复制路径", "属性", "浏览文件夹", "生成桌面快捷方式"}) {
+    for (const char* text :
+         {"删除", "查看路径", "复制路径", "属性", "浏览文件夹", "生成桌面快捷方式"}) {
         QAction* action = entry(window->itemMenu(), QString::fromUtf8(text));
         ASSERT_TRUE(action) << text;
         EXPECT_TRUE(action->isEnabled()) << text;
@@ -63,8 +64,7 @@ TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
                   QUrl::fromLocalFile(files.filePath("照片"))});
     QWidget* target = window->itemGrid()->viewport();
     // A file manager offering to move is never told the files were moved.
-    QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &data, Qt::LeftButton,
-                             Qt::NoModifier);
+    QDragEnterEvent moveOnly(QPoint(10, 10), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &moveOnly);
     EXPECT_FALSE(moveOnly.isAccepted());
     const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;

@@ -8,7 +8,7 @@ namespace hx::app {
 namespace {
 
 class RecordingSteps : public LifecycleSteps {
-public:
+  public:
     QStringList steps;
     bool databaseOk = true;
 

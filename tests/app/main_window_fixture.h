@@ -27,11 +27,11 @@ namespace hx::test {
 
 // A main window whose pop-up menus are recorded instead of shown.
 class RecordingMainWindow : public app::MainWindow {
-public:
+  public:
     using app::MainWindow::MainWindow;
     QStringList menusShown;
 
-protected:
+  protected:
     void execMenu(QMenu* menu, const QPoint&) override { menusShown << menu->title(); }
 };
 
@@ -43,7 +43,7 @@ struct CatalogueColumn {
 
 // A temporary data root, fake platform and a main window over it.
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     TempRoot temp;
     FakeDialogs dialogs;
     FakeSound sound;
@@ -73,7 +73,8 @@ protected:
         ASSERT_TRUE(storage::ItemDatabase::createEmpty(root().databasePath()));
         storage::ItemDatabase db;
         ASSERT_TRUE(db.open(root().databasePath()));
-        for (const QString& c : categories) ASSERT_TRUE(db.addCategory(c, QStringLiteral("Folder.bmp")));
+        for (const QString& c : categories)
+            ASSERT_TRUE(db.addCategory(c, QStringLiteral("Folder.bmp")));
         for (const CatalogueColumn& c : columns) {
             ASSERT_TRUE(db.addColumn(c.category, c.column));
             for (const QString& name : c.items)

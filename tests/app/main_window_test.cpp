@@ -2,9 +2,9 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QSignalSpy>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "app/category_toolbar.h"
@@ -70,7 +70,8 @@ TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
     createWindow();
     auto texts = [](QMenu* menu) {
         QStringList t;
-        for (QAction* a : menu->actions()) t << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        for (QAction* a : menu->actions())
+            t << (a->isSeparator() ? QStringLiteral("-") : a->text());
         return t;
     };
     EXPECT_EQ(texts(window->columnMenu()),
@@ -78,9 +79,8 @@ TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
     EXPECT_EQ(texts(window->itemMenu()),
               QStringList({"删除", "查看路径", "复制路径", "修改资料", "添加超链接", "添加系统功能",
                            "-", "属性", "浏览文件夹", "生成桌面快捷方式"}));
-    EXPECT_EQ(texts(window->trayMenu()),
-              QStringList({"搜索", "更换皮肤", "基本设置", "分类管理", "数据库管理", "-", "关闭",
-                           "最小化"}));
+    EXPECT_EQ(texts(window->trayMenu()), QStringList({"搜索", "更换皮肤", "基本设置", "分类管理",
+                                                      "数据库管理", "-", "关闭", "最小化"}));
     EXPECT_EQ(window->trayIcon()->toolTip(), QStringLiteral("衡岫电脑工具箱"));
 }
 
@@ -136,8 +136,8 @@ TEST(MainWindowStart, MissingDatabaseAnsweredNoWritesNothing) {
     FakeDesktop desktop{temp.file(QStringLiteral("Desktop"))};
     FakeFileProbe probe;
     platform::IconLoader icons;
-    core::Session session(temp.root(),
-                          {&shell, &sound, &power, &network, &desktop, &probe, &icons}, dialogs);
+    core::Session session(temp.root(), {&shell, &sound, &power, &network, &desktop, &probe, &icons},
+                          dialogs);
     app::Runtime runtime(session);
     app::MainWindow window(session, runtime);
     EXPECT_FALSE(window.start());
@@ -178,9 +178,13 @@ TEST_F(MainWindowTest, ReinitialisationLeavesOneButtonPerCategory) {
 }
 
 TEST_F(MainWindowTest, RememberedColumnsFollowButtonPositionsAfterDeletingTheFirstCategory) {
-    makeDatabase({"一", "二", "三"},
-                 {{"一", "a0", {}}, {"一", "a1", {}}, {"二", "b0", {}}, {"二", "b1", {}},
-                  {"二", "b2", {}}, {"三", "c0", {}}, {"三", "c1", {}}});
+    makeDatabase({"一", "二", "三"}, {{"一", "a0", {}},
+                                      {"一", "a1", {}},
+                                      {"二", "b0", {}},
+                                      {"二", "b1", {}},
+                                      {"二", "b2", {}},
+                                      {"三", "c0", {}},
+                                      {"三", "c1", {}}});
     storage::Config config(root());
     config.setLastColumn(0, 1);
     config.setLastColumn(1, 2);
@@ -306,9 +310,9 @@ TEST_F(MainWindowTest, TwoHeaderClicksInOneBatchLeaveTheLastColumn) {
     // The click on header 2 already waits in the queue while the click on
     // header 1 is handled, as when a fast user or XTest sends both together.
     const QPointF at(20, menu->headerTop(2) + 5);
-    QCoreApplication::postEvent(menu, new QMouseEvent(QEvent::MouseButtonPress, at,
-                                                      menu->mapToGlobal(at), Qt::LeftButton,
-                                                      Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        menu, new QMouseEvent(QEvent::MouseButtonPress, at, menu->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier));
     QTest::mouseClick(menu, Qt::LeftButton, {}, QPoint(20, menu->headerTop(1) + 5));
     settle();
     EXPECT_EQ(gridTexts(), QStringList({"z"}));
@@ -476,7 +480,8 @@ TEST_F(MainWindowTest, SmallIconModeStartsTheItemImagesAfterTheToolbarPictures) 
     EXPECT_EQ(grid->imageSize(), 16);
     const auto& toolbarImages = window->categoryToolbar()->images();
     ASSERT_EQ(grid->images().size(), toolbarImages.size() + 2);
-    for (int i = 0; i < toolbarImages.size(); ++i) EXPECT_EQ(grid->images().at(i), toolbarImages.at(i));
+    for (int i = 0; i < toolbarImages.size(); ++i)
+        EXPECT_EQ(grid->images().at(i), toolbarImages.at(i));
     EXPECT_EQ(grid->images().at(grid->images().size() - 1).size(), QSize(16, 16));
 }
 

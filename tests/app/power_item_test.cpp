@@ -14,7 +14,7 @@ namespace {
 // A power item opened from the grid goes through the countdown and ends the
 // program in the orderly way, position stored.
 class PowerItem : public MainWindowTest {
-protected:
+  protected:
     extras::CountdownHost* host = nullptr;
 
     void startWithPowerItems() {
@@ -42,7 +42,8 @@ TEST_F(PowerItem, ConfirmRequestsTheActionAndEndsInOrder) {
     open(0);
     ASSERT_NE(host->window(), nullptr);
     EXPECT_EQ(host->window()->windowTitle(), QStringLiteral("关闭计算机"));
-    EXPECT_EQ(host->window()->headline()->text(), QStringLiteral("本程序正在执行以下操作（关闭计算机）"));
+    EXPECT_EQ(host->window()->headline()->text(),
+              QStringLiteral("本程序正在执行以下操作（关闭计算机）"));
     EXPECT_EQ(sound.played, QVector<platform::Sound>({platform::Sound::Click}));
 
     host->window()->confirm();

@@ -24,8 +24,10 @@ Bytes drawnIcon(QColor colour, bool round) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(colour);
     p.setPen(QPen(colour.darker(160), 2));
-    if (round) p.drawEllipse(3, 3, 26, 26);
-    else p.drawRoundedRect(4, 4, 24, 24, 5, 5);
+    if (round)
+        p.drawEllipse(3, 3, 26, 26);
+    else
+        p.drawRoundedRect(4, 4, 24, 24, 5, 5);
     p.setPen(QPen(Qt::white, 3));
     p.drawLine(10, 16, 22, 16);
     p.end();
@@ -38,14 +40,13 @@ Bytes drawnIcon(QColor colour, bool round) {
 
 bool writeBytes(const QString& path, const Bytes& bytes) {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) ==
-               qint64(bytes.size());
+    return f.open(QIODevice::WriteOnly) && f.write(reinterpret_cast<const char*>(bytes.data()),
+                                                   qint64(bytes.size())) == qint64(bytes.size());
 }
 
 // Runs the real program on a column of mixed items and keeps its picture.
 class GridPictures : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     TempRoot temp;
 
     QImage run(int iconSize) {
@@ -68,15 +69,22 @@ protected:
         db.addColumn("常用", "混合");
         db.addColumn("常用", "其他");
         const QVector<QPair<QString, QString>> items = {
-            {"文本文件", files + "/说明.txt"},   {"照片", files + "/照片.png"},
-            {"网页文件", files + "/网页.html"},  {"文件夹", files + "/文件夹"},
-            {"根分区", "/"},                     {"控制面板", "$21"},
-            {"网站", "@IE"},                     {"工具程序", files + "/工具.exe"},
-            {"工具图标二", files + "/工具.exe[1]"}, {"图标文件", files + "/图标.ico"},
-            {"注册表编辑器", "$0"},               {"脚本", files + "/运行.sh"},
+            {"文本文件", files + "/说明.txt"},
+            {"照片", files + "/照片.png"},
+            {"网页文件", files + "/网页.html"},
+            {"文件夹", files + "/文件夹"},
+            {"根分区", "/"},
+            {"控制面板", "$21"},
+            {"网站", "@IE"},
+            {"工具程序", files + "/工具.exe"},
+            {"工具图标二", files + "/工具.exe[1]"},
+            {"图标文件", files + "/图标.ico"},
+            {"注册表编辑器", "$0"},
+            {"脚本", files + "/运行.sh"},
         };
         for (const auto& [name, icon] : items)
-            EXPECT_TRUE(db.addItem({"常用", "混合", name, icon.startsWith('@') ? "@http://a.test" : icon, icon}));
+            EXPECT_TRUE(db.addItem(
+                {"常用", "混合", name, icon.startsWith('@') ? "@http://a.test" : icon, icon}));
         db.close();
         storage::Config config(temp.root());
         config.setIconSize(iconSize);

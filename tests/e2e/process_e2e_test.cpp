@@ -16,7 +16,7 @@ namespace {
 
 // Runs the real executable offscreen on a prepared data root.
 class ProgramProcess : public ::testing::Test {
-protected:
+  protected:
     TempRoot temp;
     QProcess process;
 

@@ -17,7 +17,7 @@ namespace {
 // A real X server with a reparenting window manager, as on a desktop: window
 // placement and decorations only show their faults there.
 class X11Session : public ::testing::Test {
-protected:
+  protected:
     TempRoot temp;
     QProcess xserver;
     QProcess windowManager;
@@ -29,10 +29,10 @@ protected:
         ASSERT_FALSE(xvfb.isEmpty()) << "Xvfb missing: run scripts/install-deps.sh";
         ASSERT_FALSE(openbox.isEmpty()) << "openbox missing: run scripts/install-deps.sh";
         // -displayfd 1: the server picks a free display and prints its number.
-        xserver.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                             QStringLiteral("-screen"), QStringLiteral("0"),
-                             QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                             QStringLiteral("tcp")});
+        xserver.start(
+            xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                   QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")});
         ASSERT_TRUE(xserver.waitForStarted(10000));
         ASSERT_TRUE(QTest::qWaitFor([this] { return xserver.canReadLine(); }, 15000));
         display = QStringLiteral(":") + QString::fromLatin1(xserver.readLine()).trimmed();
@@ -135,7 +135,8 @@ TEST_F(X11Session, FirstRunAsksForTheOriginAndOffersNoMaximise) {
     ASSERT_FALSE(QFile::exists(temp.root().configPath()));
     QByteArray hints;
     startAndStop([&](const QString& id) {
-        hints = run(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_MOTIF_WM_HINTS")});
+        hints = run(QStringLiteral("xprop"),
+                    {QStringLiteral("-id"), id, QStringLiteral("_MOTIF_WM_HINTS")});
     });
     // Left to itself the manager would have placed the window elsewhere.
     EXPECT_EQ(config("左边"), "0");

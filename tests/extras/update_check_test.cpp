@@ -15,8 +15,8 @@ namespace hx::extras {
 namespace {
 
 TEST(UpdateReply, FieldsAreCutByTheirBracketsInAnyOrder) {
-    const UpdateReply r = parseUpdateReply(
-        "<html>\r\n{0123abcd}<b>[http://x.example/t.zip]</b> (v4.0)\r\n</html>");
+    const UpdateReply r =
+        parseUpdateReply("<html>\r\n{0123abcd}<b>[http://x.example/t.zip]</b> (v4.0)\r\n</html>");
     EXPECT_EQ(r.version, "v4.0");
     EXPECT_EQ(r.address, "http://x.example/t.zip");
     EXPECT_EQ(r.digest, "0123abcd");
@@ -71,9 +71,9 @@ TEST(UpdateReply, ShownFieldsAreCutAndFreeOfControlCharacters) {
 }
 
 TEST(UpdateAddress, OnlyAbsoluteWebAddressesWithAHostAreOpened) {
-    for (const char* bad : {"/usr/bin/xterm", "file:///etc/passwd", "/tmp/x.desktop",
-                            "javascript:alert(1)", "", "smb://host/share", "http://",
-                            "https:/no-host", "ftp://example.org/x", "x.desktop"})
+    for (const char* bad :
+         {"/usr/bin/xterm", "file:///etc/passwd", "/tmp/x.desktop", "javascript:alert(1)", "",
+          "smb://host/share", "http://", "https:/no-host", "ftp://example.org/x", "x.desktop"})
         EXPECT_FALSE(isSafeDownloadAddress(QString::fromUtf8(bad))) << bad;
     for (const char* good : {"https://example.org/x", "HTTP://example.org/a b.zip"})
         EXPECT_TRUE(isSafeDownloadAddress(QString::fromUtf8(good))) << good;
@@ -119,12 +119,13 @@ TEST(UpdateOverLoopback, OnlyAWebAddressReachesTheShellAndOnlyAfterYes) {
         dialogs.answers.enqueue(answer);
         UpdateCheck check(network, shell, dialogs, http.url(QStringLiteral("/Toolbox.php")));
         check.run();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown.isEmpty(); }, 8000)) << address.constData();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.shown.isEmpty(); }, 8000))
+            << address.constData();
         return shell.calls;
     };
-    for (const QByteArray bad : {QByteArray("/usr/bin/xterm"), QByteArray("file:///etc/passwd"),
-                                 QByteArray("/tmp/x.desktop"), QByteArray("javascript:alert(1)"),
-                                 QByteArray()})
+    for (const QByteArray bad :
+         {QByteArray("/usr/bin/xterm"), QByteArray("file:///etc/passwd"),
+          QByteArray("/tmp/x.desktop"), QByteArray("javascript:alert(1)"), QByteArray()})
         EXPECT_TRUE(runWith(bad, core::Answer::Yes).isEmpty()) << bad.constData();
     EXPECT_TRUE(runWith("https://example.org/x", core::Answer::No).isEmpty());
     EXPECT_EQ(runWith("https://example.org/x", core::Answer::Yes),

@@ -93,8 +93,10 @@ TEST(DropTable, NothingForWhatIsNotThere) {
 }
 
 TEST(DropPicture, GenericPicturesWithoutAProbe) {
-    EXPECT_EQ(dropPicture({DropRow::Document, "a", "/w/a.pdf"}, nullptr), IconSource::systemIndex(0));
-    EXPECT_EQ(dropPicture({DropRow::Program, "t", "/w/t.exe"}, nullptr), IconSource::systemIndex(2));
+    EXPECT_EQ(dropPicture({DropRow::Document, "a", "/w/a.pdf"}, nullptr),
+              IconSource::systemIndex(0));
+    EXPECT_EQ(dropPicture({DropRow::Program, "t", "/w/t.exe"}, nullptr),
+              IconSource::systemIndex(2));
 }
 
 TEST(DroppedPaths, KeepsLocalFilesInOrderAndSkipsOtherSchemes) {
@@ -132,9 +134,12 @@ TEST(DropPicture, MatchesTheIconRulesAtTheNextLoad) {
     probe.addProgram("/opt/run.sh");
     probe.registerIcon("sh", IconSource::themeIcon("text-x-script"));
     const DropEntry entries[] = {
-        {DropRow::Document, "a", "/w/a.pdf"},        {DropRow::Document, "a", "/w/a.xyz"},
-        {DropRow::Program, "tool", "/w/tool.exe"},   {DropRow::Program, "old", "/w/old.exe"},
-        {DropRow::Launcher, "编辑", "/apps/edit.desktop"}, {DropRow::Folder, "照片", "/w/照片"},
+        {DropRow::Document, "a", "/w/a.pdf"},
+        {DropRow::Document, "a", "/w/a.xyz"},
+        {DropRow::Program, "tool", "/w/tool.exe"},
+        {DropRow::Program, "old", "/w/old.exe"},
+        {DropRow::Launcher, "编辑", "/apps/edit.desktop"},
+        {DropRow::Folder, "照片", "/w/照片"},
         {DropRow::Drive, "STICK盘", "/media/u/STICK"},
         {DropRow::Program, "gimp", "/usr/bin/gimp"},
         {DropRow::Program, "run", "/opt/run.sh"},

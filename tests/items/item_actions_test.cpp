@@ -114,8 +114,8 @@ class DesktopShortcutTest : public ItemActionsTest {
     QString desktopDir = temp.file("桌面");
     hx::test::ScopedEnv env{"HENGXIU_DESKTOP_DIR", desktopDir.toUtf8()};
     QStringList trusted;
-    hx::platform::LinuxDesktop linuxDesktop{
-        hx::platform::DesktopSystemCalls{{}, {}, {}, [this](const QString& path) { trusted << path; }}};
+    hx::platform::LinuxDesktop linuxDesktop{hx::platform::DesktopSystemCalls{
+        {}, {}, {}, [this](const QString& path) { trusted << path; }}};
 
     void SetUp() override {
         QDir().mkpath(desktopDir);

@@ -107,8 +107,8 @@ TEST(LauncherFiles, LinkLaunchersOpenAddressesAndFiles) {
 TEST(LauncherFiles, CopiesReplaceLinksAndAreMarkedTrusted) {
     QTemporaryDir dir;
     QStringList trusted;
-    LinuxDesktop desktop(
-        hx::platform::DesktopSystemCalls{{}, {}, {}, [&](const QString& path) { trusted << path; }});
+    LinuxDesktop desktop(hx::platform::DesktopSystemCalls{
+        {}, {}, {}, [&](const QString& path) { trusted << path; }});
     const QByteArray entry = "[Desktop Entry]\nType=Application\nName=E\nExec=gedit %U\n";
     const QString source = write(dir, "source.desktop", entry);
     const QString outside = write(dir, "outside.txt", "keep");

@@ -223,7 +223,8 @@ TEST_F(ItemDatabaseTest, NameMatchIgnoresAsciiCaseButSearchDoesNot) {
     ASSERT_TRUE(db.addItem(item("Tools", "甲", "notes")));
     ASSERT_TRUE(db.addItem(item("Tools", "乙", "My NOTE")));
     EXPECT_EQ(names(db.searchNames(QStringLiteral("Note")).value), (QStringList{"Notepad"}));
-    EXPECT_EQ(names(db.searchNames(QStringLiteral("ote")).value), (QStringList{"Notepad", "notes"}));
+    EXPECT_EQ(names(db.searchNames(QStringLiteral("ote")).value),
+              (QStringList{"Notepad", "notes"}));
     EXPECT_TRUE(db.searchNames(QStringLiteral("记事本")).value.isEmpty());
     ASSERT_TRUE(db.addItem(item("Tools", "乙", "系统记事本")));
     EXPECT_EQ(names(db.searchNames(QStringLiteral("记事")).value), (QStringList{"系统记事本"}));

@@ -13,7 +13,7 @@ namespace hx::test {
 // Records every box and answers from a script; an unscripted question is
 // answered No, an unscripted input box is cancelled.
 class FakeDialogs final : public core::Dialogs {
-public:
+  public:
     QVector<core::Message> shown;
     QQueue<core::Answer> answers;
     QQueue<std::optional<QString>> inputs;
@@ -44,7 +44,7 @@ public:
         return colours.isEmpty() ? std::nullopt : colours.dequeue();
     }
 
-protected:
+  protected:
     core::Answer present(const core::Message& m) override {
         shown.push_back(m);
         if (m.buttons == core::MessageButtons::Ok) return core::Answer::Ok;

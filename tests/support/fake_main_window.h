@@ -11,14 +11,14 @@ namespace hx::test {
 // The main window as plain lists: what a secondary window did to it can be
 // read back, and every call that rebuilds or switches is counted.
 class FakeMainWindow final : public core::MainWindowAccess {
-public:
-    QStringList categories;   // button tooltips, in order
+  public:
+    QStringList categories;                      // button tooltips, in order
     QVector<QImage> categoryPictures{QImage()};  // the toolbar's list starts with one image
-    QStringList columns;      // header captions
-    int current = -1;         // current header
-    QStringList items;        // grid entries
+    QStringList columns;                         // header captions
+    int current = -1;                            // current header
+    QStringList items;                           // grid entries
     int selected = -1;
-    bool loading = false;     // a column load still adding entries
+    bool loading = false;  // a column load still adding entries
     QString status[2];
     QVector<int> selectedCategories;  // every selectCategory call
     QVector<int> switchedColumns;     // every switchColumn call

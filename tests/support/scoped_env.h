@@ -8,7 +8,7 @@ namespace hx::test {
 // Sets (or, with nullopt, unsets) an environment variable for one scope and
 // restores what was there before.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, std::optional<QByteArray> value)
         : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
         if (value)
@@ -25,7 +25,7 @@ public:
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     const char* name_;
     bool had_;
     QByteArray old_;

@@ -72,8 +72,8 @@ bool markTrusted(const QString& path) {
     const QByteArray file = QFile::encodeName(path);
     GFile* handle = g.fileForPath(file.constData());
     GError* error = nullptr;
-    const gboolean ok = g.setAttribute(handle, "metadata::trusted", "true",
-                                       G_FILE_QUERY_INFO_NONE, nullptr, &error);
+    const gboolean ok = g.setAttribute(handle, "metadata::trusted", "true", G_FILE_QUERY_INFO_NONE,
+                                       nullptr, &error);
     if (error) g.freeError(error);
     g.unref(handle);
     return ok;

@@ -11,7 +11,7 @@ namespace hx::platform {
 // Loads the sound module on the first play and hands every play to it.
 // Without the module (or an audio device) the program simply stays silent.
 class LazySoundPlayer final : public SoundPlayer {
-public:
+  public:
     // Where the module is looked for, first match wins.
     explicit LazySoundPlayer(QStringList candidates = defaultCandidates());
     ~LazySoundPlayer() override;
@@ -21,7 +21,7 @@ public:
 
     static QStringList defaultCandidates();
 
-private:
+  private:
     QStringList candidates_;
     bool tried_ = false;
     std::unique_ptr<SoundPlayer> player_;

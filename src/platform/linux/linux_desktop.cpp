@@ -93,7 +93,8 @@ LinuxDesktop::LinuxDesktop(DesktopSystemCalls calls) : calls_(std::move(calls)) 
     if (!calls_.programExists) calls_.programExists = programOnPath;
     if (!calls_.callSessionBus) calls_.callSessionBus = defaultCallSessionBus;
     // GNOME's desktop icons refuse to run launchers not marked trusted.
-    if (!calls_.markTrusted) calls_.markTrusted = [](const QString& path) { platform::markTrusted(path); };
+    if (!calls_.markTrusted)
+        calls_.markTrusted = [](const QString& path) { platform::markTrusted(path); };
 }
 
 void LinuxDesktop::applyWellKnownCommand(LauncherFile& launcher) const {
@@ -108,8 +109,9 @@ void LinuxDesktop::applyWellKnownCommand(LauncherFile& launcher) const {
     env.homeDir = QDir::homePath();
     const auto xdg = [](const char* variable, const QString& underHome) {
         const QString value = qEnvironmentVariable(variable);
-        return !value.isEmpty() && QDir::isAbsolutePath(value) ? value
-                                                               : QDir::homePath() + u'/' + underHome;
+        return !value.isEmpty() && QDir::isAbsolutePath(value)
+                   ? value
+                   : QDir::homePath() + u'/' + underHome;
     };
     env.configHome = xdg("XDG_CONFIG_HOME", QStringLiteral(".config"));
     env.dataHome = xdg("XDG_DATA_HOME", QStringLiteral(".local/share"));
@@ -120,7 +122,8 @@ void LinuxDesktop::applyWellKnownCommand(LauncherFile& launcher) const {
             // Quoted the way QProcess::splitCommand reads it back.
             QStringList quoted;
             for (QString arg : mapped->argv) {
-                if (arg.isEmpty() || arg.contains(u' ') || arg.contains(u'"') || arg.contains(u'\t'))
+                if (arg.isEmpty() || arg.contains(u' ') || arg.contains(u'"') ||
+                    arg.contains(u'\t'))
                     arg = u'"' + arg.replace(u'"', QStringLiteral("\"\"\"")) + u'"';
                 quoted << arg;
             }

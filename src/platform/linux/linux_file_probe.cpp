@@ -1,10 +1,10 @@
 #include "platform/linux/linux_file_probe.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <sys/stat.h>
 
 #include "platform/icon_loader.h"
 
@@ -25,7 +25,8 @@ bool isMountPoint(const QFileInfo& info) {
     const QString canonical = info.canonicalFilePath();
     if (canonical.isEmpty()) return false;
     if (canonical == QLatin1String("/")) return true;
-    struct stat self {}, parent {};
+    struct stat self {
+    }, parent{};
     const QByteArray path = QFile::encodeName(canonical);
     if (::stat(path.constData(), &self) != 0) return false;
     if (::stat((path + "/..").constData(), &parent) != 0) return false;
@@ -65,7 +66,10 @@ bool LinuxFileProbe::isProgram(const QString& path) const {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = file.read(4);
-    return head == QByteArrayLiteral("\x7F" "ELF") || head.startsWith("#!");
+    return head == QByteArrayLiteral(
+                       "\x7F"
+                       "ELF") ||
+           head.startsWith("#!");
 }
 
 bool LinuxFileProbe::hasIcon(const QString& path, int index) const {

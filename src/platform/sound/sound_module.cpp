@@ -3,6 +3,7 @@
 // every start of the program.
 #include "platform/sound/linux_sound_player.h"
 
-extern "C" __attribute__((visibility("default"))) hx::platform::SoundPlayer* hx_make_sound_player() {
+extern "C" __attribute__((visibility("default"))) hx::platform::SoundPlayer*
+hx_make_sound_player() {
     return new hx::platform::LinuxSoundPlayer();
 }
