@@ -77,16 +77,26 @@ void syncFolderOf(const QString& path) {
     ::close(fd);
 }
 
-bool replaceContents(const QString& path, const QByteArray& bytes, QString* error) {
-    const QString temp = writeTemporary(path, bytes, error);
-    if (temp.isEmpty()) return false;
-    if (::rename(native(temp).constData(), native(path).constData()) != 0) {
-        setError(error, QStringLiteral("cannot rename onto"), path, errno);
-        ::unlink(native(temp).constData());
+void syncFile(const QString& path) {
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool publishReplacing(const QString& from, const QString& to, QString* error) {
+    if (::rename(native(from).constData(), native(to).constData()) != 0) {
+        setError(error, QStringLiteral("cannot rename onto"), to, errno);
+        ::unlink(native(from).constData());
         return false;
     }
-    syncFolderOf(path);
+    syncFolderOf(to);
     return true;
+}
+
+bool replaceContents(const QString& path, const QByteArray& bytes, QString* error) {
+    const QString temp = writeTemporary(path, bytes, error);
+    return !temp.isEmpty() && publishReplacing(temp, path, error);
 }
 
 bool publishNoReplace(const QString& from, const QString& to, QString* error, bool durable) {

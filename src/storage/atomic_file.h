@@ -29,6 +29,13 @@ bool publishNoReplace(const QString& from, const QString& to, QString* error = n
 // Makes a rename in the folder of `path` durable.
 void syncFolderOf(const QString& path);
 
+// Flushes a finished file's contents to the disk.
+void syncFile(const QString& path);
+
+// Gives the finished, synced file `from` the name `to` (replacing it) and makes
+// the rename durable; `from` is gone afterwards either way.
+bool publishReplacing(const QString& from, const QString& to, QString* error = nullptr);
+
 // True when anything (file, folder, dangling link) is at `path`.
 bool somethingAt(const QString& path);
 

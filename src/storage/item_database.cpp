@@ -19,27 +19,33 @@ namespace {
 // Every column is text without case (as the designed engine compares) and
 // carries its designed length, so the database itself refuses a longer name.
 // The two indexes only speed up the lookups by name; they change no result.
-constexpr const char* kSchema = R"(
+QByteArray schema() {
+    return QStringLiteral(R"(
 BEGIN;
 CREATE TABLE 表1 (
-    分类文本 TEXT COLLATE NOCASE CHECK(length(分类文本) <= 50),
-    栏目文本 TEXT COLLATE NOCASE CHECK(length(栏目文本) <= 255),
-    名称文本 TEXT COLLATE NOCASE CHECK(length(名称文本) <= 255),
-    路径文本 TEXT COLLATE NOCASE CHECK(length(路径文本) <= 255),
-    图标文本 TEXT COLLATE NOCASE CHECK(length(图标文本) <= 255)
+    分类文本 TEXT COLLATE NOCASE CHECK(length(分类文本) <= %1),
+    栏目文本 TEXT COLLATE NOCASE CHECK(length(栏目文本) <= %3),
+    名称文本 TEXT COLLATE NOCASE CHECK(length(名称文本) <= %3),
+    路径文本 TEXT COLLATE NOCASE CHECK(length(路径文本) <= %3),
+    图标文本 TEXT COLLATE NOCASE CHECK(length(图标文本) <= %3)
 );
 CREATE TABLE 表2 (
-    分类 TEXT COLLATE NOCASE CHECK(length(分类) <= 50),
-    栏目 TEXT COLLATE NOCASE CHECK(length(栏目) <= 50)
+    分类 TEXT COLLATE NOCASE CHECK(length(分类) <= %1),
+    栏目 TEXT COLLATE NOCASE CHECK(length(栏目) <= %2)
 );
 CREATE TABLE 表3 (
-    分类 TEXT COLLATE NOCASE CHECK(length(分类) <= 50),
-    路径 TEXT COLLATE NOCASE CHECK(length(路径) <= 255)
+    分类 TEXT COLLATE NOCASE CHECK(length(分类) <= %1),
+    路径 TEXT COLLATE NOCASE CHECK(length(路径) <= %3)
 );
 CREATE INDEX 表1_栏目 ON 表1 (分类文本, 栏目文本);
 CREATE INDEX 表2_分类 ON 表2 (分类);
 COMMIT;
-)";
+)")
+        .arg(ItemDatabase::kCategoryLength)
+        .arg(ItemDatabase::kColumnLength)
+        .arg(ItemDatabase::kTextLength)
+        .toUtf8();
+}
 
 constexpr const char* kIndexes =
     "CREATE INDEX IF NOT EXISTS 表1_栏目 ON 表1 (分类文本, 栏目文本);"
@@ -71,13 +77,6 @@ void bindItem(SQLite::Statement& q, const ItemRow& item) {
 QString notOpenMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)); }
 QString notADatabaseMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)); }
 
-void fsyncFile(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 // Removes a file and the companions SQLite may have left beside it.
 void removeWithCompanions(const QString& path) {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
@@ -98,7 +97,7 @@ void copyInto(SQLite::Database& source, const QString& temp) {
         SQLite::Backup backup(dest, source);
         backup.executeStep(-1);
     }
-    fsyncFile(temp);
+    atomic_file::syncFile(temp);
 }
 
 template <class T, class Fn>
@@ -140,10 +139,10 @@ bool ItemDatabase::createEmpty(const QString& path, QString* error) {
     try {
         {
             SQLite::Database db(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-            db.exec(kSchema);
+            db.exec(schema().constData());
             db.exec("PRAGMA journal_mode=WAL");
         }
-        fsyncFile(temp);
+        atomic_file::syncFile(temp);
     } catch (const std::exception& e) {
         if (error) *error = QString::fromUtf8(e.what());
         removeWithCompanions(temp);
@@ -575,13 +574,10 @@ bool ItemDatabase::backupTo(const QString& target) {
             return false;
         }
         removeStaleCompanions(target);
-        if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) !=
-            0) {
-            lastError_ = QStringLiteral("cannot replace %1").arg(target);
+        if (!atomic_file::publishReplacing(temp, target, &lastError_)) {
             removeWithCompanions(temp);
             return false;
         }
-        atomic_file::syncFolderOf(target);
         return true;
     });
 }
@@ -607,14 +603,11 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
         db_.reset();
         path_.clear();
         removeStaleCompanions(livePath);
-        if (::rename(QFile::encodeName(temp).constData(),
-                     QFile::encodeName(livePath).constData()) != 0) {
-            lastError_ = QStringLiteral("cannot replace %1").arg(livePath);
+        if (!atomic_file::publishReplacing(temp, livePath, &lastError_)) {
             removeWithCompanions(temp);
             if (wasOpen) open(livePath);
             return false;
         }
-        atomic_file::syncFolderOf(livePath);
         return open(livePath);
     });
 }

@@ -45,6 +45,7 @@ struct Fetch {
 // mutex for its whole duration, so operations never interleave.
 class ItemDatabase {
   public:
+    // The designed text lengths: the schema's checks, and the windows' limits.
     static constexpr int kCategoryLength = 50;
     static constexpr int kColumnLength = 50;
     static constexpr int kTextLength = 255;
