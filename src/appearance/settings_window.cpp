@@ -14,6 +14,7 @@
 #include "appearance/file_filter.h"
 #include "appearance/search_model.h"
 #include "appearance/tree_pictures.h"
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 
@@ -81,7 +82,7 @@ SettingsWindow::SettingsWindow(core::Session& session, core::MainWindowAccess& m
     : QWidget(parent), session_(session), main_(main), links_(std::move(links)) {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("设置"));
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
     setFixedSize(kClientWidth, kClientHeight);
 
     buildTree();

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 
 #include "catalogue/category_pictures.h"
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
@@ -59,7 +60,7 @@ CategoryWindow::CategoryWindow(core::Session& session, core::MainWindowAccess& m
     : QWidget(parent), session_(session), main_(main) {
     setWindowTitle(QStringLiteral("添加分类"));
     setFixedSize(kClientWidth, kClientHeight);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
     buildControls();
     chooserTimer_.setSingleShot(true);
     chooserTimer_.setInterval(0);

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 
 #include "catalogue/category_pictures.h"
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 
@@ -13,7 +14,7 @@ ColumnWindow::ColumnWindow(core::Session& session, core::MainWindowAccess& main,
     : QWidget(parent), session_(session), main_(main) {
     setWindowTitle(QStringLiteral("项目管理"));
     setFixedSize(kClientWidth, kClientHeight);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
     buildControls();
     move(main_.windowLeft() - 80, main_.windowTop() + 85);
     fillTree();

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 #include "items/eil_writer.h"
@@ -56,7 +57,7 @@ IconPicker::IconPicker(core::Session& session, core::MainWindowAccess& main, QSt
     setObjectName(QStringLiteral("iconPicker"));
     setWindowTitle(QStringLiteral("图标读取中........"));
     setFixedSize(392, 513);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
 
     loader_ = session_.services().icons;
     if (!loader_) {

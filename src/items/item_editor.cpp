@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 #include "items/current_item.h"
@@ -72,7 +73,7 @@ ItemEditor::ItemEditor(core::Session& session, core::MainWindowAccess& main, QWi
     setObjectName(QStringLiteral("itemEditor"));
     setWindowTitle(QStringLiteral("修改资料"));
     setFixedSize(329, 206);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
     setMouseTracking(true);
 
     c_.titleLabel = label(this, "titleLabel", QStringLiteral("标题："), QRect(8, 8, 40, 24));

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
@@ -28,7 +29,7 @@ SystemPicker::SystemPicker(core::Session& session, core::MainWindowAccess& main,
     setObjectName(QStringLiteral("systemPicker"));
     setWindowTitle(QStringLiteral("系统功能添加"));
     setFixedSize(254, 210);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
 
     c_.list = new QListWidget(this);
     c_.list->setObjectName(QStringLiteral("functionList"));

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "core/fixed_window.h"
 #include "core/main_window_access.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
@@ -14,7 +15,7 @@ WebLinkWindow::WebLinkWindow(core::Session& session, core::MainWindowAccess& mai
     setObjectName(QStringLiteral("webLinkWindow"));
     setWindowTitle(QStringLiteral("添加超链接"));
     setFixedSize(377, 125);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    core::withoutMaximiseButton(*this);
 
     c_.nameLabel = new QLabel(QStringLiteral("标题："), this);
     c_.nameLabel->setObjectName(QStringLiteral("nameLabel"));
