@@ -14,7 +14,7 @@ packages=(
   openbox xdotool qt6-translations-l10n
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
-  libicu-dev unicode-data bzip2
+  libicu-dev unicode-data bzip2 libxcb1-dev
 )
 
 missing=()

@@ -8,12 +8,14 @@
 #include "app/item_loader.h"
 #include "app/linux_backends.h"
 #include "app/main_window.h"
+#include "app/panel_key.h"
 #include "app/runtime.h"
 #include "app/single_instance.h"
 #include "app/unix_signals.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
 #include "extras/weather_panel.h"
+#include "platform/global_key.h"
 #include "storage/data_root.h"
 
 namespace hx::app {
@@ -25,6 +27,8 @@ struct Program::Parts {
     std::unique_ptr<Runtime> runtime;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<extras::WeatherPanel> weather;
+    std::unique_ptr<platform::GlobalKey> globalKey;
+    std::unique_ptr<PanelKey> panelKey;
 };
 
 Program::Program() : parts_(std::make_unique<Parts>()) {}
@@ -32,6 +36,8 @@ Program::Program() : parts_(std::make_unique<Parts>()) {}
 Program::~Program() {
     // The window goes before the runtime and the session it refers to.
     if (parts_) {
+        parts_->panelKey.reset();
+        parts_->globalKey.reset();
         parts_->window.reset();
         parts_->weather.reset();
         parts_->runtime.reset();
@@ -110,6 +116,17 @@ int Program::run(const QStringList& arguments) {
     // A signal that came while start-up was still running asked for an end
     // before the event loop existed.
     if (endRequested) return 0;
+
+    // After start-up, so that asking the desktop for the key never delays the
+    // panel; a display without a desktop (offscreen) has no keys to give.
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal")) {
+        p.globalKey = platform::makeGlobalKey();
+        p.panelKey = std::make_unique<PanelKey>(
+            *p.globalKey, [window](const QString& text) { window->setStatusText(0, text); },
+            [window] { applyPanelRequest(*window, PanelRequest::Toggle); });
+        p.panelKey->bind(p.session->config().panelKey());
+    }
 
     // --grab FILE: once the open column has loaded, save a picture of the
     // window and end (used to show the program in the documentation).

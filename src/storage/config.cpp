@@ -35,6 +35,11 @@ void Config::writeInt(const QString& section, const QString& key, std::int64_t v
     writeConfig(section, key, QString::number(value));
 }
 
+QString Config::panelKey() const {
+    return IniFile::find(root_.configPath(), QStringLiteral("快捷键"), QStringLiteral("显示面板"))
+        .value_or(QStringLiteral("Ctrl+Alt+Space"));
+}
+
 int Config::left() const { return readInt(kClosed, QStringLiteral("左边")); }
 int Config::top() const { return readInt(kClosed, QStringLiteral("顶边")); }
 

@@ -56,6 +56,10 @@ class Config {
     QString skinName() const;
     void setSkinName(const QString& name);
 
+    // 快捷键 / 显示面板: the global key that shows the panel; "Ctrl+Alt+Space"
+    // when the key is missing, "" (no key) when it is written empty.
+    QString panelKey() const;
+
     // The raw accessors for keys that have no typed form.
     QString readConfig(const QString& section, const QString& key) const;
     bool writeConfig(const QString& section, const QString& key, const QString& value);

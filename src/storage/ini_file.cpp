@@ -79,19 +79,24 @@ void removeOrphans(const QString& path) {
 
 }  // namespace
 
-QString IniFile::read(const QString& rawPath, const QString& rawSection, const QString& rawKey) {
+QString IniFile::read(const QString& path, const QString& section, const QString& key) {
+    return find(path, section, key).value_or(QString());
+}
+
+std::optional<QString> IniFile::find(const QString& rawPath, const QString& rawSection,
+                                     const QString& rawKey) {
     const QString path = skipLeading(rawPath);
     const QString section = skipLeading(rawSection);
     const QString key = skipLeading(rawKey);
-    if (path.isEmpty() || section.isEmpty() || key.isEmpty()) return {};
+    if (path.isEmpty() || section.isEmpty() || key.isEmpty()) return std::nullopt;
     const auto data = loadText(path);
-    if (!data || data->isEmpty()) return {};
+    if (!data || data->isEmpty()) return std::nullopt;
     CSimpleIniA ini;
     configure(ini);
-    if (ini.LoadData(data->constData(), static_cast<size_t>(data->size())) < 0) return {};
+    if (ini.LoadData(data->constData(), static_cast<size_t>(data->size())) < 0) return std::nullopt;
     const char* value =
         ini.GetValue(section.toUtf8().constData(), key.toUtf8().constData(), nullptr);
-    if (!value) return {};
+    if (!value) return std::nullopt;
     // The designed read buffer holds 10,240 bytes including its terminator.
     return QString::fromUtf8(cutAtCharacter(QByteArray(value), kValueLimit - 1));
 }

@@ -24,6 +24,9 @@ class IniFile {
     static constexpr int kValueLimit = 10240;
 
     static QString read(const QString& path, const QString& section, const QString& key);
+    // As read, but tells a missing key from an empty value.
+    static std::optional<QString> find(const QString& path, const QString& section,
+                                       const QString& key);
     static bool write(const QString& path, const QString& section,
                       const std::optional<QString>& key, const std::optional<QString>& value);
     static bool write(const QString& path, const QString& section, const QString& key,

@@ -159,5 +159,43 @@ TEST_F(X11Session, FirstRunAsksForTheOriginAndOffersNoMaximise) {
     EXPECT_NE(functions & 32u, 0u) << "close must stay";
 }
 
+TEST_F(X11Session, PanelKeyTogglesThePanelAndAHeldKeyIsSaid) {
+    const QString xdotool = QStringLiteral("xdotool");
+    startAndStop([&](const QString& id) {
+        run(xdotool, {QStringLiteral("windowminimize"), QStringLiteral("--sync"), id});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windowId().isEmpty(); }, 5000));
+        run(xdotool, {QStringLiteral("key"), QStringLiteral("ctrl+alt+space")});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windowId() == id; }, 5000))
+            << "the key did not bring the panel back";
+        // In front and active, the same key puts it away again.
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return QString::fromLatin1(run(xdotool, {QStringLiteral("getactivewindow")}))
+                           .trimmed() == id;
+            },
+            5000));
+        run(xdotool, {QStringLiteral("key"), QStringLiteral("ctrl+alt+space")});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return windowId().isEmpty(); }, 5000));
+
+        // A second program on another root finds the key taken and goes on.
+        TempRoot otherRoot;
+        ASSERT_TRUE(storage::ItemDatabase::createEmpty(otherRoot.root().databasePath()));
+        QProcess second;
+        second.setProcessEnvironment(environment());
+        second.start(qEnvironmentVariable("HENGXIU_EXECUTABLE"), {"--root", otherRoot.path()});
+        QByteArray errors;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                errors += second.readAllStandardError();
+                return errors.contains("held by another program");
+            },
+            20000))
+            << errors.constData();
+        EXPECT_EQ(second.state(), QProcess::Running);
+        second.terminate();
+        second.waitForFinished(15000);
+    });
+}
+
 }  // namespace
 }  // namespace hx::test

@@ -130,3 +130,17 @@ TEST_F(ConfigTest, RawAccessors) {
     nowhere.setPosition(1, 2);
     EXPECT_EQ(nowhere.left(), 0);
 }
+
+TEST_F(ConfigTest, PanelKeyDefaultsOnlyWhenTheKeyIsMissing) {
+    EXPECT_EQ(config.panelKey(), "Ctrl+Alt+Space");
+    config.writeConfig("快捷键", "其他", "x");  // the section alone changes nothing
+    EXPECT_EQ(config.panelKey(), "Ctrl+Alt+Space");
+    config.writeConfig("快捷键", "显示面板", "Meta+F2");
+    EXPECT_EQ(config.panelKey(), "Meta+F2");
+    // Written empty: the user turned the key off.
+    QFile file(root.file("User/Config.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[快捷键]\n显示面板=\n");
+    file.close();
+    EXPECT_EQ(config.panelKey(), QString());
+}
