@@ -1,45 +1,21 @@
 // A column of 1,000 mixed items loaded into the main window's grid: time to
 // the first entry and to all entries, with a cold and a warm icon cache, and
 // the longest stall of the user-interface thread while the load runs.
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <memory>
 
-#include "app/item_grid.h"
-#include "app/item_loader.h"
-#include "app/linux_backends.h"
-#include "app/main_window.h"
-#include "app/runtime.h"
-#include "core/qt_dialogs.h"
-#include "core/session.h"
-#include "platform/icon_loader.h"
 #include "storage/config.h"
+#include "support/gui_bench.h"
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
+struct Fixture : hx::bench::ProgramWindow {
     QTemporaryDir files;
-    QTemporaryDir desktop;
-    hx::core::QtDialogs dialogs;
-    std::unique_ptr<hx::app::LinuxBackends> backends;
-    std::unique_ptr<hx::core::Session> session;
-    std::unique_ptr<hx::app::Runtime> runtime;
-    std::unique_ptr<hx::app::MainWindow> window;
     hx::platform::IconLoader& icons() { return backends->icons; }
 
     Fixture() {
-        const hx::storage::DataRoot root(dir.path());
-        root.ensureLayout(true);
-        hx::storage::ItemDatabase::createEmpty(root.databasePath());
         hx::storage::ItemDatabase db;
-        db.open(root.databasePath());
+        db.open(root().databasePath());
         db.addCategory(QStringLiteral("常用"), QStringLiteral("Folder.bmp"));
         db.addColumn(QStringLiteral("常用"), QStringLiteral("混合"));
         // Real files of several kinds, folders, a mount point and system icons.
@@ -67,25 +43,8 @@ struct Fixture {
             db.addItem({QStringLiteral("常用"), QStringLiteral("混合"),
                         QStringLiteral("项目%1").arg(i), texts.at(i), texts.at(i)});
         db.close();
-        hx::storage::Config(root).setIconSize(32);
-
-        // The start-up puts a launcher on the desktop: never the user's own.
-        qputenv("HENGXIU_DESKTOP_DIR", desktop.path().toUtf8());
-        qputenv("HENGXIU_POWER", "dry-run");
-        backends = std::make_unique<hx::app::LinuxBackends>();
-        session = std::make_unique<hx::core::Session>(root, backends->services(), dialogs);
-        runtime = std::make_unique<hx::app::Runtime>(*session);
-        window = std::make_unique<hx::app::MainWindow>(*session, *runtime);
-        window->show();
-        window->start();
-        settle();
-    }
-
-    void settle() {
-        for (int i = 0; i < 5; ++i) {
-            window->itemLoader()->waitForIdle();
-            QCoreApplication::processEvents();
-        }
+        hx::storage::Config(root()).setIconSize(32);
+        start();
     }
 };
 
@@ -101,30 +60,21 @@ void loadColumn(benchmark::State& state, bool cold) {
     double firstTotal = 0, allTotal = 0, worstStall = 0;
     for (auto _ : state) {
         if (cold) f.icons().clearCache();
-        QElapsedTimer clock;
         double first = -1;
-        double lastTick = 0, stall = 0;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            const double now = clock.nsecsElapsed() / 1e6;
-            stall = std::max(stall, now - lastTick);
-            lastTick = now;
-        });
-        clock.start();
-        ticker.start();
+        hx::bench::StallMeter meter;
+        meter.start();
         f.window->switchColumn(0);
-        lastTick = clock.nsecsElapsed() / 1e6;
+        meter.resume();
         while (f.window->itemCount() < 1000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            if (first < 0 && f.window->itemCount() > 0) first = clock.nsecsElapsed() / 1e6;
+            if (first < 0 && f.window->itemCount() > 0) first = meter.elapsedMs();
         }
-        const double all = clock.nsecsElapsed() / 1e6;
-        ticker.stop();
+        const double all = meter.elapsedMs();
+        meter.stop();
         state.SetIterationTime(all / 1000.0);
         firstTotal += first;
         allTotal += all;
-        worstStall = std::max(worstStall, stall);
+        worstStall = std::max(worstStall, meter.longestMs());
     }
     state.counters["first_entry_ms"] = firstTotal / state.iterations();
     state.counters["all_entries_ms"] = allTotal / state.iterations();
@@ -140,12 +90,6 @@ BENCHMARK(BM_ColumnLoadWarm)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    hx::platform::installIconThemeFallback();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_fixture.reset();  // the window goes before the application
-    return 0;
+    // The window goes before the application.
+    return hx::bench::runGuiBenchmarks(argc, argv, [] { g_fixture.reset(); });
 }

@@ -1,56 +1,31 @@
 // 1,000 files of mixed kinds dropped on one column of the main window: time
 // until every entry is stored and shown, and the longest stall of the
 // user-interface thread meanwhile.
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
-#include <memory>
 
-#include "app/item_loader.h"
-#include "app/linux_backends.h"
-#include "app/main_window.h"
-#include "app/runtime.h"
-#include "core/qt_dialogs.h"
-#include "core/session.h"
-#include "items/icon_text.h"
 #include "items/item_actions.h"
-#include "platform/icon_loader.h"
-#include "platform/linux/linux_file_probe.h"
 #include "storage/config.h"
+#include "support/gui_bench.h"
 
 namespace {
 
 const QString kCategory = QStringLiteral("常用");
 const QString kColumn = QStringLiteral("拖放");
 
-struct Fixture {
-    QTemporaryDir dir;
+struct Fixture : hx::bench::ProgramWindow {
     QTemporaryDir files;
-    hx::core::QtDialogs dialogs;
-    QTemporaryDir desktop;
-    std::unique_ptr<hx::app::LinuxBackends> backends;
-    std::unique_ptr<hx::core::Session> session;
-    std::unique_ptr<hx::app::Runtime> runtime;
-    std::unique_ptr<hx::app::MainWindow> window;
     QList<QUrl> urls;
 
     Fixture() {
-        const hx::storage::DataRoot root(dir.path());
-        root.ensureLayout(true);
-        hx::storage::ItemDatabase::createEmpty(root.databasePath());
         {
             hx::storage::ItemDatabase db;
-            db.open(root.databasePath());
+            db.open(root().databasePath());
             db.addCategory(kCategory, QStringLiteral("Folder.bmp"));
             db.addColumn(kCategory, kColumn);
         }
-        hx::storage::Config(root).setIconSize(32);
+        hx::storage::Config(root()).setIconSize(32);
         // Documents of several types, folders, scripts and launchers.
         for (int i = 0; urls.size() < 1000; ++i) {
             QString path;
@@ -87,23 +62,7 @@ struct Fixture {
             urls << QUrl::fromLocalFile(path);
         }
 
-        // The start-up puts a launcher on the desktop: never the user's own.
-        qputenv("HENGXIU_DESKTOP_DIR", desktop.path().toUtf8());
-        qputenv("HENGXIU_POWER", "dry-run");
-        backends = std::make_unique<hx::app::LinuxBackends>();
-        session = std::make_unique<hx::core::Session>(root, backends->services(), dialogs);
-        runtime = std::make_unique<hx::app::Runtime>(*session);
-        window = std::make_unique<hx::app::MainWindow>(*session, *runtime);
-        window->show();
-        window->start();
-        settle();
-    }
-
-    void settle() {
-        for (int i = 0; i < 5 || window->hasPendingEntries(); ++i) {
-            window->itemLoader()->waitForIdle();
-            QCoreApplication::processEvents();
-        }
+        start();
     }
 
     // An empty column again, shown empty.
@@ -124,28 +83,17 @@ void BM_DropThousandFiles(benchmark::State& state) {
         if (state.range(0) == 0) f.runtime->clearIconCache();
         state.ResumeTiming();
 
-        QElapsedTimer clock;
-        double lastTick = 0, stall = 0;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            const double now = clock.nsecsElapsed() / 1e6;
-            stall = std::max(stall, now - lastTick);
-            lastTick = now;
-        });
-        clock.start();
-        ticker.start();
+        hx::bench::StallMeter meter;
+        meter.start();
         // As the grid hands it over: from the event loop, after the drag ended.
         QTimer::singleShot(0, f.window.get(),
                            [&] { f.window->itemActions()->filesDropped(f.urls); });
         while (f.window->itemCount() < 1000 || f.window->itemActions()->dropRunning())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const double all = clock.nsecsElapsed() / 1e6;
-        stall = std::max(stall, all - lastTick);
-        ticker.stop();
+        const double all = meter.stop();
         state.SetIterationTime(all / 1000.0);
         totalMs += all;
-        worstStall = std::max(worstStall, stall);
+        worstStall = std::max(worstStall, meter.longestMs());
         if (f.session->database().countItems(kCategory, kColumn) != 1000)
             state.SkipWithError("not every file was stored");
     }
@@ -163,12 +111,4 @@ BENCHMARK(BM_DropThousandFiles)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    hx::platform::installIconThemeFallback();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return hx::bench::runGuiBenchmarks(argc, argv); }

@@ -2,33 +2,15 @@
 // cold and a warm icon cache, and the longest stall of the user-interface
 // thread meanwhile (wall clock, and the thread's own CPU time between two
 // turns of its event loop).
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <ctime>
-#include <memory>
 
 #include "core/main_window_access.h"
-#include "core/qt_dialogs.h"
-#include "core/session.h"
 #include "items/icon_picker.h"
-#include "platform/icon_loader.h"
 #include "platform/linux/linux_file_probe.h"
 #include "support/fake_main_window.h"
+#include "support/gui_bench.h"
 
 namespace {
-
-// CPU time of the calling thread: a gap in it is work, not the scheduler
-// running another process on a busy machine.
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
 
 void systemPage(benchmark::State& state, bool cold) {
     QTemporaryDir dir;
@@ -60,30 +42,16 @@ void systemPage(benchmark::State& state, bool cold) {
         // Waits as the program's event loop does: asleep until something arrives.
         QEventLoop loop;
         QObject::connect(&picker, &hx::items::IconPicker::loadFinished, &loop, &QEventLoop::quit);
-        QElapsedTimer clock;
-        double lastTick = 0, stall = 0, lastCpu = 0, busy = 0;
-        QTimer ticker;
-        ticker.setInterval(1);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            const double now = clock.nsecsElapsed() / 1e6;
-            stall = std::max(stall, now - lastTick);
-            lastTick = now;
-            const double cpu = threadCpuMs();
-            busy = std::max(busy, cpu - lastCpu);
-            lastCpu = cpu;
-        });
-        clock.start();
-        ticker.start();
+        hx::bench::StallMeter meter;
+        meter.start();
         picker.load(hx::items::IconPicker::Source::System);
-        lastTick = clock.nsecsElapsed() / 1e6;
-        lastCpu = threadCpuMs();
+        meter.resume();
         loop.exec();
-        const double all = clock.nsecsElapsed() / 1e6;
-        ticker.stop();
+        const double all = meter.stop();
         state.SetIterationTime(all / 1000.0);
         allTotal += all;
-        worstStall = std::max(worstStall, stall);
-        worstBusy = std::max(worstBusy, busy);
+        worstStall = std::max(worstStall, meter.longestMs());
+        worstBusy = std::max(worstBusy, meter.longestCpuMs());
         listed = picker.controls().icons->count();
     }
     state.counters["last_icon_ms"] = allTotal / state.iterations();
@@ -100,12 +68,4 @@ BENCHMARK(BM_IconPickerSystemWarm)->UseManualTime()->Unit(benchmark::kMillisecon
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    hx::platform::installIconThemeFallback();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return hx::bench::runGuiBenchmarks(argc, argv); }

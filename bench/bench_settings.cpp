@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <memory>
 
-#include "../tests/support/fake_dialogs.h"
-#include "../tests/support/fake_main_window.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_main_window.h"
 #include "appearance/data_commands.h"
 #include "appearance/search_model.h"
 #include "appearance/settings_window.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
+#include "support/gui_bench.h"
 
 namespace {
 
@@ -147,12 +148,4 @@ BENCHMARK(Restore100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    hx::platform::installIconThemeFallback();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return hx::bench::runGuiBenchmarks(argc, argv); }

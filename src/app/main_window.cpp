@@ -611,12 +611,24 @@ void MainWindow::switchColumn(int index) {
         sound && (state.liveSoundMode == 1 || state.liveSoundMode == 2)) {
         const auto which =
             state.liveSoundMode == 2 ? platform::Sound::SwitchSecond : platform::Sound::SwitchFirst;
-        // Started from the event loop: opening the audio device must not hold
-        // up the window (the very first switch comes before the first paint).
-        QTimer::singleShot(0, this, [sound, which] { sound->play(which); });
+        // Started from the event loop, and on start-up only once the window
+        // has been painted: loading the audio library must not hold it up.
+        if (painted_ || !isVisible())
+            QTimer::singleShot(0, this, [sound, which] { sound->play(which); });
+        else
+            soundAfterPaint_ = which;
     }
     session_.config().setLastColumn(state.categoryKey, index);
     session_.config().setLastCategory(state.currentCategory);
+}
+
+void MainWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (std::exchange(painted_, true) || !soundAfterPaint_) return;
+    QTimer::singleShot(0, this, [this] {
+        if (auto* sound = session_.services().sound; sound && soundAfterPaint_)
+            sound->play(*std::exchange(soundAfterPaint_, std::nullopt));
+    });
 }
 
 void MainWindow::placeItemList() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +11,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+
+#include "platform/sound_player.h"
 #include <functional>
 
 #include "app/lifecycle.h"
@@ -168,6 +172,7 @@ class MainWindow : public QWidget,
 
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // LifecycleSteps
@@ -224,6 +229,10 @@ class MainWindow : public QWidget,
     bool trayAdded_ = false;
     bool shutDown_ = false;
     bool loading_ = false;  // the current column load has not finished
+    bool painted_ = false;
+    // The switch sound of a switch made before the first paint: the audio
+    // library loads only once the window is on screen.
+    std::optional<platform::Sound> soundAfterPaint_;
     // Entries handed over by the loader, shown a few milliseconds' worth per
     // turn of the event loop so that a long column never stalls the window.
     struct PendingEntry {

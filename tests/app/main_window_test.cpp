@@ -17,6 +17,23 @@
 namespace hx::test {
 namespace {
 
+// Calls `seen` whenever `watched` receives an event of `type`.
+class EventSpy : public QObject {
+  public:
+    EventSpy(QObject* watched, QEvent::Type type, std::function<void()> seen)
+        : type_(type), seen_(std::move(seen)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) seen_();
+        return false;
+    }
+
+  private:
+    QEvent::Type type_;
+    std::function<void()> seen_;
+};
+
 using app::ItemGrid;
 using app::RollerBlindMenu;
 
@@ -260,6 +277,22 @@ TEST_F(MainWindowTest, SwitchSoundFollowsTheLiveSoundMode) {
                                                               : platform::Sound::SwitchSecond);
         EXPECT_EQ(sound.played, expected) << mode;
     }
+}
+
+// The audio library loads on the first sound: never before the window is on screen.
+TEST_F(MainWindowTest, StartUpSwitchSoundWaitsForTheFirstPaint) {
+    makeDatabase({"一"}, {{"一", "p", {}}});
+    storage::Config(root()).setSwitchSound(1);
+    createWindow();
+    int playedAtFirstPaint = -1;
+    EventSpy spy(window.get(), QEvent::Paint, [&] {
+        if (playedAtFirstPaint < 0) playedAtFirstPaint = sound.played.size();
+    });
+    window->show();
+    ASSERT_TRUE(window->start());
+    settle();
+    EXPECT_EQ(playedAtFirstPaint, 0);
+    EXPECT_EQ(sound.played, QVector<platform::Sound>{platform::Sound::SwitchFirst});
 }
 
 TEST_F(MainWindowTest, ClickingTheOpenHeaderAgainReloadsWithoutMovingTheGrid) {

@@ -90,8 +90,8 @@ TEST_F(SettingsWiringTest, RestoreWhileTheGridIsLoadingShowsTheRestoredData) {
     }
     createWindow();
     ASSERT_TRUE(window->start());
-    // The restore comes while the 400 entries are still being handed over.
-    QCoreApplication::processEvents();
+    // The restore comes while the 400 entries are still being read and handed over.
+    ASSERT_TRUE(window->itemsLoading());
     ASSERT_LT(window->itemCount(), 400);
 
     dialogs.files.enqueue(saved);

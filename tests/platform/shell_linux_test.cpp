@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "platform/linux/linux_shell.h"
+#include "support/private_bus.h"
 
 namespace {
 
@@ -194,36 +195,7 @@ class FakeFileManager final : public QDBusVirtualObject {
     QString introspect(const QString&) const override { return {}; }
 };
 
-class PrivateBus : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
-            GTEST_SKIP() << "dbus-daemon not installed";
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1")});
-        ASSERT_TRUE(daemon_.waitForStarted(5000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return daemon_.canReadLine(); }, 10000));
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        ASSERT_FALSE(address_.isEmpty());
-    }
-    void TearDown() override {
-        for (const QString& name : names_) QDBusConnection::disconnectFromBus(name);
-        if (daemon_.state() != QProcess::NotRunning) {
-            daemon_.terminate();
-            if (!daemon_.waitForFinished(3000)) daemon_.kill();
-            daemon_.waitForFinished(3000);
-        }
-    }
-    QDBusConnection connect(const QString& name) {
-        names_ << name;
-        return QDBusConnection::connectToBus(address_, name);
-    }
-
-    QProcess daemon_;
-    QString address_;
-    QStringList names_;
-};
+using hx::test::PrivateBus;
 
 TEST_F(PrivateBus, FileManagerIsAskedToShowItemsAndProperties) {
     QDBusConnection service = connect(QStringLiteral("hx-test-fm"));

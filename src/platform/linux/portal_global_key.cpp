@@ -54,20 +54,20 @@ class PendingResponse : public QObject {
     std::function<void(uint, const QVariantMap&)> then_;
 };
 
-QString requestPath(const QString& token) {
-    QString sender = QDBusConnection::sessionBus().baseService();
+QString requestPath(const QDBusConnection& bus, const QString& token) {
+    QString sender = bus.baseService();
     sender.remove(0, 1).replace(u'.', u'_');
     return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token);
 }
 
 }  // namespace
 
-PortalGlobalKey::PortalGlobalKey(QObject* parent) : GlobalKey(parent) {
+PortalGlobalKey::PortalGlobalKey(QDBusConnection bus, QObject* parent)
+    : GlobalKey(parent), bus_(std::move(bus)) {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
-    QDBusConnection::sessionBus().connect(
-        kService, kPath, kInterface, QStringLiteral("Activated"), this,
-        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    bus_.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
+                 SLOT(onActivated(QDBusMessage)));
 }
 
 PortalGlobalKey::~PortalGlobalKey() { release(); }
@@ -78,13 +78,13 @@ void PortalGlobalKey::request(const QString& method, QList<QVariant> arguments,
                               const QString& token,
                               std::function<void(uint, const QVariantMap&)> then) {
     auto* pending = new PendingResponse(std::move(then), this);
-    QDBusConnection bus = QDBusConnection::sessionBus();
     // Listening before asking: the answer may come before the call returns.
-    bus.connect(kService, requestPath(token), QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"), pending, SLOT(response(uint, QVariantMap)));
+    bus_.connect(kService, requestPath(bus_, token),
+                 QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"),
+                 pending, SLOT(response(uint, QVariantMap)));
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
     call.setArguments(arguments);
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), pending);
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), pending);
     connect(watcher, &QDBusPendingCallWatcher::finished, pending,
             [pending](QDBusPendingCallWatcher* w) {
                 w->deleteLater();
@@ -103,7 +103,11 @@ void PortalGlobalKey::bind(QKeyCombination key) {
     request(QStringLiteral("CreateSession"), {options}, token,
             [this, generation](uint code, const QVariantMap& results) {
                 if (generation != generation_) return;
-                session_ = results.value(QStringLiteral("session_handle")).toString();
+                // A string in older portals, an object path in newer ones.
+                const QVariant handle = results.value(QStringLiteral("session_handle"));
+                session_ = handle.metaType() == QMetaType::fromType<QDBusObjectPath>()
+                               ? handle.value<QDBusObjectPath>().path()
+                               : handle.toString();
                 if (code != 0 || session_.isEmpty()) return fail(Failure::Unsupported);
                 bindShortcut();
             });
@@ -130,15 +134,17 @@ void PortalGlobalKey::bindShortcut() {
 void PortalGlobalKey::release() {
     ++generation_;
     if (session_.isEmpty()) return;
-    QDBusConnection::sessionBus().asyncCall(QDBusMessage::createMethodCall(
-        kService, session_, QStringLiteral("org.freedesktop.portal.Session"),
-        QStringLiteral("Close")));
+    bus_.asyncCall(QDBusMessage::createMethodCall(kService, session_,
+                                                  QStringLiteral("org.freedesktop.portal.Session"),
+                                                  QStringLiteral("Close")));
     session_.clear();
 }
 
-void PortalGlobalKey::onActivated(const QDBusObjectPath& session, const QString& id, qulonglong,
-                                  const QVariantMap&) {
-    if (!session_.isEmpty() && session.path() == session_ && id == QLatin1String(kShortcutId))
+void PortalGlobalKey::onActivated(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (session_.isEmpty() || args.size() < 2) return;
+    if (args.at(0).value<QDBusObjectPath>().path() == session_ &&
+        args.at(1).toString() == QLatin1String(kShortcutId))
         emit pressed();
 }
 

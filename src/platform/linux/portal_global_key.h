@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
@@ -18,15 +19,18 @@ class PortalGlobalKey : public GlobalKey {
   public:
     static constexpr const char* kShortcutId = "show-panel";
 
-    explicit PortalGlobalKey(QObject* parent = nullptr);
+    explicit PortalGlobalKey(QObject* parent = nullptr)
+        : PortalGlobalKey(QDBusConnection::sessionBus(), parent) {}
+    PortalGlobalKey(QDBusConnection bus, QObject* parent);
     ~PortalGlobalKey() override;
 
     void bind(QKeyCombination key) override;
     void release() override;
 
-  private slots:
-    void onActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
-                     const QVariantMap& options);
+    // Public: the bus delivers signals to public slots only. The whole
+    // message, since desktops differ in the types of the trailing arguments.
+  public slots:
+    void onActivated(const QDBusMessage& message);
 
   private:
     // Calls `method` of the portal; `then` gets the Response's code and results.
@@ -35,6 +39,7 @@ class PortalGlobalKey : public GlobalKey {
     void bindShortcut();
     void fail(Failure why);
 
+    QDBusConnection bus_;
     QString trigger_;
     QString session_;
     int generation_ = 0;  // a later bind makes the answers of an earlier one stale
