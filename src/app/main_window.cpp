@@ -15,6 +15,7 @@
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
 #include "app/item_loader.h"
+#include "app/program_icon.h"
 #include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
 #include "app/runtime.h"
@@ -46,13 +47,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("衡岫电脑工具箱");
 const QString kWelcome = QStringLiteral("衡岫软件欢迎使用！");
-
-QIcon programIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/ui/app_icon_%1.png").arg(size), QSize(size, size));
-    return icon;
-}
 
 QToolButton* pictureButton(QWidget* parent, const QRect& rect, const QString& picture) {
     auto* button = new QToolButton(parent);
@@ -271,7 +265,7 @@ void MainWindow::buildMenus() {
     connect(trayMenu_->addAction(QStringLiteral("最小化")), &QAction::triggered, this,
             &QWidget::showMinimized);
 
-    tray_ = new QSystemTrayIcon(programIcon(), this);
+    tray_ = new QSystemTrayIcon(windowIcon(), this);
     tray_->setToolTip(kTitle);
     connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
 }

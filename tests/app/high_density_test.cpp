@@ -11,6 +11,7 @@
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
 #include "app/item_loader.h"
+#include "app/program_icon.h"
 #include "storage/item_database.h"
 #include "support/temp_root.h"
 
@@ -24,6 +25,27 @@ QImage filled(int size, QColor colour, qreal ratio = 1.0) {
     image.fill(colour);
     image.setDevicePixelRatio(ratio);
     return image;
+}
+
+TEST(HighDensity, ProgramIconTakesThePictureDrawnForEachSize) {
+    const QIcon icon = hx::app::programIcon();
+    const auto drawn = [](int size) {
+        return QImage(QStringLiteral(":/ui/app_icon_%1.png").arg(size))
+            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    };
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        EXPECT_EQ(icon.pixmap(QSize(size, size), 1.0)
+                      .toImage()
+                      .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  drawn(size))
+            << size;
+    }
+    // On a 200 % screen a 32-pixel place takes the 64-pixel picture.
+    const QPixmap sharp = icon.pixmap(QSize(32, 32), 2.0);
+    EXPECT_EQ(sharp.size(), QSize(64, 64));
+    EXPECT_EQ(sharp.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), drawn(64));
+    // Between drawn sizes: the next larger picture, scaled down.
+    EXPECT_EQ(icon.pixmap(QSize(24, 24), 1.0).size(), QSize(24, 24));
 }
 
 TEST(HighDensity, GridDrawsTheSharpCopyOnlyWhereThePixelRatioAsksForIt) {

@@ -1,0 +1,70 @@
+#include "app/program_icon.h"
+
+#include <QApplication>
+#include <QIconEngine>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <array>
+#include <map>
+
+namespace hx::app {
+namespace {
+
+constexpr std::array<int, 6> kDrawnSizes{16, 32, 48, 64, 128, 256};
+
+class ProgramIconEngine final : public QIconEngine {
+  public:
+    // `size` is in device pixels: the picture drawn for it, or the next
+    // larger one scaled down, or the largest scaled up.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        const int want = std::max(1, std::min(size.width(), size.height()));
+        int drawn = kDrawnSizes.back();
+        for (const int s : kDrawnSizes) {
+            if (s >= want) {
+                drawn = s;
+                break;
+            }
+        }
+        QPixmap& source = files_[drawn];
+        if (source.isNull()) source.load(QStringLiteral(":/ui/app_icon_%1.png").arg(drawn));
+        QPixmap picture = drawn == want ? source
+                                        : source.scaled(want, want, Qt::KeepAspectRatio,
+                                                        Qt::SmoothTransformation);
+        if (mode != QIcon::Normal && qApp) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            picture = QApplication::style()->generatedIconPixmap(mode, picture, &option);
+        }
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min({size.width(), size.height(), kDrawnSizes.back()});
+        return QSize(side, side);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int s : kDrawnSizes) sizes << QSize(s, s);
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
+    QString key() const override { return QStringLiteral("hengxiu-program-icon"); }
+
+  private:
+    std::map<int, QPixmap> files_;
+};
+
+}  // namespace
+
+QIcon programIcon() { return QIcon(new ProgramIconEngine); }
+
+}  // namespace hx::app
