@@ -73,6 +73,11 @@ void QuickOpen::buildControls() {
     c_.results->setObjectName(QStringLiteral("quickOpenResults"));
     c_.results->setIconSize(QSize(16, 16));
     c_.results->setFocusPolicy(Qt::NoFocus);
+    // The grid is narrow: long texts end in "…" (the whole text is the tooltip)
+    // rather than needing a sideways scroll.
+    c_.results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    c_.results->setTextElideMode(Qt::ElideRight);
+    c_.results->setUniformItemSizes(true);
     layout->addWidget(c_.line);
     layout->addWidget(c_.results);
 
@@ -113,8 +118,11 @@ void QuickOpen::refresh() {
     shown_ = loaded_.index.search(c_.line->text(), recency, kShownResults);
     for (std::size_t i : shown_) {
         const storage::ItemRow& row = loaded_.rows.at(qsizetype(i));
-        auto* item = new QListWidgetItem(
-            QStringLiteral("%1  %2 · %3").arg(row.name, row.category, row.column), c_.results);
+        // The name, and under it where the entry lives.
+        const QString place = QStringLiteral("%1 · %2").arg(row.category, row.column);
+        auto* item =
+            new QListWidgetItem(QStringLiteral("%1\n%2").arg(row.name, place), c_.results);
+        item->setToolTip(QStringLiteral("%1\n%2").arg(row.name, place));
         const QImage icon = icons_ ? icons_(row.icon) : QImage();
         if (!icon.isNull()) item->setIcon(QIcon(QPixmap::fromImage(icon)));
     }

@@ -42,7 +42,7 @@ class QuickOpenTest : public ::testing::Test {
     QStringList results() const {
         QStringList out;
         for (int i = 0; i < quick->controls().results->count(); ++i)
-            out << quick->controls().results->item(i)->text().section(u' ', 0, 0);
+            out << quick->controls().results->item(i)->text().section(u'\n', 0, 0);
         return out;
     }
 
