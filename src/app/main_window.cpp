@@ -172,7 +172,7 @@ void MainWindow::buildControls() {
     grid_->raise();
     quickOpen_ = new QuickOpen(
         grid_, session_.database(), [this](const QString& link) { runtime_.launcher().open(link); },
-        [this](const QString& icon) { return runtime_.iconFor(icon, 16); });
+        [this](const QString& icon, int size) { return runtime_.iconFor(icon, size); });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
         setStatusText(0, index < 0 ? kWelcome : grid_->entryText(index));
     });

@@ -1,5 +1,7 @@
 #include "app/quick_open.h"
 
+#include "platform/icon_loader.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -120,11 +122,11 @@ void QuickOpen::refresh() {
         const storage::ItemRow& row = loaded_.rows.at(qsizetype(i));
         // The name, and under it where the entry lives.
         const QString place = QStringLiteral("%1 · %2").arg(row.category, row.column);
-        auto* item =
-            new QListWidgetItem(QStringLiteral("%1\n%2").arg(row.name, place), c_.results);
+        auto* item = new QListWidgetItem(QStringLiteral("%1\n%2").arg(row.name, place), c_.results);
         item->setToolTip(QStringLiteral("%1\n%2").arg(row.name, place));
-        const QImage icon = icons_ ? icons_(row.icon) : QImage();
-        if (!icon.isNull()) item->setIcon(QIcon(QPixmap::fromImage(icon)));
+        if (icons_)
+            item->setIcon(platform::listIcon([&](int size) { return icons_(row.icon, size); }, 16,
+                                             devicePixelRatioF()));
     }
     if (!shown_.empty()) c_.results->setCurrentRow(0);
 }

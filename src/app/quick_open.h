@@ -26,7 +26,7 @@ class QuickOpen : public QWidget {
         QListWidget* results = nullptr;  // "quickOpenResults"
     };
     using Opener = std::function<void(const QString& link)>;
-    using IconSource = std::function<QImage(const QString& iconText)>;
+    using IconSource = std::function<QImage(const QString& iconText, int size)>;
 
     // Watches `grid` for typing and covers it while open.
     QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open, IconSource icons);

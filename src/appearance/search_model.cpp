@@ -2,10 +2,15 @@
 
 #include <QPixmap>
 
+#include "platform/icon_loader.h"
+
 namespace hx::appearance {
 
-SearchModel::SearchModel(IconFor iconFor, int iconSize, QObject* parent)
-    : QAbstractListModel(parent), iconFor_(std::move(iconFor)), iconSize_(iconSize) {}
+SearchModel::SearchModel(IconFor iconFor, int iconSize, qreal pixelRatio, QObject* parent)
+    : QAbstractListModel(parent),
+      iconFor_(std::move(iconFor)),
+      iconSize_(iconSize),
+      pixelRatio_(pixelRatio) {}
 
 void SearchModel::setResults(QVector<storage::ItemRow> rows) {
     beginResetModel();
@@ -37,12 +42,17 @@ QVariant SearchModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DecorationRole) {
         auto it = icons_.constFind(index.row());
         if (it == icons_.constEnd()) {
-            const QImage image = iconFor_ ? iconFor_(row.icon, iconSize_) : QImage();
-            // A row without a picture keeps its place in the text column.
-            QPixmap pixmap(iconSize_, iconSize_);
-            pixmap.fill(Qt::transparent);
-            if (!image.isNull()) pixmap = QPixmap::fromImage(image);
-            it = icons_.insert(index.row(), QIcon(pixmap));
+            QIcon icon;
+            if (iconFor_)
+                icon = platform::listIcon([&](int size) { return iconFor_(row.icon, size); },
+                                          iconSize_, pixelRatio_);
+            if (icon.isNull()) {
+                // A row without a picture keeps its place in the text column.
+                QPixmap blank(iconSize_, iconSize_);
+                blank.fill(Qt::transparent);
+                icon = QIcon(blank);
+            }
+            it = icons_.insert(index.row(), icon);
         }
         return *it;
     }

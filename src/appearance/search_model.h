@@ -18,7 +18,9 @@ class SearchModel : public QAbstractListModel {
   public:
     using IconFor = std::function<QImage(const QString& iconText, int size)>;
 
-    SearchModel(IconFor iconFor, int iconSize, QObject* parent = nullptr);
+    // `pixelRatio`: the view's screen density; above 1 the pictures are drawn
+    // at that density too.
+    SearchModel(IconFor iconFor, int iconSize, qreal pixelRatio = 1.0, QObject* parent = nullptr);
 
     // Replaces the results; the links stay row for row with the names.
     void setResults(QVector<storage::ItemRow> rows);
@@ -38,6 +40,7 @@ class SearchModel : public QAbstractListModel {
   private:
     IconFor iconFor_;
     int iconSize_;
+    qreal pixelRatio_;
     QVector<storage::ItemRow> rows_;
     mutable QHash<int, QIcon> icons_;
 };

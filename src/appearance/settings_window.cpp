@@ -192,7 +192,7 @@ void SettingsWindow::buildSearchPage(QWidget* page) {
     c_.results = place(new QTreeView(page), "results", 8, 40, 264, 304);
     // The grid's size, as the window-created step reads it.
     const int size = session_.config().iconSize() == 16 ? 16 : 32;
-    model_ = new SearchModel(links_.iconFor, size, this);
+    model_ = new SearchModel(links_.iconFor, size, devicePixelRatioF(), this);
     c_.results->setModel(model_);
     c_.results->setRootIsDecorated(false);
     c_.results->setUniformRowHeights(true);  // rows laid out without asking each one

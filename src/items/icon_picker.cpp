@@ -145,42 +145,52 @@ void IconPicker::load(Source source, bool writeCache) {
         cacheFile =
             session_.root().file(source == Source::System ? QStringLiteral("User/系统.eil")
                                                           : QStringLiteral("User/程序.eil"));
-    workers_ << QtConcurrent::run([this, counter, generation, loader, source, path, cacheFile] {
-        const auto current = [&] { return counter->load() == generation; };
-        ImageList listed(kIconSize);
-        const auto post = [&](int index, const QImage& image) {
-            listed.append(image);
+    // On a denser screen each icon is drawn a second time at that density for
+    // the list; the image list and its cache file keep the designed size.
+    const qreal ratio = devicePixelRatioF();
+    const int sharpSize = ratio > 1.0 ? qRound(kIconSize * ratio) : 0;
+    workers_ << QtConcurrent::run(
+        [this, counter, generation, loader, source, path, cacheFile, ratio, sharpSize] {
+            const auto current = [&] { return counter->load() == generation; };
+            ImageList listed(kIconSize);
+            const auto post = [&](int index, const QImage& image, const QImage& sharp) {
+                listed.append(image);
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation, index, image, sharp, ratio] {
+                        addEntry(generation, index, image, sharp, ratio);
+                    },
+                    Qt::QueuedConnection);
+            };
+            if (source == Source::System) {
+                for (int index : platform::systemIconIndices()) {
+                    if (index > kLastSystemIndex || !current()) break;
+                    const auto icon = platform::IconSource::systemIndex(index);
+                    const QImage image = loader->load(icon, kIconSize);
+                    if (image.isNull()) continue;  // not in this theme: no entry
+                    post(index, image, sharpSize ? loader->load(icon, sharpSize) : QImage());
+                }
+            } else {
+                for (int index = 0; index <= kLastProgramIndex && current(); ++index) {
+                    const QImage image = programIconAt(*loader, path, index, kIconSize);
+                    if (image.isNull()) break;  // the first index without an icon ends the list
+                    post(index, image,
+                         sharpSize ? programIconAt(*loader, path, index, sharpSize) : QImage());
+                }
+            }
+            // An export of what the page shows; a failed write changes nothing here.
+            if (!cacheFile.isEmpty() && current()) writeEil(cacheFile, listed);
             QMetaObject::invokeMethod(
-                this, [this, generation, index, image] { addEntry(generation, index, image); },
-                Qt::QueuedConnection);
-        };
-        if (source == Source::System) {
-            for (int index : platform::systemIconIndices()) {
-                if (index > kLastSystemIndex || !current()) break;
-                const QImage image =
-                    loader->load(platform::IconSource::systemIndex(index), kIconSize);
-                if (image.isNull()) continue;  // not in this theme: no entry
-                post(index, image);
-            }
-        } else {
-            for (int index = 0; index <= kLastProgramIndex && current(); ++index) {
-                const QImage image = programIconAt(*loader, path, index, kIconSize);
-                if (image.isNull()) break;  // the first index without an icon ends the list
-                post(index, image);
-            }
-        }
-        // An export of what the page shows; a failed write changes nothing here.
-        if (!cacheFile.isEmpty() && current()) writeEil(cacheFile, listed);
-        QMetaObject::invokeMethod(
-            this, [this, generation] { finishLoad(generation); }, Qt::QueuedConnection);
-    });
+                this, [this, generation] { finishLoad(generation); }, Qt::QueuedConnection);
+        });
 }
 
-void IconPicker::addEntry(quint64 generation, int index, const QImage& image) {
+void IconPicker::addEntry(quint64 generation, int index, const QImage& image, const QImage& sharp,
+                          qreal ratio) {
     if (generation != generation_->load()) return;
     const int picture = working_.append(image);
     auto* item = new QListWidgetItem(QString::number(index), c_.icons);
-    item->setIcon(QIcon(QPixmap::fromImage(working_.at(picture))));
+    item->setIcon(platform::listIcon(working_.at(picture), sharp, ratio));
     if (current_ != Source::Browsed) c_.source->setText(sourceText_);
 }
 

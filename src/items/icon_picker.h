@@ -79,7 +79,8 @@ class IconPicker : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
-    void addEntry(quint64 generation, int index, const QImage& image);
+    void addEntry(quint64 generation, int index, const QImage& image, const QImage& sharp,
+                  qreal ratio);
     void finishLoad(quint64 generation);
     void load(Source source, bool writeCache);
     void stopWorker();

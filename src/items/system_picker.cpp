@@ -46,10 +46,12 @@ SystemPicker::SystemPicker(core::Session& session, core::MainWindowAccess& main,
     platform::IconLoader* icons = session_.services().icons;
     for (const SystemFunction& f : systemFunctions()) {
         auto* item = new QListWidgetItem(f.name, c_.list);
-        if (icons) {
-            const QImage image = icons->load(platform::IconSource::systemIndex(f.icon), 16);
-            if (!image.isNull()) item->setIcon(QIcon(QPixmap::fromImage(image)));
-        }
+        if (icons)
+            item->setIcon(platform::listIcon(
+                [&](int size) {
+                    return icons->load(platform::IconSource::systemIndex(f.icon), size);
+                },
+                16, devicePixelRatioF()));
     }
 
     session_.state().pickerMultiSelect = c_.several->isChecked() ? 1 : 0;

@@ -367,6 +367,22 @@ IconLoader::IconLoader() {
     ThemeLookup::instance().setPreferredTheme(QIcon::themeName());
 }
 
+QIcon listIcon(const std::function<QImage(int)>& draw, int size, qreal ratio) {
+    const QImage picture = draw(size);
+    if (picture.isNull()) return {};
+    return listIcon(picture, ratio > 1.0 ? draw(qRound(size * ratio)) : QImage(), ratio);
+}
+
+QIcon listIcon(const QImage& picture, QImage sharp, qreal ratio) {
+    if (picture.isNull()) return {};
+    QIcon icon(QPixmap::fromImage(picture));
+    if (!sharp.isNull()) {
+        sharp.setDevicePixelRatio(ratio);
+        icon.addPixmap(QPixmap::fromImage(sharp));
+    }
+    return icon;
+}
+
 void installIconThemeFallback() {
     QStringList paths = QIcon::themeSearchPaths();
     if (!paths.contains(QStringLiteral("/usr/share/icons"))) {

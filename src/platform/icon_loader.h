@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QImage>
 #include <QMutex>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -46,6 +48,14 @@ class IconLoader {
     QMutex mutex_;
     QHash<std::pair<IconSource, int>, QImage> cache_;
 };
+
+// An icon for a list row whose pictures are `size` pixels: the picture at that
+// size and, where the screen is denser (`ratio` above 1), the same source drawn
+// at size × ratio, so that nothing is upscaled. `draw(n)` gives the picture at
+// n pixels; user-interface thread only.
+QIcon listIcon(const std::function<QImage(int)>& draw, int size, qreal ratio);
+// The same from pictures drawn elsewhere (a worker): `sharp` may be null.
+QIcon listIcon(const QImage& picture, QImage sharp, qreal ratio);
 
 // Call once on the user-interface thread at start-up: without a desktop
 // session Qt knows no icon theme, so the standard search path and "Adwaita"

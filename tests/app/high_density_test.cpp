@@ -12,6 +12,7 @@
 #include "app/item_grid.h"
 #include "app/item_loader.h"
 #include "app/program_icon.h"
+#include "platform/icon_loader.h"
 #include "storage/item_database.h"
 #include "support/temp_root.h"
 
@@ -46,6 +47,25 @@ TEST(HighDensity, ProgramIconTakesThePictureDrawnForEachSize) {
     EXPECT_EQ(sharp.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), drawn(64));
     // Between drawn sizes: the next larger picture, scaled down.
     EXPECT_EQ(icon.pixmap(QSize(24, 24), 1.0).size(), QSize(24, 24));
+}
+
+// The lists of the other windows: a 16-pixel row on a 200 % screen shows the
+// source drawn at 32 pixels, not the 16-pixel picture enlarged.
+TEST(HighDensity, ListIconsAreDrawnAtTheScreensDensity) {
+    QList<int> asked;
+    const auto draw = [&](int size) {
+        asked << size;
+        return filled(size, size == 32 ? Qt::red : Qt::blue);
+    };
+    const QIcon icon = hx::platform::listIcon(draw, 16, 2.0);
+    EXPECT_EQ(asked, (QList<int>{16, 32}));
+    const QImage sharp = icon.pixmap(QSize(16, 16), 2.0).toImage();
+    EXPECT_EQ(sharp.size(), QSize(32, 32));
+    EXPECT_EQ(sharp.pixelColor(5, 5), QColor(Qt::red));
+    EXPECT_EQ(icon.pixmap(QSize(16, 16), 1.0).toImage().pixelColor(5, 5), QColor(Qt::blue));
+    asked.clear();
+    hx::platform::listIcon(draw, 16, 1.0);
+    EXPECT_EQ(asked, QList<int>{16});
 }
 
 TEST(HighDensity, GridDrawsTheSharpCopyOnlyWhereThePixelRatioAsksForIt) {
