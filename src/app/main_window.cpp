@@ -385,9 +385,10 @@ void MainWindow::removeTrayIcon() {
 // The stored point is the client area's top-left, on both sides: window
 // managers disagree on frame sizes (and Qt learns them late), so a frame
 // position would drift by the frame at every start and stop.
-void MainWindow::placeWindow() {
-    setGeometry(QRect(QPoint(session_.config().left(), session_.config().top()), size()));
-}
+// The stored corner is the window's outer one, title bar included, as the
+// design's screen coordinates are: a first start at 0,0 keeps the title bar
+// on the screen, and window managers that place the frame (XWayland's) agree.
+void MainWindow::placeWindow() { move(session_.config().left(), session_.config().top()); }
 
 bool MainWindow::connectDatabase() {
     return core::connectAndInitialise(session_, *this) != core::ConnectResult::Declined;
@@ -457,7 +458,7 @@ void MainWindow::removeAllCategoryButtons() {
 
 void MainWindow::closeDatabase() { session_.database().close(); }
 
-void MainWindow::storePosition() { session_.config().setPosition(geometry().x(), geometry().y()); }
+void MainWindow::storePosition() { session_.config().setPosition(x(), y()); }
 
 // ---- Navigation -----------------------------------------------------------
 

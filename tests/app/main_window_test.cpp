@@ -501,8 +501,8 @@ TEST_F(MainWindowTest, MinimiseThenTrayClickRestoresInPlace) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(window->isMinimized());
     EXPECT_TRUE(window->isVisible());
-    // The stored point is the client area's, the one the shut-down writes back.
-    EXPECT_EQ(window->geometry().topLeft(), QPoint(40, 30));
+    // The stored point is the frame's outer corner, the one the shut-down writes back.
+    EXPECT_EQ(window->pos(), QPoint(40, 30));
 }
 
 TEST_F(MainWindowTest, SmallIconModeStartsTheItemImagesAfterTheToolbarPictures) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <csignal>
@@ -144,10 +145,17 @@ TEST_F(X11Session, PositionRoundTripsExactlyThroughStartAndStop) {
 TEST_F(X11Session, FirstRunAsksForTheOriginAndOffersNoMaximise) {
     ASSERT_FALSE(QFile::exists(temp.root().configPath()));
     QByteArray hints;
+    QByteArray place;
     startAndStop([&](const QString& id) {
         hints = run(QStringLiteral("xprop"),
                     {QStringLiteral("-id"), id, QStringLiteral("_MOTIF_WM_HINTS")});
+        place = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id});
     });
+    // The origin is the frame's: the title bar lies on the screen, above the panel.
+    const auto at = QRegularExpression(QStringLiteral(R"(Position: (\d+),(\d+))"))
+                        .match(QString::fromLatin1(place));
+    ASSERT_TRUE(at.hasMatch()) << place.constData();
+    EXPECT_GT(at.captured(2).toInt(), 0) << place.constData();
     // Left to itself the manager would have placed the window elsewhere.
     EXPECT_EQ(config("左边"), "0");
     EXPECT_EQ(config("顶边"), "0");
