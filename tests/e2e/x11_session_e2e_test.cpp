@@ -205,5 +205,38 @@ TEST_F(X11Session, PanelKeyTogglesThePanelAndAHeldKeyIsSaid) {
     });
 }
 
+// What the keyboard user does: the key brings the panel, three letters of
+// pinyin find the entry, Enter opens it.
+TEST_F(X11Session, KeyPinyinAndEnterOpenAnEntry) {
+    const QString marker = temp.file("opened");
+    const QString script = temp.file("mark.sh");
+    ASSERT_TRUE(temp.write("mark.sh", "#!/bin/sh\ntouch \"$1\"\n"));
+    QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(temp.root().databasePath()));
+        ASSERT_TRUE(db.addItem({"常用", "文件夹", "标记测试",
+                                QStringLiteral("&\"%1\" \"%2\"").arg(script, marker), "$2"}));
+    }
+    const QString xdotool = QStringLiteral("xdotool");
+    startAndStop([&](const QString& id) {
+        run(xdotool, {QStringLiteral("windowminimize"), QStringLiteral("--sync"), id});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windowId().isEmpty(); }, 5000));
+        run(xdotool, {QStringLiteral("key"), QStringLiteral("ctrl+alt+space")});
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return QString::fromLatin1(run(xdotool, {QStringLiteral("getactivewindow")}))
+                           .trimmed() == id;
+            },
+            5000));
+        run(xdotool, {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"),
+                      QStringLiteral("bjc")});
+        QTest::qWait(300);
+        run(xdotool, {QStringLiteral("key"), QStringLiteral("Return")});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 10000))
+            << "the entry was not opened";
+    });
+}
+
 }  // namespace
 }  // namespace hx::test
