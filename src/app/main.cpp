@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/platform_choice.h"
 #include "app/program.h"
+#include "app/program_icon.h"
 #include "app/translations.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("3.9"));
     // Lets docks and task bars match the windows with the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("hengxiu-toolbox"));
+    // Every window and dialog, not only the main one, carries the program's icon.
+    QApplication::setWindowIcon(hx::app::programIcon());
     // Closing the main window ends the program through its own shut-down.
     QApplication::setQuitOnLastWindowClosed(false);
     hx::app::installToolkitTranslations(application);
