@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,15 +9,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
-
-#include "platform/sound_player.h"
 #include <functional>
+#include <optional>
 
 #include "app/lifecycle.h"
 #include "app/window_host.h"
 #include "core/catalogue_state.h"
 #include "core/database_connection.h"
 #include "core/main_window_access.h"
+#include "platform/sound_player.h"
 #include "storage/item_database.h"
 
 namespace hx::core {
