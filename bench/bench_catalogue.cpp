@@ -14,9 +14,11 @@
 #include <ctime>
 #include <memory>
 
-#include "../tests/support/fake_main_window.h"
+#include "app/linux_backends.h"
+#include "catalogue/category_pictures.h"
 #include "catalogue/category_window.h"
 #include "catalogue/column_window.h"
+#include "core/catalogue.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
 
@@ -25,14 +27,20 @@ namespace {
 struct Fixture {
     QTemporaryDir dir;
     hx::core::QtDialogs dialogs;
-    hx::test::FakeMainWindow main;
+    hx::app::LinuxBackends backends;
     std::unique_ptr<hx::core::Session> session;
+    std::unique_ptr<hx::core::Catalogue> catalogue;
 
     Fixture() {
         const hx::storage::DataRoot root(dir.path());
         root.ensureLayout(true);
         hx::storage::ItemDatabase::createEmpty(root.databasePath());
-        session = std::make_unique<hx::core::Session>(root, hx::core::Services{}, dialogs);
+        session = std::make_unique<hx::core::Session>(root, backends.services(), dialogs);
+        catalogue =
+            std::make_unique<hx::core::Catalogue>(*session, nullptr, [root](const QString& file) {
+                return hx::catalogue::withKeyColourClear(
+                    hx::catalogue::categoryPicture(root, file));
+            });
         auto& db = session->database();
         db.open(root.databasePath());
         const QStringList shipped = hx::storage::DataRoot::shippedPictures();
@@ -44,7 +52,6 @@ struct Fixture {
         for (int i = 0; i < 11; ++i) {
             const QString name = QStringLiteral("分类%1").arg(i + 1);
             db.addCategory(name, shipped.at(i % shipped.size()));
-            main.categories << name;
             for (int c = 0; c < 10; ++c) db.addColumn(name, QStringLiteral("栏目%1").arg(c));
         }
         // 100,000 items over every column, written in one transaction
@@ -64,6 +71,7 @@ struct Fixture {
             transaction.commit();
         }
         db.open(root.databasePath());
+        catalogue->reload();
 
         // These windows open from a main window that is already painted, so
         // the fonts and the style are loaded before the first one is built.
@@ -113,7 +121,8 @@ void BM_CategoryWindowOpen(benchmark::State& state) {
         double buildCpu = 0, paintCpu = 0;
         const double build = timed(
             [&] {
-                window = std::make_unique<hx::catalogue::CategoryWindow>(*f.session, f.main);
+                window = std::make_unique<hx::catalogue::CategoryWindow>(*f.session, *f.catalogue,
+                                                                         QPoint(300, 200));
                 window->show();
             },
             &buildCpu);
@@ -134,7 +143,7 @@ void BM_CategoryWindowOpen(benchmark::State& state) {
 
 void BM_CategoryChooserOpen(benchmark::State& state) {
     Fixture& f = fixture();
-    hx::catalogue::CategoryWindow window(*f.session, f.main);
+    hx::catalogue::CategoryWindow window(*f.session, *f.catalogue, QPoint(300, 200));
     window.show();
     double total = 0, stall = 0, stallCpu = 0, firstFill = -1, longestFill = 0, longestPaint = 0;
     for (auto _ : state) {
@@ -177,7 +186,8 @@ void BM_ColumnWindowOpen(benchmark::State& state) {
         double cpu[3] = {};
         const double build = timed(
             [&] {
-                window = std::make_unique<hx::catalogue::ColumnWindow>(*f.session, f.main);
+                window = std::make_unique<hx::catalogue::ColumnWindow>(*f.session, *f.catalogue,
+                                                                       QPoint(300, 200));
                 window->show();
             },
             &cpu[0]);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QUrl>
 
+#include "app/item_grid.h"
 #include "items/item_actions.h"
 #include "storage/config.h"
 #include "support/gui_bench.h"
@@ -69,7 +70,7 @@ struct Fixture : hx::bench::ProgramWindow {
     void emptyColumn() {
         session->database().deleteColumn(kCategory, kColumn);
         session->database().addColumn(kCategory, kColumn);
-        window->switchColumn(0);
+        runtime->catalogue().openColumnAt(0);
         settle();
     }
 };
@@ -88,7 +89,7 @@ void BM_DropThousandFiles(benchmark::State& state) {
         // As the grid hands it over: from the event loop, after the drag ended.
         QTimer::singleShot(0, f.window.get(),
                            [&] { f.window->itemActions()->filesDropped(f.urls); });
-        while (f.window->itemCount() < 1000 || f.window->itemActions()->dropRunning())
+        while (f.window->itemGrid()->count() < 1000 || f.window->itemActions()->dropRunning())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const double all = meter.stop();
         state.SetIterationTime(all / 1000.0);

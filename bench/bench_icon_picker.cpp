@@ -4,10 +4,9 @@
 // turns of its event loop).
 #include <QEventLoop>
 
-#include "core/main_window_access.h"
+#include "app/linux_backends.h"
 #include "items/icon_picker.h"
 #include "platform/linux/linux_file_probe.h"
-#include "support/fake_main_window.h"
 #include "support/gui_bench.h"
 
 namespace {
@@ -17,14 +16,9 @@ void systemPage(benchmark::State& state, bool cold) {
     const hx::storage::DataRoot root(dir.path());
     root.ensureLayout(true);
     hx::core::QtDialogs dialogs;
-    hx::platform::LinuxFileProbe probe;
-    hx::platform::IconLoader icons;
-    hx::core::Services services;
-    services.probe = &probe;
-    services.icons = &icons;
-    hx::core::Session session(root, services, dialogs);
-    hx::test::FakeMainWindow main;
-    hx::items::IconPicker picker(session, main, QStringLiteral("记事本"), QString());
+    hx::app::LinuxBackends backends;
+    hx::core::Session session(root, backends.services(), dialogs);
+    hx::items::IconPicker picker(session, QPoint(300, 200), QStringLiteral("记事本"), QString());
     picker.show();
     {
         // Untimed: the first paint loads fonts and the first load the theme
@@ -38,7 +32,7 @@ void systemPage(benchmark::State& state, bool cold) {
     double allTotal = 0, worstStall = 0, worstBusy = 0;
     int listed = 0;
     for (auto _ : state) {
-        if (cold) icons.clearCache();
+        if (cold) backends.icons.clearCache();
         // Waits as the program's event loop does: asleep until something arrives.
         QEventLoop loop;
         QObject::connect(&picker, &hx::items::IconPicker::loadFinished, &loop, &QEventLoop::quit);

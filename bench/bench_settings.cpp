@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <memory>
 
-#include "support/fake_dialogs.h"
-#include "support/fake_main_window.h"
+#include "app/linux_backends.h"
 #include "appearance/data_commands.h"
 #include "appearance/search_model.h"
 #include "appearance/settings_window.h"
+#include "core/catalogue.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
+#include "support/fake_dialogs.h"
 #include "support/gui_bench.h"
 
 namespace {
@@ -30,8 +31,9 @@ struct BigRoot {
     QTemporaryDir dir;
     hx::storage::DataRoot root{dir.path()};
     hx::test::FakeDialogs dialogs;
-    hx::test::FakeMainWindow main;
+    hx::app::LinuxBackends backends;
     std::unique_ptr<hx::core::Session> session;
+    std::unique_ptr<hx::core::Catalogue> catalogue;
 
     BigRoot() {
         root.ensureLayout(true);
@@ -53,8 +55,9 @@ struct BigRoot {
             }
             raw.exec("COMMIT");
         }
-        session = std::make_unique<hx::core::Session>(root, hx::core::Services{}, dialogs);
+        session = std::make_unique<hx::core::Session>(root, backends.services(), dialogs);
         session->database().open(path);
+        catalogue = std::make_unique<hx::core::Catalogue>(*session, nullptr, nullptr);
     }
 };
 
@@ -82,7 +85,7 @@ void OpenSettingsWindow(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        hx::appearance::SettingsWindow window(*r.session, r.main, links());
+        hx::appearance::SettingsWindow window(*r.session, *r.catalogue, QPoint(300, 200), links());
         window.show();
         window.repaint();  // shown and painted once
         state.SetIterationTime(timer.nsecsElapsed() / 1e9);
@@ -97,7 +100,7 @@ BENCHMARK(OpenSettingsWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
 // until the last result is in the list.
 void SearchToFirstScreen(benchmark::State& state) {
     BigRoot& r = big();
-    hx::appearance::SettingsWindow window(*r.session, r.main, links());
+    hx::appearance::SettingsWindow window(*r.session, *r.catalogue, QPoint(300, 200), links());
     window.showPage(hx::appearance::SettingsWindow::SearchPage);
     window.show();
     QCoreApplication::processEvents();
@@ -139,7 +142,7 @@ void Restore100k(benchmark::State& state) {
     r.session->database().backupTo(source);
     for (auto _ : state) {
         r.dialogs.files.enqueue(source);
-        if (hx::appearance::restoreDatabase(*r.session, r.main) !=
+        if (hx::appearance::restoreDatabase(*r.session, *r.catalogue) !=
             hx::appearance::RestoreOutcome::Restored)
             state.SkipWithError("restore failed");
     }

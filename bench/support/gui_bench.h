@@ -13,10 +13,11 @@
 #include <functional>
 #include <memory>
 
-#include "app/item_loader.h"
 #include "app/linux_backends.h"
 #include "app/main_window.h"
 #include "app/runtime.h"
+#include "core/catalogue.h"
+#include "core/item_loader.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
@@ -55,7 +56,7 @@ class ProgramWindow {
         backends = std::make_unique<app::LinuxBackends>();
         session = std::make_unique<core::Session>(root(), backends->services(), dialogs);
         runtime = std::make_unique<app::Runtime>(*session);
-        window = std::make_unique<app::MainWindow>(*session, *runtime);
+        window = std::make_unique<app::MainWindow>(*runtime);
         window->show();
         window->start();
         settle();
@@ -63,10 +64,8 @@ class ProgramWindow {
 
     // Lets the item loader finish and its queued entries arrive.
     void settle() {
-        for (int i = 0; i < 5 || window->hasPendingEntries(); ++i) {
-            window->itemLoader()->waitForIdle();
-            QCoreApplication::processEvents();
-        }
+        runtime->catalogue().finishLoading();
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
 };
 

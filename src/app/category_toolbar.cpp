@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QPixmap>
 
+#include "core/catalogue.h"
+
 namespace hx::app {
 
 CategoryToolbar::CategoryToolbar(QWidget* parent) : QToolBar(parent) {
@@ -24,18 +26,45 @@ QImage CategoryToolbar::designImage() {
         .scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-int CategoryToolbar::appendPicture(const QByteArray& bytes) {
-    QImage image;
-    if (bytes.isEmpty() || !image.loadFromData(bytes)) return -1;
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    // The top-left pixel names the colour that shows the background through.
-    const QRgb key = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if ((line[x] & 0x00FFFFFF) == (key & 0x00FFFFFF)) line[x] = 0;
-        }
-    }
+void CategoryToolbar::follow(const core::Catalogue& catalogue) {
+    const core::Catalogue* c = &catalogue;
+    connect(c, &core::Catalogue::categoriesReset, this, [this, c] { fill(*c); });
+    connect(c, &core::Catalogue::categoryAdded, this, [this, c](int i) {
+        addButton(appendPicture(c->categoryPicture(i)), c->categoryName(i));
+    });
+    connect(c, &core::Catalogue::categoryRenamed, this,
+            [this, c](int i) { setButtonName(i, c->categoryName(i)); });
+    connect(c, &core::Catalogue::categoryPictureChanged, this,
+            [this, c](int i) { setButtonImage(i, appendPicture(c->categoryPicture(i))); });
+    connect(c, &core::Catalogue::categoryRemoved, this, [this](int i) {
+        removeButton(i);
+        // The pressed button keeps its state as it moves up; a removed one is
+        // no longer there to be released.
+        if (i >= 0 && i < pressed_)
+            --pressed_;
+        else if (i == pressed_)
+            pressed_ = -1;
+    });
+    connect(c, &core::Catalogue::columnsReset, this,
+            [this, c] { pressCurrent(c->currentCategory()); });
+    fill(catalogue);
+}
+
+void CategoryToolbar::fill(const core::Catalogue& catalogue) {
+    removeAllButtons();
+    for (int i = 0; i < catalogue.categoryCount(); ++i)
+        addButton(appendPicture(catalogue.categoryPicture(i)), catalogue.categoryName(i));
+}
+
+void CategoryToolbar::pressCurrent(int index) {
+    if (index != pressed_) setPressed(pressed_, false);
+    setPressed(index, true);
+    pressed_ = index;
+}
+
+int CategoryToolbar::appendPicture(const QImage& picture) {
+    if (picture.isNull()) return -1;
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
     QImage sharp;
     if (image.width() >= 32 && image.height() >= 32) {
         sharp = image.scaled(32, 32, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -55,16 +84,9 @@ void CategoryToolbar::addButton(int imageIndex, const QString& name) {
     action->setCheckable(true);
     action->setToolTip(name);
     action->setText(name);
-    if (imageIndex >= 0 && imageIndex < images_.size()) {
-        QIcon icon(QPixmap::fromImage(images_.at(imageIndex)));
-        if (sharp_.contains(imageIndex))
-            icon.addPixmap(QPixmap::fromImage(sharp_.value(imageIndex)));
-        action->setIcon(icon);
-    }
-    const int index = buttons_.size();
     buttons_.append(action);
+    setButtonImage(buttons_.size() - 1, imageIndex);
     addAction(action);
-    Q_UNUSED(index);
     // The index is looked up at the click: buttons before it may have been removed.
     connect(action, &QAction::triggered, this, [this, action] {
         const int at = buttons_.indexOf(action);
@@ -72,13 +94,12 @@ void CategoryToolbar::addButton(int imageIndex, const QString& name) {
     });
 }
 
-int CategoryToolbar::appendImage(const QImage& image) {
-    if (image.isNull()) return -1;
-    QImage scaled = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (scaled.size() != QSize(16, 16))
-        scaled = scaled.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    images_.append(scaled);
-    return images_.size() - 1;
+void CategoryToolbar::setButtonImage(int index, int imageIndex) {
+    if (index < 0 || index >= buttons_.size() || imageIndex < 0 || imageIndex >= images_.size())
+        return;
+    QIcon icon(QPixmap::fromImage(images_.at(imageIndex)));
+    if (sharp_.contains(imageIndex)) icon.addPixmap(QPixmap::fromImage(sharp_.value(imageIndex)));
+    buttons_.at(index)->setIcon(icon);
 }
 
 void CategoryToolbar::removeButton(int index) {

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include "core/catalogue.h"
+
 namespace hx::app {
 
 ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
@@ -28,6 +30,46 @@ ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
     hoverTimer_.setInterval(kHoverDelayMs);
     connect(&hoverTimer_, &QTimer::timeout, this, [this] {
         if (hot_ >= 0 && hot_ < count()) setCurrentRow(hot_);
+    });
+}
+
+void ItemGrid::follow(core::Catalogue& catalogue) {
+    core::Catalogue* c = &catalogue;
+    const auto clearAll = [this] {
+        clearEntries();
+        resetImages();
+    };
+    connect(c, &core::Catalogue::columnsReset, this, clearAll);
+    connect(c, &core::Catalogue::columnOpened, this, clearAll);
+    connect(c, &core::Catalogue::rowsCleared, this, clearAll);
+    connect(c, &core::Catalogue::columnRemoved, this, [this, c] {
+        if (c->rowCount() == 0) clearEntries();
+    });
+    connect(c, &core::Catalogue::rowsAppended, this, [this, c](int first, int n) {
+        for (int i = first; i < first + n; ++i)
+            appendEntry(c->rows().at(i).name, appendImage(c->rowPicture(i), c->rowSharpPicture(i)));
+        // An entry selected before a reload is selected again when it is back.
+        const int selected = c->selectedRow();
+        if (selected >= first && selected < first + n && selectedIndex() != selected)
+            setCurrentRow(selected);
+    });
+    connect(c, &core::Catalogue::rowRemoved, this, [this, c](int i) {
+        // Mid-removal the view reports positions of the old list.
+        clearing_ = true;
+        removeEntry(i);
+        clearing_ = false;
+        c->setSelectedRow(selectedIndex());
+    });
+    connect(c, &core::Catalogue::rowChanged, this, [this, c](int i) {
+        if (QListWidgetItem* entry = item(i)) {
+            entry->setText(c->rows().at(i).name);
+            const int image = appendImage(c->rowPicture(i));
+            entry->setIcon(image >= 0 ? iconFor(image) : QIcon());
+        }
+    });
+    connect(this, &QListWidget::itemSelectionChanged, c, [this, c] {
+        // Clearing for a reload keeps the catalogue's selection.
+        if (!clearing_) c->setSelectedRow(selectedIndex());
     });
 }
 
@@ -115,7 +157,9 @@ void ItemGrid::removeEntry(int index) {
 
 void ItemGrid::clearEntries() {
     hoverTimer_.stop();
+    clearing_ = true;
     clear();
+    clearing_ = false;
     hot_ = -1;
 }
 

@@ -10,11 +10,15 @@
 
 #include "items/image_list.h"
 
+namespace hx::core {
+class Catalogue;
+}
+
 namespace hx::app {
 
-// The list of the open column's items, one per row, icon beside name. The
-// entry under the mouse is hot-tracked and, after the hover delay, selected;
-// one left click activates.
+// The list of the open column's items, as the catalogue hands them over, one per row, icon beside
+// name. The entry under the mouse is hot-tracked and, after the hover delay, selected; one left
+// click activates.
 class ItemGrid : public QListWidget {
     Q_OBJECT
   public:
@@ -22,6 +26,10 @@ class ItemGrid : public QListWidget {
     static constexpr int kHoverDelayMs = 400;
 
     explicit ItemGrid(QWidget* parent = nullptr);
+
+    // Shows the catalogue's open column and keeps showing it; reports the
+    // selected entry back to it. Entry texts are for display only.
+    void follow(core::Catalogue& catalogue);
 
     // The image list every load starts from (32 x 32 design list, or the
     // toolbar's 16 x 16 list in small-icon mode).
@@ -70,6 +78,7 @@ class ItemGrid : public QListWidget {
     QHash<qint64, QImage> sharp_;  // by the list image's cache key
     items::ImageList images_{32};
     int hot_ = -1;
+    bool clearing_ = false;
     QTimer hoverTimer_;
 };
 

@@ -3,7 +3,7 @@
 namespace hx::app {
 namespace {
 
-// Start-up steps 5 to 10, shared with the re-initialisation.
+// Start-up steps 5 to 9, shared with the re-initialisation.
 void rebuildContents(LifecycleSteps& s) {
     s.fillCategoryToolbar();
     s.setTooltips();
@@ -27,9 +27,9 @@ bool runStartup(LifecycleSteps& s) {
     return true;
 }
 
+// The panel stays where the user has it: only a start places it.
 bool runReinitialisation(LifecycleSteps& s) {
     s.applySkin();
-    s.placeWindow();
     s.removeAllCategoryButtons();
     s.closeDatabase();
     if (!s.connectDatabase()) return false;

@@ -5,13 +5,13 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "app/item_loader.h"
 #include "app/linux_backends.h"
 #include "app/main_window.h"
 #include "app/panel_key.h"
 #include "app/runtime.h"
 #include "app/single_instance.h"
 #include "app/unix_signals.h"
+#include "core/catalogue.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
 #include "extras/weather_panel.h"
@@ -83,16 +83,16 @@ int Program::run(const QStringList& arguments) {
     p.weather = std::make_unique<extras::WeatherPanel>(
         p.backends.network, extras::WeatherSources::from(p.session->config()));
 
-    MainWindowHooks hooks;
+    WeatherHooks hooks;
     // Built hidden at its start-up step; it asks the network only once the
     // main window has been painted.
-    hooks.loadWeather = [&p] {
+    hooks.load = [&p] {
         p.weather->load(extras::WeatherWindow::besideMainWindow(p.window->pos()));
         p.weather->attach(p.window.get());
     };
-    hooks.showWeather = [&p](const QPoint& topLeft) { p.weather->show(topLeft); };
-    hooks.hideWeather = [&p] { p.weather->hide(); };
-    p.window = std::make_unique<MainWindow>(*p.session, *p.runtime, std::move(hooks));
+    hooks.show = [&p](const QPoint& topLeft) { p.weather->show(topLeft); };
+    hooks.hide = [&p] { p.weather->hide(); };
+    p.window = std::make_unique<MainWindow>(*p.runtime, std::move(hooks));
     MainWindow* window = p.window.get();
 
     QObject::connect(&instance, &SingleInstance::requested, window,
@@ -134,7 +134,7 @@ int Program::run(const QStringList& arguments) {
     if (grabAt >= 0 && grabAt + 1 < arguments.size()) {
         const QString file = arguments.at(grabAt + 1);
         QTimer::singleShot(1500, window, [window, file] {
-            window->itemLoader()->waitForIdle();
+            window->catalogue().finishLoading();
             QCoreApplication::processEvents();
             window->grab().save(file);
             window->endProgram();

@@ -1,13 +1,35 @@
 #include "app/roller_blind_menu.h"
 
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "core/catalogue.h"
 
 namespace hx::app {
 
 RollerBlindMenu::RollerBlindMenu(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void RollerBlindMenu::follow(const core::Catalogue& catalogue) {
+    const core::Catalogue* c = &catalogue;
+    const auto fill = [this, c] {
+        clear();
+        for (const QString& column : c->columns()) addHeader(column);
+        setCurrentHeader(c->openColumn());
+    };
+    connect(c, &core::Catalogue::columnsReset, this, fill);
+    connect(c, &core::Catalogue::columnAdded, this,
+            [this, c](int i) { addHeader(c->columnName(i)); });
+    connect(c, &core::Catalogue::columnRenamed, this,
+            [this, c](int i) { setHeaderText(i, c->columnName(i)); });
+    connect(c, &core::Catalogue::columnRemoved, this, [this](int i) { removeHeader(i); });
+    connect(c, &core::Catalogue::columnOpened, this, [this](int i) { setCurrentHeader(i); });
+    fill();
 }
 
 void RollerBlindMenu::addHeader(const QString& caption) {
@@ -51,13 +73,42 @@ void RollerBlindMenu::setCurrentHeader(int index) {
     emit currentHeaderChanged(index);
 }
 
+namespace {
+
+// Room the open column keeps however many columns there are: ten headers (the
+// most the column menu makes) still fit beside it.
+constexpr int kOpenAreaRoom = 130;
+
+}  // namespace
+
+int RollerBlindMenu::firstShown() const {
+    const int room = std::max(1, (height() - kOpenAreaRoom) / kHeaderHeight);
+    const int n = int(headers_.size());
+    if (n <= room) return 0;
+    return std::clamp(current_ - room / 2, 0, n - room);
+}
+
+int RollerBlindMenu::lastShown() const {
+    const int room = std::max(1, (height() - kOpenAreaRoom) / kHeaderHeight);
+    return std::min(int(headers_.size()), firstShown() + room) - 1;
+}
+
 int RollerBlindMenu::headerTop(int index) const {
-    if (index <= current_) return index * kHeaderHeight;
-    return height() - (headers_.size() - index) * kHeaderHeight;
+    const int first = firstShown();
+    const int last = lastShown();
+    if (index < first || index > last) return -1;
+    if (index <= current_) return (index - first) * kHeaderHeight;
+    return height() - (last + 1 - index) * kHeaderHeight;
+}
+
+QRect RollerBlindMenu::openArea() const {
+    const int top = current_ >= 0 ? headerTop(current_) + kHeaderHeight : 0;
+    const int below = current_ + 1 <= lastShown() ? headerTop(current_ + 1) : height();
+    return QRect(0, top, width(), std::max(0, below - top));
 }
 
 int RollerBlindMenu::headerAt(int y) const {
-    for (int i = 0; i < headers_.size(); ++i) {
+    for (int i = firstShown(); i <= lastShown(); ++i) {
         const int top = headerTop(i);
         if (y >= top && y < top + kHeaderHeight) return i;
     }
@@ -83,7 +134,7 @@ void RollerBlindMenu::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), background_);
     const QPalette pal = palette();
-    for (int i = 0; i < headers_.size(); ++i) {
+    for (int i = firstShown(); i <= lastShown(); ++i) {
         const QRect r(0, headerTop(i), width(), kHeaderHeight);
         QLinearGradient face(r.topLeft(), r.bottomLeft());
         const QColor base = pal.color(QPalette::Button);
@@ -115,22 +166,33 @@ void RollerBlindMenu::mousePressEvent(QMouseEvent* event) {
         }
     } else if (event->button() == Qt::RightButton) {
         emit headerRightClicked(index, event->globalPosition().toPoint());
+        // The menu held the mouse, so no leave came: the pointer may be elsewhere now.
+        const QPoint at = mapFromGlobal(QCursor::pos());
+        setHot(rect().contains(at) ? headerAt(at.y()) : -1);
     }
+}
+
+void RollerBlindMenu::setHot(int index) {
+    if (index == hotHeader_) return;
+    hotHeader_ = index;
+    update();
 }
 
 void RollerBlindMenu::mouseMoveEvent(QMouseEvent* event) {
-    const int hot = headerAt(event->position().toPoint().y());
-    if (hot != hotHeader_) {
-        hotHeader_ = hot;
-        update();
-    }
+    setHot(headerAt(event->position().toPoint().y()));
 }
 
-void RollerBlindMenu::leaveEvent(QEvent*) {
-    if (hotHeader_ != -1) {
-        hotHeader_ = -1;
-        update();
+void RollerBlindMenu::leaveEvent(QEvent*) { setHot(-1); }
+
+// The wheel steps through the columns, so those that do not fit stay reachable.
+void RollerBlindMenu::wheelEvent(QWheelEvent* event) {
+    const int step = event->angleDelta().y() > 0 ? -1 : 1;
+    const int next = current_ + step;
+    if (event->angleDelta().y() != 0 && next >= 0 && next < headers_.size()) {
+        emit headerClicked(next);
+        setCurrentHeader(next);
     }
+    event->accept();
 }
 
 }  // namespace hx::app

@@ -4,9 +4,14 @@
 #include <QStringList>
 #include <QWidget>
 
+namespace hx::core {
+class Catalogue;
+}
+
 namespace hx::app {
 
-// An outlook-style bar: one header per column. Headers up to the current one
+// An outlook-style bar: one header per column of the current category, which
+// it follows from the catalogue. Headers up to the current one
 // are stacked at the top, the rest at the bottom; the open area between them
 // is where the item grid sits.
 class RollerBlindMenu : public QWidget {
@@ -15,6 +20,9 @@ class RollerBlindMenu : public QWidget {
     static constexpr int kHeaderHeight = 22;
 
     explicit RollerBlindMenu(QWidget* parent = nullptr);
+
+    // Shows the catalogue's columns and open column, and keeps showing them.
+    void follow(const core::Catalogue& catalogue);
 
     void addHeader(const QString& caption);
     void clear();  // removes every header and makes the current header -1
@@ -28,9 +36,16 @@ class RollerBlindMenu : public QWidget {
     // An index outside the headers is ignored.
     void setCurrentHeader(int index);
     int headerHeight() const { return kHeaderHeight; }
-    // Top edge of header `index` inside the menu as it is drawn now.
+    // Top edge of header `index` inside the menu as it is drawn now; -1 for a
+    // header that does not fit (more columns than the menu has room for).
     int headerTop(int index) const;
     int headerAt(int y) const;  // -1 over the open area
+    // Where the open column's items go: between the headers above and below.
+    QRect openArea() const;
+    // Headers drawn: all of them, or as many around the current one as leave
+    // the open area its room.
+    int firstShown() const;
+    int lastShown() const;
 
     void setColours(const QColor& background, const QColor& highlight, const QColor& hot,
                     const QColor& border);
@@ -55,8 +70,11 @@ class RollerBlindMenu : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent*) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
+    void setHot(int index);
+
     QStringList headers_;
     int current_ = -1;
     int hotHeader_ = -1;

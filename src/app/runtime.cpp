@@ -4,6 +4,8 @@
 #include <QFile>
 
 #include "appearance/skin_engine.h"
+#include "catalogue/category_pictures.h"
+#include "core/catalogue.h"
 #include "core/session.h"
 #include "extras/countdown_host.h"
 #include "extras/update_check.h"
@@ -16,6 +18,13 @@ namespace hx::app {
 
 Runtime::Runtime(core::Session& session) : session_(session) {
     const core::Services& s = session.services();
+    catalogue_ = std::make_unique<core::Catalogue>(
+        session,
+        // Runs on the loader's worker: the icon lookup is thread-safe.
+        [this](const QString& text, int size) { return iconFor(text, size); },
+        [&session](const QString& file) {
+            return catalogue::withKeyColourClear(catalogue::categoryPicture(session.root(), file));
+        });
     countdown_ = std::make_unique<extras::CountdownHost>(*s.power, [this] {
         if (endProgram_) endProgram_();
     });
@@ -30,6 +39,7 @@ Runtime::Runtime(core::Session& session) : session_(session) {
 
 // The countdown window goes before the launcher that opens it.
 Runtime::~Runtime() {
+    catalogue_.reset();
     countdown_.reset();
     launcher_.reset();
 }

@@ -7,7 +7,8 @@
 
 namespace hx::core {
 class Session;
-}
+class Catalogue;
+}  // namespace hx::core
 namespace hx::items {
 class Launcher;
 }
@@ -21,9 +22,9 @@ class SkinEngine;
 
 namespace hx::app {
 
-// What one run wires together on top of its session: how an entry opens, how
-// an icon text becomes a picture, the power countdown, skins and the update
-// check. The program, the tests and the benchmarks build it the same way, so
+// What one run wires together on top of its session: the catalogue, how an
+// entry opens, how an icon text becomes a picture, the power countdown, skins
+// and the update check. The program, the tests and the benchmarks build it the same way, so
 // a click in a test takes the program's own path.
 class Runtime {
   public:
@@ -34,6 +35,7 @@ class Runtime {
     Runtime& operator=(const Runtime&) = delete;
 
     core::Session& session() const { return session_; }
+    core::Catalogue& catalogue() const { return *catalogue_; }
     items::Launcher& launcher() const { return *launcher_; }
     extras::CountdownHost& countdown() const { return *countdown_; }
     appearance::SkinEngine& skins() const { return *skins_; }
@@ -54,6 +56,7 @@ class Runtime {
   private:
     core::Session& session_;
     std::function<void()> endProgram_;
+    std::unique_ptr<core::Catalogue> catalogue_;
     std::unique_ptr<extras::CountdownHost> countdown_;
     std::unique_ptr<items::Launcher> launcher_;
     std::unique_ptr<appearance::SkinEngine> skins_;

@@ -1,6 +1,21 @@
 #include "app/window_host.h"
 
+#include "app/runtime.h"
+#include "appearance/settings_window.h"
+#include "appearance/skin_engine.h"
+#include "catalogue/category_window.h"
+#include "catalogue/column_window.h"
+#include "core/catalogue.h"
+#include "items/icon_picker.h"
+#include "items/item_editor.h"
+#include "items/launcher.h"
+#include "items/system_picker.h"
+#include "items/web_link_window.h"
+
 namespace hx::app {
+
+WindowHost::WindowHost(Runtime& runtime, std::function<QPoint()> panel)
+    : runtime_(runtime), panel_(std::move(panel)) {}
 
 WindowHost::~WindowHost() { closeAll(); }
 
@@ -15,6 +30,71 @@ void WindowHost::raise(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void WindowHost::openCategoryWindow() {
+    open<catalogue::CategoryWindow>(QStringLiteral("category window"), [this] {
+        return new catalogue::CategoryWindow(runtime_.session(), runtime_.catalogue(), panel_());
+    });
+}
+
+void WindowHost::openColumnWindow() {
+    open<catalogue::ColumnWindow>(QStringLiteral("column window"), [this] {
+        return new catalogue::ColumnWindow(runtime_.session(), runtime_.catalogue(), panel_());
+    });
+}
+
+appearance::SettingsWindow* WindowHost::openSettings(int page) {
+    auto* window = open<appearance::SettingsWindow>(QStringLiteral("settings"), [this] {
+        appearance::SettingsLinks links;
+        links.applySkin = [this](const QString& path) { runtime_.skins().apply(path); };
+        links.openFound = [this](const QString& link) { runtime_.launcher().openFromSearch(link); };
+        links.iconFor = [this](const QString& text, int size) {
+            return runtime_.iconFor(text, size);
+        };
+        auto* settings = new appearance::SettingsWindow(runtime_.session(), runtime_.catalogue(),
+                                                        panel_(), links);
+        connect(settings, &appearance::SettingsWindow::saved, this, &WindowHost::settingsSaved);
+        return settings;
+    });
+    if (window && page >= 0) window->showPage(page);
+    return window;
+}
+
+void WindowHost::openItemEditor() {
+    if (runtime_.catalogue().selectedRow() < 0) return;
+    open<items::ItemEditor>(QStringLiteral("item editor"), [this] {
+        auto* editor = new items::ItemEditor(runtime_.session(), runtime_.catalogue(), panel_());
+        connect(editor, &items::ItemEditor::systemPickerRequested, this,
+                &WindowHost::openSystemPicker);
+        connect(editor, &items::ItemEditor::iconPickerRequested, this, &WindowHost::openIconPicker);
+        return editor;
+    });
+}
+
+void WindowHost::openWebLinkWindow() {
+    open<items::WebLinkWindow>(QStringLiteral("web link"), [this] {
+        return new items::WebLinkWindow(runtime_.session(), runtime_.catalogue(), panel_());
+    });
+}
+
+void WindowHost::openSystemPicker() {
+    open<items::SystemPicker>(QStringLiteral("system picker"), [this] {
+        return new items::SystemPicker(runtime_.session(), runtime_.catalogue(), panel_());
+    });
+}
+
+void WindowHost::openIconPicker() {
+    // The picker reports to the editor; without one it has nobody to tell.
+    auto* editor = find<items::ItemEditor>(QStringLiteral("item editor"));
+    if (!editor) return;
+    open<items::IconPicker>(QStringLiteral("icon picker"), [this, editor] {
+        auto* picker =
+            new items::IconPicker(runtime_.session(), panel_(), editor->controls().title->text(),
+                                  editor->programIconSource());
+        connect(picker, &items::IconPicker::picked, editor, &items::ItemEditor::applyPickedIcon);
+        return picker;
+    });
 }
 
 }  // namespace hx::app

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include "appearance/file_filter.h"
-#include "core/main_window_access.h"
+#include "core/catalogue.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
 
@@ -37,7 +37,7 @@ bool backupDatabase(core::Session& session, const QDate& today) {
     return ok;
 }
 
-RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& main) {
+RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue) {
     const QString chosen = session.dialogs().openFile(QString(), session.root().backupDir(),
                                                       qtFileFilter(kRestoreFilter));
     if (chosen.isEmpty()) return RestoreOutcome::Cancelled;
@@ -51,22 +51,20 @@ RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& m
         return RestoreOutcome::Refused;
     }
     session.dialogs().show(kRestoreDone);
-    main.reinitialise();
+    catalogue.requestReinitialisation();
     return RestoreOutcome::Restored;
 }
 
-bool clearDatabase(core::Session& session, core::MainWindowAccess& main) {
+bool clearDatabase(core::Session& session, core::Catalogue& catalogue) {
     if (!session.dialogs().ask(kClearQuestion)) return false;
     if (!keepSafetyCopy(session)) {
         session.dialogs().failure(kClearFailed);
         return false;
     }
     QFile::remove(session.root().configPath());
-    main.removeAllColumns();
-    main.removeAllCategoryButtons();
-    main.clearItems();
+    catalogue.reset();
     session.database().clearAll();
-    main.reinitialise();
+    catalogue.requestReinitialisation();
     return true;
 }
 

@@ -5,7 +5,7 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::appearance {
@@ -26,12 +26,12 @@ enum class RestoreOutcome { Cancelled, Refused, Restored };
 
 // "数据恢复": asks for a file, refuses anything that is not an item database
 // before touching the live one, writes a safety copy, replaces the live file
-// in one rename and re-initialises the main window.
-RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& main);
+// in one rename and asks for the re-initialisation.
+RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue);
 
 // "清空数据": after the question, a safety copy, Config.ini removed, the three
-// tables emptied in one transaction and the main window re-initialised.
+// tables emptied in one transaction and the re-initialisation asked for.
 // False when nothing was cleared.
-bool clearDatabase(core::Session& session, core::MainWindowAccess& main);
+bool clearDatabase(core::Session& session, core::Catalogue& catalogue);
 
 }  // namespace hx::appearance

@@ -14,8 +14,8 @@
 #include "appearance/file_filter.h"
 #include "appearance/search_model.h"
 #include "appearance/tree_pictures.h"
+#include "core/catalogue.h"
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 
 namespace hx::appearance {
@@ -77,9 +77,9 @@ void DropDownList::showPopup() {
     QComboBox::showPopup();
 }
 
-SettingsWindow::SettingsWindow(core::Session& session, core::MainWindowAccess& main,
-                               SettingsLinks links, QWidget* parent)
-    : QWidget(parent), session_(session), main_(main), links_(std::move(links)) {
+SettingsWindow::SettingsWindow(core::Session& session, core::Catalogue& catalogue,
+                               const QPoint& panel, SettingsLinks links, QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue), links_(std::move(links)) {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("设置"));
     core::withoutMaximiseButton(*this);
@@ -97,7 +97,7 @@ SettingsWindow::SettingsWindow(core::Session& session, core::MainWindowAccess& m
     buildSearchPage(c_.pages->widget(SearchPage));
 
     // Window created: placed by the main window, page 0, stored values.
-    move(main_.windowLeft() - 120, main_.windowTop() + 85);
+    move(panel + QPoint(-120, 85));
     showPage(BasicPage);
     loadStoredValues();
 }
@@ -310,8 +310,7 @@ void SettingsWindow::saveSettings() {
         config.setSwitchSound(state.liveSoundMode);
         state.liveSoundMode = 0;  // the re-initialisation reads it back
     }
-    main_.removeAllCategoryButtons();
-    main_.reinitialise();
+    emit saved();
 }
 
 void SettingsWindow::runSearch() {
@@ -347,10 +346,10 @@ void SettingsWindow::openResult(int row) {
 void SettingsWindow::backup() { backupDatabase(session_); }
 
 void SettingsWindow::restore() {
-    restoreDatabase(session_, main_);
+    restoreDatabase(session_, catalogue_);
     close();  // whether or not anything was restored
 }
 
-void SettingsWindow::clear() { clearDatabase(session_, main_); }
+void SettingsWindow::clear() { clearDatabase(session_, catalogue_); }
 
 }  // namespace hx::appearance

@@ -15,7 +15,7 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::appearance {
@@ -50,7 +50,7 @@ class DropDownList : public QComboBox {
 };
 
 // What the settings window needs from the rest of the program besides the
-// session and the main window.
+// session and the catalogue.
 struct SettingsLinks {
     std::function<void(const QString& skinPath)> applySkin;
     std::function<void(const QString& link)> openFound;  // the search rule of launching
@@ -96,8 +96,9 @@ class SettingsWindow : public QWidget {
         QTreeView* results = nullptr;
     };
 
-    SettingsWindow(core::Session& session, core::MainWindowAccess& main, SettingsLinks links,
-                   QWidget* parent = nullptr);
+    // `panel`: the main window's top-left corner, which the window is placed by.
+    SettingsWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                   SettingsLinks links, QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
     SearchModel* results() const { return model_; }
@@ -117,6 +118,10 @@ class SettingsWindow : public QWidget {
     void restore();
     void clear();
 
+  signals:
+    // "保存设置" stored the appearance: the main window shows it.
+    void saved();
+
   private:
     void buildTree();
     void buildBasicPage(QWidget* page);
@@ -128,7 +133,7 @@ class SettingsWindow : public QWidget {
     void fetchResults(quint64 generation, int limit);
 
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
     SettingsLinks links_;
     Controls c_;
     SearchModel* model_ = nullptr;

@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 
 #include "catalogue/category_pictures.h"
+#include "core/catalogue.h"
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
 
@@ -55,9 +55,9 @@ QPixmap previewPixmap(const QImage& image) {
 
 }  // namespace
 
-CategoryWindow::CategoryWindow(core::Session& session, core::MainWindowAccess& main,
-                               QWidget* parent)
-    : QWidget(parent), session_(session), main_(main) {
+CategoryWindow::CategoryWindow(core::Session& session, core::Catalogue& catalogue,
+                               const QPoint& panel, QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue) {
     setWindowTitle(QStringLiteral("添加分类"));
     setFixedSize(kClientWidth, kClientHeight);
     core::withoutMaximiseButton(*this);
@@ -65,7 +65,7 @@ CategoryWindow::CategoryWindow(core::Session& session, core::MainWindowAccess& m
     chooserTimer_.setSingleShot(true);
     chooserTimer_.setInterval(0);
     connect(&chooserTimer_, &QTimer::timeout, this, &CategoryWindow::fillChooserBatch);
-    move(main_.windowLeft() - 10, main_.windowTop() + 85);
+    move(panel + QPoint(-10, 85));
     fillList();
 }
 
@@ -155,19 +155,14 @@ void CategoryWindow::buildControls() {
 }
 
 void CategoryWindow::fillList() {
-    categoryImageList_ = main_.categoryImages();
-    const auto rows = session_.database().categories();
-    // A refused open is the one failure every listing reports.
-    if (!rows) session_.dialogs().failure(rows.error);
-    for (const storage::CategoryRow& row : rows.value) {
-        const int k = appendImage(categoryPicture(session_.root(), row.picture));
-        appendRow(row.name, row.picture, k);
-    }
+    for (int i = 0; i < catalogue_.categoryCount(); ++i)
+        appendRow(catalogue_.categoryName(i), catalogue_.categoryPictureFile(i),
+                  appendImage(catalogue_.categoryPicture(i)));
     if (c_.categoryList->topLevelItemCount() > 0) selectRow(0);
 }
 
 int CategoryWindow::appendImage(const QImage& image) {
-    categoryImageList_.append(withKeyColourClear(image));
+    categoryImageList_.append(image);
     return categoryImageList_.size() - 1;
 }
 
@@ -189,11 +184,6 @@ int CategoryWindow::rowImage(int row) const {
     return item ? item->data(0, kImageRole).toInt() : -1;
 }
 
-QString CategoryWindow::rowText(int row) const {
-    const QTreeWidgetItem* item = c_.categoryList->topLevelItem(row);
-    return item ? item->text(0) : QString();
-}
-
 void CategoryWindow::selectRow(int row) {
     QTreeWidgetItem* item = c_.categoryList->topLevelItem(row);
     if (!item) return;
@@ -208,13 +198,10 @@ void CategoryWindow::showSelectedIcon() {
     c_.iconPreview->setPixmap(previewPixmap(categoryImageList_.value(rowImage(row))));
 }
 
-void CategoryWindow::showDatabaseError() {
-    session_.dialogs().failure(session_.database().lastError());
-}
-
 void CategoryWindow::addCategory() {
     core::Dialogs& dialogs = session_.dialogs();
-    const QString suggested = QStringLiteral("分类") + QString::number(main_.categoryCount() + 1);
+    const QString suggested =
+        QStringLiteral("分类") + QString::number(catalogue_.categoryCount() + 1);
     const auto name =
         dialogs.input(QStringLiteral("添加分类"), QStringLiteral("添加分类"), suggested);
     // Tested after the dialog, whatever was entered.
@@ -229,29 +216,23 @@ void CategoryWindow::addCategory() {
         return;
     }
     StayAbove above(this);
-    // Stored first: a name the database refuses must not appear as a button.
-    if (!db.addCategory(*name, kDefaultPicture)) {
-        showDatabaseError();
-        return;
-    }
-    const QImage picture = categoryPicture(session_.root(), kDefaultPicture);
-    const int k = appendImage(picture);
-    main_.addCategoryButton(*name, categoryImageList_.at(k));
-    appendRow(*name, kDefaultPicture, k);
-    main_.selectCategory(main_.categoryCount() - 1);
+    if (!catalogue_.addCategory(*name, kDefaultPicture)) return;
+    const int added = catalogue_.categoryCount() - 1;
+    appendRow(*name, kDefaultPicture, appendImage(catalogue_.categoryPicture(added)));
+    catalogue_.selectCategory(added);
 }
 
 void CategoryWindow::renameCategory() {
     const int row = selectedRow();
     if (row < 0) return;
-    const QString old = rowText(row);
+    const QString old = catalogue_.categoryName(row);
     core::Dialogs& dialogs = session_.dialogs();
     const auto input = dialogs.input(QStringLiteral("修改栏目"), QStringLiteral("修改栏目"), old);
     if (!input || input->isEmpty()) return;
     const QString& name = *input;
     const int rows = c_.categoryList->topLevelItemCount();
     for (int r = 0; r < rows; ++r) {
-        const QString text = rowText(r);
+        const QString text = catalogue_.categoryName(r);
         // The statements match names without letter case: a name equal that
         // way to another category would carry that category's rows along.
         if (text == name || (r != row && text.compare(name, Qt::CaseInsensitive) == 0)) {
@@ -259,32 +240,21 @@ void CategoryWindow::renameCategory() {
             return;
         }
     }
-    if (!session_.database().renameCategory(old, name)) {
-        showDatabaseError();
-        return;
-    }
-    main_.setCategoryButtonText(row, name);
+    if (!catalogue_.renameCategory(row, name)) return;
     c_.categoryList->topLevelItem(row)->setText(0, name);
-    main_.reinitialise();
 }
 
 void CategoryWindow::deleteCategory() {
     const int row = selectedRow();
     // Without a selection there is nothing the user meant to delete.
     if (row < 0) return;
-    const QString name = rowText(row);
+    const QString name = catalogue_.categoryName(row);
     if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
-    if (!session_.database().deleteCategory(name)) {
-        showDatabaseError();
-        return;
-    }
-    const int before = c_.categoryList->topLevelItemCount();
-    main_.removeCategoryButton(row);
-    session_.config().shiftLastColumnsDown(row, before);
+    if (!catalogue_.removeCategory(row)) return;
     delete c_.categoryList->takeTopLevelItem(row);
     const int left = c_.categoryList->topLevelItemCount();
     if (left > 0) selectRow(left - 1);
-    main_.selectCategory(main_.categoryCount() - 1);
+    catalogue_.selectCategory(catalogue_.categoryCount() - 1);
 }
 
 void CategoryWindow::clearCategories() {
@@ -293,17 +263,10 @@ void CategoryWindow::clearCategories() {
         session_.dialogs().failure(QStringLiteral("无法写入自动备份，分类未清空。"));
         return;
     }
-    QStringList names;
-    for (int r = 0; r < c_.categoryList->topLevelItemCount(); ++r) names << rowText(r);
-    if (!session_.database().clearCategories(names)) {
-        showDatabaseError();
-        return;
-    }
+    if (!catalogue_.clearCategories()) return;
     c_.categoryList->clear();
-    main_.removeAllCategoryButtons();
     c_.iconPreview->clear();
-    const int key = session_.state().categoryKey;
-    if (key != -1) main_.selectCategory(key);
+    if (catalogue_.currentCategory() != -1) catalogue_.selectCategory(catalogue_.currentCategory());
 }
 
 void CategoryWindow::openChooser() {
@@ -357,21 +320,15 @@ void CategoryWindow::chooseIcon() {
     const int row = selectedRow();
     if (!entry || !entry->isSelected() || row < 0) return;
     const QString file = entry->text();
-    const QString name = rowText(row);
-    storage::ItemDatabase& db = session_.database();
-    if (!db.hasCategory(name)) return;
-    if (!db.setCategoryPicture(name, file)) {
-        showDatabaseError();
-        return;
-    }
-    const int k = appendImage(categoryPicture(session_.root(), file));
+    if (!session_.database().hasCategory(catalogue_.categoryName(row))) return;
+    if (!catalogue_.setCategoryPicture(row, file)) return;
+    const int k = appendImage(catalogue_.categoryPicture(row));
     QTreeWidgetItem* item = c_.categoryList->topLevelItem(row);
     item->setData(0, kImageRole, k);
     item->setIcon(0, QIcon(QPixmap::fromImage(categoryImageList_.at(k))));
     item->setText(1, beforeFirstDot(file));
     hideChooser();
     showSelectedIcon();
-    main_.reinitialise();
 }
 
 void CategoryWindow::importIcons() {

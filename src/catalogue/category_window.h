@@ -13,14 +13,14 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::catalogue {
 
 // "添加分类": creates, renames, deletes and clears categories and gives each
-// its picture. Rows of the list, buttons of the main window's category
-// toolbar and rows of 表3 correspond by position; every operation keeps that.
+// its picture, through the catalogue. Owns its list, whose rows are the
+// catalogue's categories by position, and the picture chooser.
 class CategoryWindow : public QWidget {
     Q_OBJECT
   public:
@@ -43,7 +43,9 @@ class CategoryWindow : public QWidget {
         QPushButton* closeButton = nullptr;
     };
 
-    CategoryWindow(core::Session& session, core::MainWindowAccess& main, QWidget* parent = nullptr);
+    // `panel`: the main window's top-left corner, which the window is placed by.
+    CategoryWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                   QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
     // Every picture the window shows, by the image index its rows carry.
@@ -72,14 +74,12 @@ class CategoryWindow : public QWidget {
     void fillList();
     int appendImage(const QImage& image);
     void appendRow(const QString& name, const QString& picture, int image);
-    QString rowText(int row) const;
     void selectRow(int row);
-    void showDatabaseError();
     void fillChooserBatch();
     QIcon chooserIcon(const QString& name);
 
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
     Controls c_;
     QVector<QImage> categoryImageList_;
     // The chooser fills a few milliseconds' worth per turn of the event loop,

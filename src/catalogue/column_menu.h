@@ -2,28 +2,28 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::catalogue {
 
 // The entries "新建栏目", "修改栏目" and "删除栏目" of the column menu. They act
-// on the category the main window shows (`currentCategory`) and on the header
-// right-clicked last (`menuColumn`), and change the roller-blind menu at once.
+// through the catalogue on its current category and on the header that was
+// right-clicked (`menuColumn`).
 class ColumnMenu {
   public:
     static constexpr int kMaxColumns = 10;
 
-    ColumnMenu(core::Session& session, core::MainWindowAccess& main)
-        : session_(session), main_(main) {}
+    ColumnMenu(core::Session& session, core::Catalogue& catalogue)
+        : session_(session), catalogue_(catalogue) {}
 
     void addColumn();
-    void renameColumn();
-    void deleteColumn();
+    void renameColumn(int menuColumn);
+    void deleteColumn(int menuColumn);
 
   private:
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
 };
 
 }  // namespace hx::catalogue

@@ -1,22 +1,22 @@
 #include "catalogue/column_window.h"
 
-#include <QCloseEvent>
 #include <QHeaderView>
 
 #include "catalogue/category_pictures.h"
+#include "core/catalogue.h"
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 
 namespace hx::catalogue {
 
-ColumnWindow::ColumnWindow(core::Session& session, core::MainWindowAccess& main, QWidget* parent)
-    : QWidget(parent), session_(session), main_(main) {
+ColumnWindow::ColumnWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                           QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue) {
     setWindowTitle(QStringLiteral("项目管理"));
     setFixedSize(kClientWidth, kClientHeight);
     core::withoutMaximiseButton(*this);
     buildControls();
-    move(main_.windowLeft() - 80, main_.windowTop() + 85);
+    move(panel + QPoint(-80, 85));
     fillTree();
 }
 
@@ -73,27 +73,18 @@ void ColumnWindow::buildControls() {
 }
 
 void ColumnWindow::fillTree() {
-    // Each node shows its category's present picture; the toolbar's own list
-    // only holds the pictures of the last fill, in the order of that time.
-    const QVector<QImage> toolbarImages = main_.categoryImages();
-    const auto stored = session_.database().categories();
-    for (int i = 0; i < main_.categoryCount(); ++i) {
-        const QString name = main_.categoryName(i);
-        QImage picture;
-        if (i < stored.value.size() && stored.value.at(i).name == name)
-            picture =
-                withKeyColourClear(categoryPicture(session_.root(), stored.value.at(i).picture));
-        else
-            picture = toolbarImages.value(i + 1);
+    for (int i = 0; i < catalogue_.categoryCount(); ++i) {
         auto* node = new QTreeWidgetItem(c_.categoryTree);
-        node->setText(0, name);
-        if (!picture.isNull()) node->setIcon(0, QIcon(QPixmap::fromImage(picture)));
+        node->setText(0, catalogue_.categoryName(i));
+        node->setIcon(0, QIcon(QPixmap::fromImage(catalogue_.categoryPicture(i))));
     }
 }
 
 QString ColumnWindow::selectedCategory() const {
     const auto selected = c_.categoryTree->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text(0);
+    return selected.isEmpty()
+               ? QString()
+               : catalogue_.categoryName(c_.categoryTree->indexOfTopLevelItem(selected.first()));
 }
 
 int ColumnWindow::selectedRow() const {
@@ -103,6 +94,7 @@ int ColumnWindow::selectedRow() const {
 
 void ColumnWindow::chooseCategory() {
     c_.columnTable->clear();
+    columns_.clear();
     if (c_.categoryTree->selectedItems().isEmpty()) return;
     const QString category = selectedCategory();
     storage::ItemDatabase& db = session_.database();
@@ -111,13 +103,11 @@ void ColumnWindow::chooseCategory() {
         session_.dialogs().failure(columns.error);
         return;
     }
-    for (const QString& column : columns.value) {
+    columns_ = columns.value;
+    for (const QString& column : columns_) {
         auto* row = new QTreeWidgetItem(c_.columnTable);
         row->setText(0, column);
-    }
-    for (int j = 0; j < c_.columnTable->topLevelItemCount(); ++j) {
-        QTreeWidgetItem* row = c_.columnTable->topLevelItem(j);
-        row->setText(1, QString::number(db.countItems(category, row->text(0))));
+        row->setText(1, QString::number(db.countItems(category, column)));
     }
 }
 
@@ -126,53 +116,38 @@ void ColumnWindow::addColumn() {
     if (name.isEmpty()) return;
     // Without a chosen category the column would belong to no category.
     if (c_.categoryTree->selectedItems().isEmpty()) return;
-    storage::ItemDatabase& db = session_.database();
-    if (!db.addColumn(selectedCategory(), name)) {
-        session_.dialogs().failure(db.lastError());
-        return;
-    }
+    if (!catalogue_.addColumnTo(selectedCategory(), name)) return;
+    columns_ << name;
     auto* row = new QTreeWidgetItem(c_.columnTable);
     row->setText(0, name);
-    session_.state().columnsChanged = 1;
 }
 
 void ColumnWindow::modifyColumn() {
     const QString name = c_.nameField->text();
     const int row = selectedRow();
     if (name.isEmpty() || row < 0) return;
-    for (int j = 0; j < c_.columnTable->topLevelItemCount(); ++j) {
-        if (c_.columnTable->topLevelItem(j)->text(0).compare(name, Qt::CaseInsensitive) == 0) {
+    for (const QString& column : columns_) {
+        if (column.compare(name, Qt::CaseInsensitive) == 0) {
             session_.dialogs().notice(QStringLiteral("发现项目重复！"));
             return;
         }
     }
-    QTreeWidgetItem* item = c_.columnTable->topLevelItem(row);
-    storage::ItemDatabase& db = session_.database();
-    if (!db.renameColumn(selectedCategory(), item->text(0), name)) {
-        session_.dialogs().failure(db.lastError());
-        return;
-    }
-    item->setText(0, name);
-    session_.state().columnsChanged = 1;
+    if (!catalogue_.renameColumnOf(selectedCategory(), columns_.value(row), name)) return;
+    columns_[row] = name;
+    c_.columnTable->topLevelItem(row)->setText(0, name);
 }
 
 void ColumnWindow::deleteColumn() {
     const int row = selectedRow();
     // Nothing selected: nothing to delete, and 表2 and 表1 stay as they are.
     if (row < 0) return;
-    const QString name = c_.columnTable->topLevelItem(row)->text(0);
-    if (!session_.database().deleteColumnAt(selectedCategory(), row, name)) {
+    if (!catalogue_.removeColumnOf(selectedCategory(), row, columns_.value(row))) {
         // The table changed behind this list (the column menu): show it as stored.
         chooseCategory();
         return;
     }
+    columns_.removeAt(row);
     delete c_.columnTable->takeTopLevelItem(row);
-    session_.state().columnsChanged = 1;
-}
-
-void ColumnWindow::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    if (event->isAccepted() && session_.state().columnsChanged == 1) main_.reinitialise();
 }
 
 }  // namespace hx::catalogue

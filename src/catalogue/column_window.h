@@ -8,15 +8,15 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::catalogue {
 
 // "项目管理": every category in a tree, the chosen category's columns with
-// their item counts, and Add, Modify and Delete of columns. It changes only
-// the database and its own lists; the main window is rebuilt when the window
-// is closed after a change.
+// their item counts, and Add, Modify and Delete of columns through the
+// catalogue (the current category's show in the main window at once). Owns
+// its two lists and the column names the table shows.
 class ColumnWindow : public QWidget {
     Q_OBJECT
   public:
@@ -34,7 +34,9 @@ class ColumnWindow : public QWidget {
         QTreeWidget* columnTable = nullptr;
     };
 
-    ColumnWindow(core::Session& session, core::MainWindowAccess& main, QWidget* parent = nullptr);
+    // `panel`: the main window's top-left corner, which the window is placed by.
+    ColumnWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                 QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
 
@@ -44,9 +46,6 @@ class ColumnWindow : public QWidget {
     void modifyColumn();
     void deleteColumn();
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
     void buildControls();
     void fillTree();
@@ -54,8 +53,9 @@ class ColumnWindow : public QWidget {
     int selectedRow() const;
 
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
     Controls c_;
+    QStringList columns_;  // of the chosen category, as stored, by table row
 };
 
 }  // namespace hx::catalogue

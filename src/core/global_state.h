@@ -8,17 +8,13 @@ namespace hx::core {
 // The process-wide values every window shares. Plain values on the user
 // interface thread; the item loader only receives copies.
 struct GlobalState {
-    int currentCategory = 0;  // selected category button
-    int categoryKey = 0;      // key of the remembered column, always == currentCategory
-    int pressedCategory = 0;  // button drawn pressed
-    int liveSoundMode = 0;    // 1, 2; 3 or 0 play nothing
-    int liveIconSize = 0;     // 32 or 16; anything else keeps the 32-pixel list
-    int menuColumn = 0;       // header right-clicked last
-    int topmostOn = 0;
-    int columnsChanged = 0;
-    int pickerMultiSelect = 0;
+    // 1, 2; 3 or 0 play nothing. Set by the settings window, read by the main window.
+    int liveSoundMode = 0;
+    // 32 or 16; anything else keeps the 32-pixel list. Set by the settings window,
+    // read by the catalogue's loads and the item windows.
+    int liveIconSize = 0;
 
-    // Seven-segment clock; set before the main window loads.
+    // Seven-segment clock; set before the main window loads, kept by its clock.
     std::uint32_t clockForeColour = 65280;
     std::uint32_t clockBackColour = 0;
     int clockDigitHeight = 32;
@@ -26,7 +22,7 @@ struct GlobalState {
     int clockDigitSpacing = 4;
     int clockSegmentWidth = 4;
 
-    // Pending texts of the settings window.
+    // Pending texts of the settings window, kept until its next save.
     QString pendingSkinName;
     QString pendingAvatarName;
     // Icon-size radios clicked since the last save; only a save clears them.

@@ -13,7 +13,7 @@ class IconLoader;
 namespace hx::core {
 
 // The platform services one run uses; owned by whoever built them (the real
-// backend in main(), fakes in tests).
+// backend in main(), fakes in tests). Every one is always there.
 struct Services {
     platform::Shell* shell = nullptr;
     platform::SoundPlayer* sound = nullptr;
@@ -22,6 +22,10 @@ struct Services {
     platform::Desktop* desktop = nullptr;
     platform::FileProbe* probe = nullptr;
     platform::IconLoader* icons = nullptr;
+
+    bool complete() const {
+        return shell && sound && power && network && desktop && probe && icons;
+    }
 };
 
 }  // namespace hx::core

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/catalogue_state.h"
 #include "core/dialogs.h"
 #include "core/global_state.h"
 #include "core/services.h"
@@ -14,8 +13,11 @@ namespace hx::core {
 // the configuration files, the platform and the dialogs.
 class Session {
   public:
+    // `services` must be complete: no window checks for a missing one.
     Session(storage::DataRoot root, Services services, Dialogs& dialogs)
-        : root_(std::move(root)), config_(root_), services_(services), dialogs_(dialogs) {}
+        : root_(std::move(root)), config_(root_), services_(services), dialogs_(dialogs) {
+        if (!services_.complete()) qFatal("hx::core::Session: a platform service is missing");
+    }
 
     const storage::DataRoot& root() const { return root_; }
     storage::ItemDatabase& database() { return database_; }
@@ -24,11 +26,6 @@ class Session {
     const Services& services() const { return services_; }
     Dialogs& dialogs() { return dialogs_; }
     GlobalState& state() { return state_; }
-    // What the panel shows, by name and position.
-    CatalogueState& catalogue() { return catalogue_; }
-    // Names of the current category and the open column, as every query uses them.
-    QString currentCategoryName() const { return catalogue_.categoryName(state_.currentCategory); }
-    QString openColumnName() const { return catalogue_.openColumnName(); }
 
   private:
     storage::DataRoot root_;
@@ -37,7 +34,6 @@ class Session {
     Services services_;
     Dialogs& dialogs_;
     GlobalState state_;
-    CatalogueState catalogue_;
 };
 
 }  // namespace hx::core

@@ -7,7 +7,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 #include "items/eil_writer.h"
 #include "platform/icon_library.h"
@@ -46,11 +45,10 @@ QImage programIconAt(platform::IconLoader& loader, const QString& path, int inde
     return image;
 }
 
-IconPicker::IconPicker(core::Session& session, core::MainWindowAccess& main, QString editorTitle,
+IconPicker::IconPicker(core::Session& session, const QPoint& panel, QString editorTitle,
                        QString programSource, QWidget* parent)
     : QWidget(parent),
       session_(session),
-      main_(main),
       editorTitle_(std::move(editorTitle)),
       programSource_(std::move(programSource)),
       generation_(std::make_shared<std::atomic<quint64>>(0)) {
@@ -60,10 +58,6 @@ IconPicker::IconPicker(core::Session& session, core::MainWindowAccess& main, QSt
     core::withoutMaximiseButton(*this);
 
     loader_ = session_.services().icons;
-    if (!loader_) {
-        ownLoader_ = std::make_unique<platform::IconLoader>();
-        loader_ = ownLoader_.get();
-    }
 
     c_.sourceLabel = new QLabel(QStringLiteral("图标位置："), this);
     c_.sourceLabel->setObjectName(QStringLiteral("sourceLabel"));
@@ -100,7 +94,7 @@ IconPicker::IconPicker(core::Session& session, core::MainWindowAccess& main, QSt
             [this](QListWidgetItem* item) { activate(c_.icons->row(item)); });
     connect(c_.browse, &QPushButton::clicked, this, &IconPicker::browse);
 
-    move(main_.windowLeft() - 120, main_.windowTop() + 85);
+    move(panel + QPoint(-120, 85));
 }
 
 IconPicker::~IconPicker() { stopWorker(); }

@@ -15,7 +15,7 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::platform {
@@ -53,7 +53,8 @@ class IconPicker : public QWidget {
 
     // `editorTitle` ends up in the window title; `programSource` is the file
     // whose icons the program page lists (the selected entry's icon source).
-    IconPicker(core::Session& session, core::MainWindowAccess& main, QString editorTitle,
+    // `panel`: the main window's top-left corner, which the window is placed by.
+    IconPicker(core::Session& session, const QPoint& panel, QString editorTitle,
                QString programSource, QWidget* parent = nullptr);
     ~IconPicker() override;
 
@@ -86,12 +87,10 @@ class IconPicker : public QWidget {
     void stopWorker();
 
     core::Session& session_;
-    core::MainWindowAccess& main_;
     QString editorTitle_;
     QString programSource_;
     Controls c_;
     ImageList working_{32};
-    std::unique_ptr<platform::IconLoader> ownLoader_;
     platform::IconLoader* loader_ = nullptr;
     std::shared_ptr<std::atomic<quint64>> generation_;
     QList<QFuture<void>> workers_;

@@ -4,9 +4,10 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 
-#include "core/main_window_access.h"
+#include "core/catalogue.h"
 #include "core/session.h"
 #include "items/drop.h"
+#include "items/launcher.h"
 #include "items/link.h"
 #include "platform/icon_loader.h"
 #include "platform/shell.h"
@@ -92,10 +93,12 @@ std::optional<QString> desktopShortcutPath(const QString& desktopDir, const QStr
     return dir == QLatin1String("/") ? dir + fileName : dir + u'/' + fileName;
 }
 
-ItemActions::ItemActions(core::Session& session, core::MainWindowAccess& window, QObject* parent)
+ItemActions::ItemActions(core::Session& session, core::Catalogue& catalogue, Launcher& launcher,
+                         QObject* parent)
     : QObject(parent),
       session_(session),
-      window_(window),
+      catalogue_(catalogue),
+      launcher_(launcher),
       inspect_(platform::inspectPath),
       copyText_(clipboardCopy) {
     dropTimer_.setSingleShot(true);
@@ -105,81 +108,68 @@ ItemActions::ItemActions(core::Session& session, core::MainWindowAccess& window,
 
 ItemActions::~ItemActions() = default;
 
-std::optional<storage::ItemRow> ItemActions::currentRecord(bool* refused) {
-    *refused = false;
-    const int selected = window_.selectedItem();
-    if (selected < 0) return std::nullopt;
-    const auto row =
-        session_.database().itemAt(window_.categoryName(session_.state().currentCategory),
-                                   window_.currentColumnName(), selected);
-    if (!row) {
-        *refused = true;
-        session_.dialogs().failure(row.error);
-        return std::nullopt;
-    }
-    return row.value;
-}
-
-bool ItemActions::readCurrentLink(int* selected, QString* link) {
-    *selected = window_.selectedItem();
-    if (*selected < 0) return false;
-    bool refused = false;
-    const auto record = currentRecord(&refused);
-    if (refused) return false;
+bool ItemActions::readCurrentLink(QString* name, QString* link) {
+    const int selected = catalogue_.selectedRow();
+    if (selected < 0) return false;
+    const core::ItemLookup found = catalogue_.itemAt(selected);
+    if (found.refused) return false;  // the engine's message was shown instead
     // Grid and table out of step: the link reads as empty.
-    *link = record ? record->link : QString();
+    *link = found.row ? found.row->link : QString();
+    *name = found.row ? found.row->name : catalogue_.rows().value(selected).name;
     return true;
 }
 
+void ItemActions::openCurrent() {
+    if (catalogue_.columnCount() == 0) return;
+    if (const auto row = catalogue_.selectedItem().row) launcher_.open(row->link);
+}
+
+void ItemActions::viewLink() {
+    QString name;
+    QString link;
+    if (readCurrentLink(&name, &link))
+        session_.dialogs().show(link, name, core::MessageIcon::Information);
+}
+
 void ItemActions::deleteCurrent() {
-    const int selected = window_.selectedItem();
+    const int selected = catalogue_.selectedRow();
     if (selected < 0) return;
-    const QString text = window_.itemText(selected);
+    const QString text = catalogue_.rows().value(selected).name;
     if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + text + QStringLiteral(" ?"))) return;
-    const QString category = window_.categoryName(session_.state().currentCategory);
-    const QString column = window_.currentColumnName();
-    if (!session_.database().deleteItemAt(category, column, selected)) return;
-    window_.removeItem(selected);
-    for (Drop& drop : drops_)
-        if (drop.loaded && drop.category == category && drop.column == column) --drop.expectedCount;
+    catalogue_.removeItem(selected);
 }
 
 void ItemActions::copyLink() {
-    int selected = -1;
+    QString name;
     QString link;
-    if (!readCurrentLink(&selected, &link)) return;
+    if (!readCurrentLink(&name, &link)) return;
     if (!copyText_ || !copyText_(link)) return;
-    session_.dialogs().notice(window_.itemText(selected) +
-                              QStringLiteral("的路径已经复制到粘贴板！"));
+    session_.dialogs().notice(name + QStringLiteral("的路径已经复制到粘贴板！"));
 }
 
 void ItemActions::showProperties() {
-    int selected = -1;
+    QString name;
     QString link;
-    if (!readCurrentLink(&selected, &link)) return;
-    if (auto* shell = session_.services().shell) shell->showProperties(link);
+    if (readCurrentLink(&name, &link)) session_.services().shell->showProperties(link);
 }
 
 void ItemActions::browseFolder() {
-    int selected = -1;
+    QString name;
     QString link;
-    if (!readCurrentLink(&selected, &link)) return;
-    if (auto* shell = session_.services().shell) shell->showInFolder(link);
+    if (readCurrentLink(&name, &link)) session_.services().shell->showInFolder(link);
 }
 
 void ItemActions::createDesktopShortcut() {
-    int selected = -1;
+    QString name;
     QString link;
-    if (!readCurrentLink(&selected, &link)) return;
-    const QString name = window_.itemText(selected);
+    if (!readCurrentLink(&name, &link)) return;
     bool ok = false;
-    if (auto* desktop = session_.services().desktop) {
-        if (const auto path = desktopShortcutPath(desktop->desktopDir(), name)) {
-            const LinkKind kind = classifyLink(link).kind;
-            const platform::PathFacts facts =
-                kind == LinkKind::Plain && inspect_ ? inspect_(link) : platform::PathFacts{};
-            ok = desktop->writeLauncher(*path, desktopLauncherFor(name, link, facts));
-        }
+    platform::Desktop& desktop = *session_.services().desktop;
+    if (const auto path = desktopShortcutPath(desktop.desktopDir(), name)) {
+        const LinkKind kind = classifyLink(link).kind;
+        const platform::PathFacts facts =
+            kind == LinkKind::Plain && inspect_ ? inspect_(link) : platform::PathFacts{};
+        ok = desktop.writeLauncher(*path, desktopLauncherFor(name, link, facts));
     }
     session_.dialogs().notice(ok ? QStringLiteral("创建成功！") : QStringLiteral("创建失败！"));
 }
@@ -187,19 +177,18 @@ void ItemActions::createDesktopShortcut() {
 void ItemActions::filesDropped(const QList<QUrl>& urls) { dropPaths(droppedPaths(urls)); }
 
 void ItemActions::dropPaths(const QStringList& paths) {
-    if (window_.columnCount() == 0) {
+    if (catalogue_.columnCount() == 0) {
         session_.dialogs().notice(QStringLiteral("请添加栏目！"));
         return;
     }
-    if (window_.currentColumn() < 0 || paths.isEmpty()) return;
+    if (catalogue_.openColumn() < 0 || paths.isEmpty()) return;
     Drop drop;
-    drop.category = window_.categoryName(session_.state().currentCategory);
-    drop.column = window_.currentColumnName();
+    drop.category = catalogue_.currentCategoryName();
+    drop.column = catalogue_.openColumnName();
     drop.paths = paths;
     drops_.push_back(std::move(drop));
     if (drops_.size() == 1) runDropSlice();
 }
-
 void ItemActions::runDropSlice() {
     if (busy_ || drops_.empty()) return;
     busy_ = true;
@@ -214,12 +203,11 @@ void ItemActions::runDropSlice() {
         }
         for (const storage::ItemRow& row : existing.value)
             drop.known.insert({foldedName(row.name), row.link});
-        drop.expectedCount = window_.itemCount();
         drop.loaded = true;
     }
 
-    const platform::FileProbe* probe = session_.services().probe;
-    platform::IconLoader* icons = session_.services().icons;
+    const platform::FileProbe& probe = *session_.services().probe;
+    platform::IconLoader& icons = *session_.services().icons;
     const int size = session_.state().liveIconSize == 16 ? 16 : 32;
     QVector<storage::ItemRow> rows;
     QVector<QImage> pictures;
@@ -237,7 +225,7 @@ void ItemActions::runDropSlice() {
         }
         drop.known.insert(key);
         rows.push_back({drop.category, drop.column, entry->name, entry->target, entry->target});
-        pictures.push_back(icons ? icons->load(dropPicture(*entry, probe), size) : QImage());
+        pictures.push_back(icons.load(dropPicture(*entry, &probe), size));
         if (slice.nsecsElapsed() > kDropSliceNs) break;
     }
     storeBatch(drop, rows, pictures);
@@ -257,34 +245,15 @@ void ItemActions::runDropSlice() {
 void ItemActions::storeBatch(Drop& drop, QVector<storage::ItemRow>& rows,
                              QVector<QImage>& pictures) {
     if (rows.isEmpty()) return;
-    const QVector<bool> stored = session_.database().addItems(rows);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (!stored.value(i)) {
-            drop.known.remove({foldedName(rows.at(i).name), rows.at(i).link});
-            continue;
-        }
-        // Appending is only right while the grid shows this column as it
-        // stands, with no load still adding to it; otherwise the rows wait
-        // for the next load.
-        if (!drop.detached &&
-            (window_.categoryName(session_.state().currentCategory) != drop.category ||
-             window_.currentColumnName() != drop.column ||
-             window_.itemCount() != drop.expectedCount || window_.itemsLoading()))
-            drop.detached = true;
-        if (drop.detached) continue;
-        window_.appendItem(rows.at(i).name, pictures.at(i));
-        ++drop.expectedCount;
-    }
+    // The catalogue shows them when their column is open.
+    const QVector<bool> stored = catalogue_.addItems(rows, pictures);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (!stored.value(i)) drop.known.remove({foldedName(rows.at(i).name), rows.at(i).link});
 }
 
 void ItemActions::finishDrop() {
     if (drops_.empty()) return;
-    const Drop drop = std::move(drops_.front());
     drops_.pop_front();
-    // The grid changed under a running drop: show the column as stored.
-    if (drop.detached && window_.categoryName(session_.state().currentCategory) == drop.category &&
-        window_.currentColumn() >= 0 && window_.currentColumnName() == drop.column)
-        window_.switchColumn(window_.currentColumn());
     emit dropFinished();
     if (!drops_.empty()) dropTimer_.start();
 }

@@ -18,10 +18,12 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::items {
+
+class Launcher;
 
 // The launcher "生成桌面快捷方式" writes for an entry named `name` whose
 // stored link is `link`; `facts` describe the link as a path.
@@ -32,9 +34,9 @@ platform::LauncherFile desktopLauncherFor(const QString& name, const QString& li
 // a file name there (empty, ".", "..", holding "/" or NUL, or too long).
 std::optional<QString> desktopShortcutPath(const QString& desktopDir, const QString& name);
 
-// What the item menu does with the selected entry, and files dropped on the
-// grid. Each action reads the selected row afresh and does nothing without a
-// selection.
+// What the item menu does with the catalogue's selected entry, and files
+// dropped on the grid. Each action reads the selected row afresh and does
+// nothing without a selection. Owns the queue of running drops.
 class ItemActions : public QObject {
     Q_OBJECT
   public:
@@ -45,12 +47,17 @@ class ItemActions : public QObject {
     // Paths handled per turn of the event loop before the drop yields.
     static constexpr qint64 kDropSliceNs = 8'000'000;
 
-    ItemActions(core::Session& session, core::MainWindowAccess& window, QObject* parent = nullptr);
+    ItemActions(core::Session& session, core::Catalogue& catalogue, Launcher& launcher,
+                QObject* parent = nullptr);
     ~ItemActions() override;
 
     void setInspect(Inspect inspect) { inspect_ = std::move(inspect); }
     void setCopyText(CopyText copy) { copyText_ = std::move(copy); }
 
+    // A left click or Enter on the grid: opens the selected entry's link.
+    void openCurrent();
+    // "查看路径": the stored link in a box titled with the entry's name.
+    void viewLink();
     void deleteCurrent();
     void copyLink();
     void showProperties();
@@ -76,21 +83,17 @@ class ItemActions : public QObject {
         // Name (folded as the database compares names) and link of every row.
         QSet<std::pair<QString, QString>> known;
         bool loaded = false;
-        int expectedCount = -1;  // grid entries once our appends are in
-        bool detached = false;   // the grid shows something else now
     };
 
-    // The selected row, or none; `refused` when the database refused the
-    // query (its message has been shown).
-    std::optional<storage::ItemRow> currentRecord(bool* refused);
-    // The selected entry's stored link; false when no action should follow.
-    bool readCurrentLink(int* selected, QString* link);
+    // The selected entry's stored name and link; false when no action should follow.
+    bool readCurrentLink(QString* name, QString* link);
     void runDropSlice();
     void finishDrop();
     void storeBatch(Drop& drop, QVector<storage::ItemRow>& rows, QVector<QImage>& pictures);
 
     core::Session& session_;
-    core::MainWindowAccess& window_;
+    core::Catalogue& catalogue_;
+    Launcher& launcher_;
     Inspect inspect_;
     CopyText copyText_;
     std::deque<Drop> drops_;

@@ -3,8 +3,8 @@
 #include <QEvent>
 #include <QMouseEvent>
 
+#include "core/catalogue.h"
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 #include "items/current_item.h"
 #include "items/icon_text.h"
@@ -68,8 +68,9 @@ QToolButton* pictureButton(QWidget* parent, const char* name, const QRect& rect,
 
 }  // namespace
 
-ItemEditor::ItemEditor(core::Session& session, core::MainWindowAccess& main, QWidget* parent)
-    : QWidget(parent), session_(session), main_(main) {
+ItemEditor::ItemEditor(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                       QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("itemEditor"));
     setWindowTitle(QStringLiteral("修改资料"));
     setFixedSize(329, 206);
@@ -111,13 +112,13 @@ ItemEditor::ItemEditor(core::Session& session, core::MainWindowAccess& main, QWi
     connect(c_.ok, &QPushButton::clicked, this, &ItemEditor::confirm);
     connect(c_.cancel, &QPushButton::clicked, this, &QWidget::close);
 
-    move(main_.windowLeft() - 60, main_.windowTop() + 85);
+    move(panel + QPoint(-60, 85));
     reload();
     showSmallIcon();
 }
 
 void ItemEditor::reload() {
-    const EditorFields fields = readEditorFields(session_, main_);
+    const EditorFields fields = readEditorFields(catalogue_);
     c_.title->setText(fields.name);
     c_.link->setText(fields.link);
     c_.icon->setText(fields.icon);
@@ -134,20 +135,19 @@ void ItemEditor::showSmallIcon() {
 void ItemEditor::showPreview() {
     const core::Services& services = session_.services();
     QPixmap picture;
-    if (services.probe && services.icons) {
-        ImageList list(session_.state().liveIconSize == 16 ? 16 : 32);
-        if (const auto index = resolveIcon(c_.icon->text(), *services.probe, *services.icons, list))
-            picture = QPixmap::fromImage(list.at(*index));
-    }
+    ImageList list(session_.state().liveIconSize == 16 ? 16 : 32);
+    if (const auto index = resolveIcon(c_.icon->text(), *services.probe, *services.icons, list))
+        picture = QPixmap::fromImage(list.at(*index));
     c_.preview->setPixmap(picture);
 }
 
 QString ItemEditor::programIconSource() const {
-    return items::programIconSource(readCurrentIconText(session_, main_));
+    return items::programIconSource(readEditorFields(catalogue_).icon);
 }
 
 void ItemEditor::applyPickedIcon(const QString& iconText) {
-    updateCurrentItem(session_, main_, [&](storage::ItemRow& row) { row.icon = iconText; });
+    catalogue_.updateItem(catalogue_.selectedRow(),
+                          [&](storage::ItemRow& row) { row.icon = iconText; });
     reload();
     // The small box follows the new icon too, so the two pictures never disagree.
     showSmallIcon();
@@ -155,12 +155,11 @@ void ItemEditor::applyPickedIcon(const QString& iconText) {
 
 void ItemEditor::confirm() {
     // Typed text is stored as it stands, line breaks and repeated names included.
-    updateCurrentItem(session_, main_, [this](storage::ItemRow& row) {
+    catalogue_.updateItem(catalogue_.selectedRow(), [this](storage::ItemRow& row) {
         row.name = c_.title->text();
         row.link = c_.link->text();
         row.icon = c_.icon->text();
     });
-    main_.reinitialise();
     close();
 }
 

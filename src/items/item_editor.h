@@ -9,7 +9,7 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::items {
@@ -41,7 +41,10 @@ class ItemEditor : public QWidget {
         QPushButton* cancel = nullptr;
     };
 
-    ItemEditor(core::Session& session, core::MainWindowAccess& main, QWidget* parent = nullptr);
+    // Edits the entry selected in the catalogue; `panel` is the main window's
+    // top-left corner, which the window is placed by.
+    ItemEditor(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+               QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
 
@@ -71,7 +74,7 @@ class ItemEditor : public QWidget {
     void browseInto(QLineEdit* box);
 
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
     Controls c_;
 };
 

@@ -1,9 +1,10 @@
 #include "items/system_picker.h"
 
 #include <QCloseEvent>
+#include <utility>
 
+#include "core/catalogue.h"
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
 
@@ -24,8 +25,9 @@ const std::array<SystemFunction, 7>& systemFunctions() {
     return functions;
 }
 
-SystemPicker::SystemPicker(core::Session& session, core::MainWindowAccess& main, QWidget* parent)
-    : QWidget(parent), session_(session), main_(main) {
+SystemPicker::SystemPicker(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                           QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("systemPicker"));
     setWindowTitle(QStringLiteral("系统功能添加"));
     setFixedSize(254, 210);
@@ -46,61 +48,52 @@ SystemPicker::SystemPicker(core::Session& session, core::MainWindowAccess& main,
     platform::IconLoader* icons = session_.services().icons;
     for (const SystemFunction& f : systemFunctions()) {
         auto* item = new QListWidgetItem(f.name, c_.list);
-        if (icons)
-            item->setIcon(platform::listIcon(
-                [&](int size) {
-                    return icons->load(platform::IconSource::systemIndex(f.icon), size);
-                },
-                16, devicePixelRatioF()));
+        item->setIcon(platform::listIcon(
+            [&](int size) { return icons->load(platform::IconSource::systemIndex(f.icon), size); },
+            16, devicePixelRatioF()));
     }
 
-    session_.state().pickerMultiSelect = c_.several->isChecked() ? 1 : 0;
-    connect(c_.several, &QCheckBox::clicked, this,
-            [this](bool on) { session_.state().pickerMultiSelect = on ? 1 : 0; });
     connect(c_.list, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { addFunction(c_.list->row(item)); });
     connect(c_.close, &QPushButton::clicked, this, &QWidget::close);
 
-    move(main_.windowLeft() - 20, main_.windowTop() + 85);
+    move(panel + QPoint(-20, 85));
 }
-
-// Deleted without closing (the program is ending): nothing is reloaded.
-SystemPicker::~SystemPicker() { session_.state().pickerMultiSelect = 0; }
 
 void SystemPicker::addFunction(int row) {
     if (row < 0 || row >= static_cast<int>(systemFunctions().size())) return;
-    const int column = main_.currentColumn();
-    if (column < 0) {
+    if (catalogue_.openColumn() < 0) {
         // Without a column the entry would be stored where no grid shows it.
         session_.dialogs().show(kNoColumn, {}, core::MessageIcon::Information);
         return;
     }
     const SystemFunction& f = systemFunctions()[static_cast<size_t>(row)];
     storage::ItemRow item;
-    item.category = main_.categoryName(session_.state().currentCategory);
-    item.column = main_.columnName(column);
+    item.category = catalogue_.currentCategoryName();
+    item.column = catalogue_.openColumnName();
     item.name = f.name;
     item.link = QStringLiteral("&") + f.command;
     item.icon = QStringLiteral("$") + QString::number(f.icon);
-    session_.database().addItem(item);
-    if (session_.state().pickerMultiSelect == 0) {
-        main_.reinitialise();
-        // The reload may bring the main window forward; the picker stays in front.
-        raise();
+    if (c_.several->isChecked()) {
+        // Several at once: stored now, shown together when the picker closes.
+        if (session_.database().addItem(item)) addedUnseen_ = true;
+        return;
     }
+    if (!std::exchange(addedUnseen_, false)) {
+        catalogue_.addItems({item});
+        return;
+    }
+    // Rows stored unseen come before this one: the column is shown as stored.
+    session_.database().addItem(item);
+    catalogue_.reloadOpenColumn();
 }
 
 void SystemPicker::closeEvent(QCloseEvent* event) {
-    finish();
     QWidget::closeEvent(event);
-}
-
-void SystemPicker::finish() {
-    if (finished_) return;
-    finished_ = true;
-    // Everything added in several-at-once mode shows up together now.
-    if (session_.state().pickerMultiSelect == 1) main_.reinitialise();
-    session_.state().pickerMultiSelect = 0;
+    if (c_.several->isChecked() || addedUnseen_) {
+        addedUnseen_ = false;
+        catalogue_.reloadOpenColumn();
+    }
 }
 
 }  // namespace hx::items

@@ -9,7 +9,7 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::items {
@@ -25,9 +25,9 @@ struct SystemFunction {
 // The seven functions, in list order.
 const std::array<SystemFunction, 7>& systemFunctions();
 
-// "系统功能添加": a click on a row adds that function to the current column.
-// With "选择多个" checked the main window is reloaded once when the picker
-// closes instead of after every row.
+// "系统功能添加": a click on a row adds that function to the open column,
+// where it shows at once; with "选择多个" checked the rows added show
+// together when the picker closes.
 class SystemPicker : public QWidget {
     Q_OBJECT
   public:
@@ -39,8 +39,9 @@ class SystemPicker : public QWidget {
         QPushButton* close = nullptr;
     };
 
-    SystemPicker(core::Session& session, core::MainWindowAccess& main, QWidget* parent = nullptr);
-    ~SystemPicker() override;
+    // `panel`: the main window's top-left corner, which the window is placed by.
+    SystemPicker(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                 QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
 
@@ -51,12 +52,10 @@ class SystemPicker : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void finish();
-
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
     Controls c_;
-    bool finished_ = false;
+    bool addedUnseen_ = false;  // rows stored in several-at-once mode, not yet shown
 };
 
 }  // namespace hx::items

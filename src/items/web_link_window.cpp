@@ -3,15 +3,16 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "core/catalogue.h"
 #include "core/fixed_window.h"
-#include "core/main_window_access.h"
 #include "core/session.h"
 #include "platform/icon_loader.h"
 
 namespace hx::items {
 
-WebLinkWindow::WebLinkWindow(core::Session& session, core::MainWindowAccess& main, QWidget* parent)
-    : QWidget(parent), session_(session), main_(main) {
+WebLinkWindow::WebLinkWindow(core::Session& session, core::Catalogue& catalogue,
+                             const QPoint& panel, QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("webLinkWindow"));
     setWindowTitle(QStringLiteral("添加超链接"));
     setFixedSize(377, 125);
@@ -34,7 +35,7 @@ WebLinkWindow::WebLinkWindow(core::Session& session, core::MainWindowAccess& mai
     c_.add->setGeometry(304, 8, 56, 64);
     connect(c_.add, &QPushButton::clicked, this, &WebLinkWindow::addLink);
 
-    move(main_.windowLeft() - 120, main_.windowTop() + 85);
+    move(panel + QPoint(-120, 85));
 
     // Only plain "http://" text is taken; anything else on the clipboard is
     // not assumed to be an address.
@@ -51,28 +52,21 @@ void WebLinkWindow::addLink() {
         session_.dialogs().show(kLineBreakRefused, {}, core::MessageIcon::Information);
         return;
     }
-    const int column = main_.currentColumn();
-    if (column < 0) {
+    if (catalogue_.openColumn() < 0) {
         // Without a column the entry would be stored where no grid shows it.
         session_.dialogs().show(kNoColumn, {}, core::MessageIcon::Information);
         return;
     }
     storage::ItemRow row;
-    row.category = main_.categoryName(session_.state().currentCategory);
-    row.column = main_.columnName(column);
+    row.category = catalogue_.currentCategoryName();
+    row.column = catalogue_.openColumnName();
     row.name = name;
     row.link = QStringLiteral("@") + address;
     row.icon = QStringLiteral("@IE");
-    storage::ItemDatabase& db = session_.database();
-    if (!db.addItem(row)) {
-        session_.dialogs().failure(db.lastError());
-        return;
-    }
-    QImage picture;
-    if (auto* icons = session_.services().icons)
-        picture = icons->load(platform::IconSource::webLink(),
-                              session_.state().liveIconSize == 16 ? 16 : 32);
-    main_.appendItem(name, picture);
+    const QImage picture = session_.services().icons->load(
+        platform::IconSource::webLink(), session_.state().liveIconSize == 16 ? 16 : 32);
+    if (!catalogue_.addItems({row}, {picture}).value(0))
+        session_.dialogs().failure(session_.database().lastError());
 }
 
 }  // namespace hx::items

@@ -7,7 +7,7 @@
 
 namespace hx::core {
 class Session;
-class MainWindowAccess;
+class Catalogue;
 }  // namespace hx::core
 
 namespace hx::items {
@@ -28,7 +28,9 @@ class WebLinkWindow : public QWidget {
         QPushButton* add = nullptr;
     };
 
-    WebLinkWindow(core::Session& session, core::MainWindowAccess& main, QWidget* parent = nullptr);
+    // `panel`: the main window's top-left corner, which the window is placed by.
+    WebLinkWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
+                  QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
 
@@ -38,7 +40,7 @@ class WebLinkWindow : public QWidget {
 
   private:
     core::Session& session_;
-    core::MainWindowAccess& main_;
+    core::Catalogue& catalogue_;
     Controls c_;
 };
 

@@ -4,8 +4,11 @@
 
 #include "app/category_toolbar.h"
 #include "app/roller_blind_menu.h"
+#include "catalogue/category_pictures.h"
 #include "catalogue/category_window.h"
 #include "catalogue/column_window.h"
+#include "core/catalogue.h"
+#include "items/item_actions.h"
 #include "main_window_fixture.h"
 
 namespace hx::test {
@@ -24,17 +27,24 @@ int openWindows(const char* className) {
     return n;
 }
 
+// The real toolbar, roller-blind menu and grid against the catalogue and 表3.
 class CatalogueWiringTest : public MainWindowTest {
   protected:
     QStringList toolbarNames() const {
         QStringList names;
-        for (int i = 0; i < window->categoryCount(); ++i) names << window->categoryName(i);
+        for (int i = 0; i < window->categoryToolbar()->buttonCount(); ++i)
+            names << window->categoryToolbar()->buttonName(i);
         return names;
     }
     QStringList headers() const {
         QStringList names;
-        for (int i = 0; i < window->columnCount(); ++i) names << window->columnName(i);
+        for (int i = 0; i < window->rollerBlindMenu()->headerCount(); ++i)
+            names << window->rollerBlindMenu()->headerText(i);
         return names;
+    }
+    catalogue::CategoryWindow* openCategoryWindow() {
+        window->windows().openCategoryWindow();
+        return window->windows().find<catalogue::CategoryWindow>("category window");
     }
     QStringList stored() const {
         QStringList names;
@@ -68,11 +78,15 @@ TEST_F(CatalogueWiringTest, ColumnMenuEntriesChangeTheRollerBlindMenuAndTheTable
     entry(window->columnMenu(), "新建栏目")->trigger();
     settle();
     EXPECT_EQ(headers(), (QStringList{"甲", "乙"}));
-    EXPECT_EQ(window->currentColumn(), 1);
+    EXPECT_EQ(window->rollerBlindMenu()->currentHeader(), 1);
+    EXPECT_EQ(catalogue().openColumn(), 1);
     EXPECT_EQ(session->database().columnsOf("工具").value, headers());
     EXPECT_EQ(session->config().lastColumn(0), 1);
 
-    session->state().menuColumn = 0;
+    // The entries act on the header right-clicked last.
+    const QPoint firstHeader(10, 5);
+    QTest::mouseClick(window->rollerBlindMenu(), Qt::RightButton, {}, firstHeader);
+    ASSERT_EQ(window->menusShown.last(), QStringLiteral("菜单"));
     dialogs.inputs.enqueue(QStringLiteral("丙"));
     entry(window->columnMenu(), "修改栏目")->trigger();
     EXPECT_EQ(headers(), (QStringList{"丙", "乙"}));
@@ -89,15 +103,14 @@ TEST_F(CatalogueWiringTest, ColumnMenuEntriesChangeTheRollerBlindMenuAndTheTable
 TEST_F(CatalogueWiringTest, CategoryWindowKeepsTheRealToolbarInStep) {
     makeDatabase({"一", "二", "三"}, {{"二", "栏", {"x"}}});
     ASSERT_TRUE(startWindow());
-    auto* categories = window->windows().open<catalogue::CategoryWindow>(
-        "category window", [this] { return new catalogue::CategoryWindow(*session, *window); });
+    auto* categories = openCategoryWindow();
     const auto& c = categories->controls();
 
     dialogs.inputs.enqueue(QStringLiteral("四"));
     QTest::mouseClick(c.newButton, Qt::LeftButton);
     settle();
     EXPECT_EQ(toolbarNames(), stored());
-    EXPECT_EQ(session->state().currentCategory, 3);
+    EXPECT_EQ(catalogue().currentCategory(), 3);
     EXPECT_TRUE(window->categoryToolbar()->isPressed(3));
     EXPECT_FALSE(window->categoryToolbar()->buttonAction(3)->icon().isNull());
 
@@ -114,9 +127,11 @@ TEST_F(CatalogueWiringTest, CategoryWindowKeepsTheRealToolbarInStep) {
     settle();
     EXPECT_EQ(toolbarNames(), (QStringList{"贰", "三", "四"}));
     EXPECT_EQ(toolbarNames(), stored());
-    EXPECT_EQ(session->state().currentCategory, 2);
+    EXPECT_EQ(catalogue().currentCategory(), 2);
     // Only the shown category's button is drawn pressed.
-    window->selectCategory(1);
+    QTest::mouseClick(
+        window->categoryToolbar()->widgetForAction(window->categoryToolbar()->buttonAction(1)),
+        Qt::LeftButton);
     c.categoryList->setCurrentItem(c.categoryList->topLevelItem(0));
     dialogs.answers.enqueue(core::Answer::Yes);
     QTest::mouseClick(c.deleteButton, Qt::LeftButton);
@@ -130,19 +145,75 @@ TEST_F(CatalogueWiringTest, CategoryWindowKeepsTheRealToolbarInStep) {
     EXPECT_EQ(toolbarNames(), stored());
 }
 
-TEST_F(CatalogueWiringTest, ClosingTheColumnWindowAfterAChangeReloadsTheMainWindow) {
+TEST_F(CatalogueWiringTest, RenamingACategoryChangesToolbarMenuAndTablesTogether) {
+    makeDatabase({"工具", "游戏"}, {{"游戏", "甲", {"a", "b"}}, {"游戏", "乙", {"c"}}});
+    ASSERT_TRUE(startWindow());
+    catalogue().selectCategory(1);
+    settle();
+    const QPoint placed = window->pos();
+    auto* categories = openCategoryWindow();
+    const auto& c = categories->controls();
+    c.categoryList->setCurrentItem(c.categoryList->topLevelItem(1));
+    dialogs.inputs.enqueue(QStringLiteral("玩'乐"));
+    QTest::mouseClick(c.renameButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(toolbarNames(), (QStringList{"工具", "玩'乐"}));
+    EXPECT_EQ(toolbarNames(), stored());
+    EXPECT_EQ(window->categoryToolbar()->buttonAction(1)->toolTip(), QStringLiteral("玩'乐"));
+    EXPECT_EQ(headers(), (QStringList{"甲", "乙"}));
+    EXPECT_EQ(headers(), session->database().columnsOf("玩'乐").value);
+    EXPECT_EQ(gridTexts(), (QStringList{"a", "b"}));
+    EXPECT_TRUE(window->categoryToolbar()->isPressed(1));
+    // No re-initialisation: the panel stays where the user has it.
+    EXPECT_EQ(window->pos(), placed);
+
+    // Entries keep opening by the new name.
+    window->itemGrid()->setCurrentRow(1);
+    window->itemActions()->openCurrent();
+    EXPECT_EQ(launched().value(0), QStringLiteral("link:b"));
+}
+
+// A picture name in 表3 that leaves Bmpns/ shows the folder picture, and the
+// file it names is never read.
+TEST_F(CatalogueWiringTest, PictureNamesOutsideBmpnsShowTheFolderPicture) {
+    makeDatabase({"甲", "乙", "丙"});
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.setCategoryPicture("甲", "../../x"));
+        ASSERT_TRUE(db.setCategoryPicture("乙", "../User/red.bmp"));
+        ASSERT_TRUE(db.setCategoryPicture("丙", "Gear.bmp"));
+    }
+    QImage red(16, 16, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(temp.file("User/red.bmp"), "BMP"));
+    ASSERT_TRUE(startWindow());
+    const QImage folder =
+        catalogue::withKeyColourClear(catalogue::categoryPicture(root(), "Folder.bmp"));
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(catalogue().categoryPicture(i), folder) << i;
+    EXPECT_NE(catalogue().categoryPicture(2), folder);
+    const auto shown = [this](int i) {
+        return window->categoryToolbar()->buttonAction(i)->icon().pixmap(16).toImage();
+    };
+    EXPECT_EQ(shown(0), shown(1));
+    EXPECT_NE(shown(1).pixel(8, 8), qRgb(255, 0, 0));
+    EXPECT_NE(shown(0), shown(2));
+}
+
+TEST_F(CatalogueWiringTest, ColumnWindowChangesShowInTheMenuAtOnce) {
     makeDatabase({"工具"}, {{"工具", "甲", {"a"}}});
     ASSERT_TRUE(startWindow());
-    auto* columns = window->windows().open<catalogue::ColumnWindow>(
-        "column window", [this] { return new catalogue::ColumnWindow(*session, *window); });
+    window->windows().openColumnWindow();
+    auto* columns = window->windows().find<catalogue::ColumnWindow>("column window");
     const auto& c = columns->controls();
     c.categoryTree->setCurrentItem(c.categoryTree->topLevelItem(0));
     c.nameField->setText(QStringLiteral("乙"));
     QTest::mouseClick(c.addButton, Qt::LeftButton);
-    EXPECT_EQ(headers(), (QStringList{"甲"}));  // only at closing
+    EXPECT_EQ(headers(), (QStringList{"甲", "乙"}));
     columns->close();
     settle();
     EXPECT_EQ(headers(), (QStringList{"甲", "乙"}));
+    EXPECT_EQ(gridTexts(), (QStringList{"a"}));
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
     real.probe = &realProbe;
     session = std::make_unique<core::Session>(root(), real, dialogs);
     runtime = std::make_unique<app::Runtime>(*session);
-    window = std::make_unique<RecordingMainWindow>(*session, *runtime);
+    window = std::make_unique<RecordingMainWindow>(*runtime);
     ASSERT_TRUE(window->start());
     settle();
     QTemporaryDir files;
@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, FilesDroppedOnTheGridBecomeEntries) {
     EXPECT_EQ(rows.value[2].link, files.filePath("照片"));
 
     // The same grid again, as a reload shows it.
-    window->switchColumn(0);
+    catalogue().openColumnAt(0);
     settle();
     EXPECT_EQ(gridTexts(), (QStringList{"甲", "报告", "照片"}));
 

@@ -68,7 +68,7 @@ TEST_F(ItemWindowsTest, MenuEntriesOpenEachWindowOnce) {
 TEST_F(ItemWindowsTest, EditorOkShowsTheNewNameInTheGrid) {
     start();
     window->itemGrid()->setCurrentRow(0);
-    window->openItemEditor();
+    window->windows().openItemEditor();
     auto* editor = window->windows().find<items::ItemEditor>(QStringLiteral("item editor"));
     ASSERT_NE(editor, nullptr);
     editor->controls().title->setText(QStringLiteral("丙"));
@@ -85,11 +85,11 @@ TEST_F(ItemWindowsTest, IconPickedInThePickerReachesTheRowAndTheEditor) {
                            toQByteArray(icoFile({{32, 32, solidImage(32, 0xFFFF0000)},
                                                  {32, 32, solidImage(32, 0xFF00FF00)}}))));
     window->itemGrid()->setCurrentRow(1);
-    window->openItemEditor();
+    window->windows().openItemEditor();
     auto* editor = window->windows().find<items::ItemEditor>(QStringLiteral("item editor"));
     ASSERT_NE(editor, nullptr);
     editor->controls().title->setText(QStringLiteral("未保存"));
-    window->openIconPicker();
+    window->windows().openIconPicker();
     auto* picker = window->windows().find<items::IconPicker>(QStringLiteral("icon picker"));
     ASSERT_NE(picker, nullptr);
     dialogs.files << ico;
@@ -106,7 +106,7 @@ TEST_F(ItemWindowsTest, IconPickedInThePickerReachesTheRowAndTheEditor) {
 
 TEST_F(ItemWindowsTest, WebLinksAndSystemFunctionsLineUpWithTheirRows) {
     start();
-    window->openWebLinkWindow();
+    window->windows().openWebLinkWindow();
     auto* web = window->windows().find<items::WebLinkWindow>(QStringLiteral("web link"));
     ASSERT_NE(web, nullptr);
     web->controls().name->setText(QStringLiteral("网"));
@@ -115,7 +115,7 @@ TEST_F(ItemWindowsTest, WebLinksAndSystemFunctionsLineUpWithTheirRows) {
     EXPECT_EQ(gridTexts(), QStringList({"甲", "乙", "网"}));
     EXPECT_EQ(row(2).link, QStringLiteral("@http://a.test"));
 
-    window->openSystemPicker();
+    window->windows().openSystemPicker();
     auto* picker = window->windows().find<items::SystemPicker>(QStringLiteral("system picker"));
     ASSERT_NE(picker, nullptr);
     picker->addFunction(1);

@@ -18,20 +18,20 @@ TEST_F(MainWindowTest, KeysChooseCategoryAndColumnAndOpenTheSelectedEntry) {
 
     QTest::keyClick(grid, Qt::Key_2, Qt::ControlModifier);
     settle();
-    EXPECT_EQ(session->state().currentCategory, 1);
+    EXPECT_EQ(catalogue().currentCategory(), 1);
     EXPECT_EQ(gridTexts(), QStringList{"丁"});
     QTest::keyClick(grid, Qt::Key_9, Qt::ControlModifier);         // no ninth category
     QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);  // wraps to the first
     settle();
-    EXPECT_EQ(session->state().currentCategory, 0);
+    EXPECT_EQ(catalogue().currentCategory(), 0);
 
-    const int column = window->currentColumn();
+    const int column = catalogue().openColumn();
     QTest::keyClick(grid, Qt::Key_Down, Qt::AltModifier);
     settle();
-    EXPECT_EQ(window->currentColumn(), (column + 1) % 2);
+    EXPECT_EQ(catalogue().openColumn(), (column + 1) % 2);
     EXPECT_EQ(gridTexts(),
-              window->currentColumn() == 0 ? QStringList({"甲", "乙"}) : QStringList{"丙"});
-    if (window->currentColumn() != 0) {
+              catalogue().openColumn() == 0 ? QStringList({"甲", "乙"}) : QStringList{"丙"});
+    if (catalogue().openColumn() != 0) {
         QTest::keyClick(grid, Qt::Key_Up, Qt::AltModifier);
         settle();
     }

@@ -49,12 +49,12 @@ TEST(Lifecycle, StartUpStopsWhenTheDatabaseIsRefused) {
     EXPECT_EQ(s.steps, QStringList({"skin", "tray+", "position", "database"}));
 }
 
-TEST(Lifecycle, ReinitialisationLeavesTrayWeatherShortcutAndUpdateAlone) {
+TEST(Lifecycle, ReinitialisationLeavesPositionTrayWeatherShortcutAndUpdateAlone) {
     RecordingSteps s;
     EXPECT_TRUE(runReinitialisation(s));
-    EXPECT_EQ(s.steps, QStringList({"skin", "position", "remove-buttons", "close-database",
-                                    "database", "categories", "tooltips", "appearance", "drop",
-                                    "images", "last-category"}));
+    EXPECT_EQ(s.steps,
+              QStringList({"skin", "remove-buttons", "close-database", "database", "categories",
+                           "tooltips", "appearance", "drop", "images", "last-category"}));
 }
 
 TEST(Lifecycle, ShutDownStoresPositionBeforeClosingAndRemovingTheTray) {

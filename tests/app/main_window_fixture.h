@@ -9,19 +9,11 @@
 #include <memory>
 
 #include "app/item_grid.h"
-#include "app/item_loader.h"
 #include "app/main_window.h"
 #include "app/runtime.h"
+#include "core/catalogue.h"
 #include "core/session.h"
-#include "platform/icon_loader.h"
-#include "support/fake_desktop.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_file_probe.h"
-#include "support/fake_network.h"
-#include "support/fake_power.h"
-#include "support/fake_shell.h"
-#include "support/fake_sound.h"
-#include "support/temp_root.h"
+#include "support/session_fixture.h"
 
 namespace hx::test {
 
@@ -46,18 +38,19 @@ class MainWindowTest : public ::testing::Test {
   protected:
     TempRoot temp;
     FakeDialogs dialogs;
-    FakeSound sound;
-    FakeDesktop desktop{temp.file(QStringLiteral("Desktop"))};
-    FakeShell shell;
-    FakePowerBackend power;
-    FakeNetwork network;
-    FakeFileProbe probe;
-    platform::IconLoader icons;
+    FakeServices fakes{temp.file(QStringLiteral("Desktop"))};
+    FakeSound& sound = fakes.sound;
+    FakeDesktop& desktop = fakes.desktop;
+    FakeShell& shell = fakes.shell;
+    FakePowerBackend& power = fakes.power;
+    FakeNetwork& network = fakes.network;
+    FakeFileProbe& probe = fakes.probe;
+    platform::IconLoader& icons = fakes.icons;
     std::unique_ptr<core::Session> session;
     std::unique_ptr<app::Runtime> runtime;
     std::unique_ptr<RecordingMainWindow> window;
     // Sets the weather panel's hooks before the window is built.
-    std::function<void(app::MainWindowHooks&)> moreHooks;
+    std::function<void(app::WeatherHooks&)> moreHooks;
 
     // What reached the shell, without the kind of request.
     QStringList launched() const {
@@ -83,25 +76,16 @@ class MainWindowTest : public ::testing::Test {
         }
     }
 
-    core::Services services() {
-        core::Services s;
-        s.shell = &shell;
-        s.sound = &sound;
-        s.power = &power;
-        s.network = &network;
-        s.desktop = &desktop;
-        s.probe = &probe;
-        s.icons = &icons;
-        return s;
-    }
+    core::Services services() { return fakes.services(); }
+    core::Catalogue& catalogue() const { return runtime->catalogue(); }
 
     void createWindow() {
         session = std::make_unique<core::Session>(root(), services(), dialogs);
         session->state().setClockDefaults();
         runtime = std::make_unique<app::Runtime>(*session);
-        app::MainWindowHooks hooks;
+        app::WeatherHooks hooks;
         if (moreHooks) moreHooks(hooks);
-        window = std::make_unique<RecordingMainWindow>(*session, *runtime, std::move(hooks));
+        window = std::make_unique<RecordingMainWindow>(*runtime, std::move(hooks));
     }
 
     bool startWindow() {
@@ -114,20 +98,20 @@ class MainWindowTest : public ::testing::Test {
     // Lets the item loader finish and its queued entries arrive.
     void settle() {
         if (!window) return;
-        for (int i = 0; i < 5 || (window->hasPendingEntries() && i < 10000); ++i) {
-            window->itemLoader()->waitForIdle();
-            QCoreApplication::processEvents();
-        }
+        catalogue().finishLoading();
+        for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
 
+    // What the grid shows, as text.
     QStringList gridTexts() const {
         QStringList texts;
-        for (int i = 0; i < window->itemCount(); ++i) texts << window->itemText(i);
+        for (int i = 0; i < window->itemGrid()->count(); ++i)
+            texts << window->itemGrid()->entryText(i);
         return texts;
     }
 
     void TearDown() override {
-        if (window) window->itemLoader()->waitForIdle();
+        if (window) catalogue().finishLoading();
         window.reset();
         runtime.reset();
         session.reset();

@@ -10,7 +10,9 @@
 #include "app/category_toolbar.h"
 #include "app/roller_blind_menu.h"
 #include "app/status_bar.h"
+#include "core/catalogue.h"
 #include "extras/led_panel.h"
+#include "items/item_actions.h"
 #include "main_window_fixture.h"
 #include "storage/ini_file.h"
 
@@ -106,7 +108,7 @@ TEST_F(MainWindowTest, FirstRunWithoutConfigPlacesAtOriginAndSelectsCategoryZero
     ASSERT_FALSE(QFileInfo::exists(root().configPath()));
     ASSERT_TRUE(startWindow());
     EXPECT_EQ(window->pos(), QPoint(0, 0));
-    EXPECT_EQ(session->state().currentCategory, 0);
+    EXPECT_EQ(catalogue().currentCategory(), 0);
     EXPECT_TRUE(window->categoryToolbar()->isPressed(0));
     EXPECT_FALSE(window->categoryToolbar()->isPressed(1));
     EXPECT_EQ(gridTexts(), QStringList({"a", "b"}));
@@ -118,9 +120,9 @@ TEST_F(MainWindowTest, FirstRunWithoutConfigPlacesAtOriginAndSelectsCategoryZero
 TEST_F(MainWindowTest, NoCategoriesSelectsNothing) {
     makeDatabase({});
     ASSERT_TRUE(startWindow());
-    EXPECT_EQ(window->categoryCount(), 0);
-    EXPECT_EQ(window->columnCount(), 0);
-    EXPECT_EQ(window->itemCount(), 0);
+    EXPECT_EQ(catalogue().categoryCount(), 0);
+    EXPECT_EQ(catalogue().columnCount(), 0);
+    EXPECT_EQ(catalogue().rowCount(), 0);
     // Nothing was switched, so nothing was remembered.
     EXPECT_TRUE(storage::IniFile::read(root().configPath(), "工具条", "工具条").isEmpty());
 }
@@ -137,7 +139,7 @@ TEST_F(MainWindowTest, MissingDatabaseAnsweredYesCreatesAnEmptyOne) {
     EXPECT_TRUE(question.text.contains(QStringLiteral("\r\n")));
     EXPECT_EQ(dialogs.shown.size(), 1);  // asked once, no failure afterwards
     EXPECT_TRUE(storage::ItemDatabase::isItemDatabase(root().databasePath()));
-    EXPECT_EQ(window->categoryCount(), 0);
+    EXPECT_EQ(catalogue().categoryCount(), 0);
     EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("连接数据库成功！"));
 }
 
@@ -156,7 +158,7 @@ TEST(MainWindowStart, MissingDatabaseAnsweredNoWritesNothing) {
     core::Session session(temp.root(), {&shell, &sound, &power, &network, &desktop, &probe, &icons},
                           dialogs);
     app::Runtime runtime(session);
-    app::MainWindow window(session, runtime);
+    app::MainWindow window(runtime);
     EXPECT_FALSE(window.start());
     EXPECT_FALSE(window.trayIconAdded());
     // Only the default skin, laid by the skin step that comes first.
@@ -174,19 +176,19 @@ TEST_F(MainWindowTest, DamagedDatabaseIsReportedAndLeftAsItWas) {
     EXPECT_EQ(dialogs.shown.first().title, QStringLiteral("信息："));
     EXPECT_EQ(dialogs.shown.first().icon, core::MessageIcon::Error);
     EXPECT_EQ(temp.read(QStringLiteral("Date/QVdata.mdb")), junk);
-    EXPECT_EQ(window->categoryCount(), 0);
+    EXPECT_EQ(catalogue().categoryCount(), 0);
 }
 
 TEST_F(MainWindowTest, ReinitialisationLeavesOneButtonPerCategory) {
     makeDatabase({"一", "二", "三"}, {{"一", "栏", {"x"}}});
     ASSERT_TRUE(startWindow());
-    ASSERT_EQ(window->categoryCount(), 3);
+    ASSERT_EQ(catalogue().categoryCount(), 3);
     ASSERT_TRUE(session->database().renameCategory("二", "贰"));
     const int imagesBefore = window->categoryToolbar()->images().size();
     window->reinitialise();
     settle();
-    ASSERT_EQ(window->categoryCount(), 3);
-    EXPECT_EQ(window->categoryName(1), QStringLiteral("贰"));
+    ASSERT_EQ(catalogue().categoryCount(), 3);
+    EXPECT_EQ(catalogue().categoryName(1), QStringLiteral("贰"));
     // The toolbar's image list only grows.
     EXPECT_EQ(window->categoryToolbar()->images().size(), imagesBefore + 3);
     int pressed = 0;
@@ -214,21 +216,21 @@ TEST_F(MainWindowTest, RememberedColumnsFollowButtonPositionsAfterDeletingTheFir
     config.setLastCategory(1);
     ASSERT_TRUE(startWindow());
     // "三" is now button 1 and reopens the column remembered under key "1".
-    EXPECT_EQ(window->categoryName(1), QStringLiteral("三"));
-    EXPECT_EQ(window->currentColumn(), 1);  // index 2 does not exist: the last header stays
-    window->selectCategory(0);
+    EXPECT_EQ(catalogue().categoryName(1), QStringLiteral("三"));
+    EXPECT_EQ(catalogue().openColumn(), 1);  // index 2 does not exist: the last header stays
+    catalogue().selectCategory(0);
     settle();
-    EXPECT_EQ(window->currentColumnName(), QStringLiteral("b1"));
+    EXPECT_EQ(catalogue().openColumnName(), QStringLiteral("b1"));
 }
 
 TEST_F(MainWindowTest, SelectingMinusOneEmptiesEverythingAndIsRemembered) {
     makeDatabase({"一"}, {{"一", "栏", {"x"}}});
     ASSERT_TRUE(startWindow());
-    ASSERT_EQ(window->itemCount(), 1);
-    window->selectCategory(-1);
+    ASSERT_EQ(catalogue().rowCount(), 1);
+    catalogue().selectCategory(-1);
     settle();
-    EXPECT_EQ(window->columnCount(), 0);
-    EXPECT_EQ(window->itemCount(), 0);
+    EXPECT_EQ(catalogue().columnCount(), 0);
+    EXPECT_EQ(catalogue().rowCount(), 0);
     EXPECT_FALSE(window->categoryToolbar()->isPressed(0));
     EXPECT_EQ(storage::IniFile::read(root().configPath(), "工具条", "工具条"), "-1");
     EXPECT_EQ(storage::IniFile::read(root().configPath(), "卷帘式菜单", "-1"), "0");
@@ -238,16 +240,16 @@ TEST_F(MainWindowTest, SelectingMinusOneEmptiesEverythingAndIsRemembered) {
     runtime.reset();
     session.reset();
     ASSERT_TRUE(startWindow());
-    EXPECT_EQ(session->state().currentCategory, -1);
-    EXPECT_EQ(window->columnCount(), 0);
+    EXPECT_EQ(catalogue().currentCategory(), -1);
+    EXPECT_EQ(catalogue().columnCount(), 0);
 }
 
 TEST_F(MainWindowTest, CategoryIndexPastTheLastButtonShowsNothing) {
     makeDatabase({"一"}, {{"一", "栏", {"x"}}});
     storage::Config(root()).setLastCategory(5);
     ASSERT_TRUE(startWindow());
-    EXPECT_EQ(window->columnCount(), 0);
-    EXPECT_EQ(window->itemCount(), 0);
+    EXPECT_EQ(catalogue().columnCount(), 0);
+    EXPECT_EQ(catalogue().rowCount(), 0);
     EXPECT_FALSE(window->categoryToolbar()->isPressed(0));
 }
 
@@ -255,8 +257,8 @@ TEST_F(MainWindowTest, ColumnIndexPastTheLastHeaderLoadsNothingAndKeepsTheLastOp
     makeDatabase({"一"}, {{"一", "p", {"x"}}, {"一", "q", {"y"}}});
     storage::Config(root()).setLastColumn(0, 7);
     ASSERT_TRUE(startWindow());
-    EXPECT_EQ(window->currentColumn(), 1);
-    EXPECT_EQ(window->itemCount(), 0);
+    EXPECT_EQ(catalogue().openColumn(), 1);
+    EXPECT_EQ(catalogue().rowCount(), 0);
 }
 
 TEST_F(MainWindowTest, SwitchSoundFollowsTheLiveSoundMode) {
@@ -269,7 +271,7 @@ TEST_F(MainWindowTest, SwitchSoundFollowsTheLiveSoundMode) {
         runtime.reset();
         session.reset();
         ASSERT_TRUE(startWindow());
-        window->switchColumn(0);
+        catalogue().openColumnAt(0);
         settle();
         const QVector<platform::Sound> expected =
             mode == 3 ? QVector<platform::Sound>{}
@@ -328,7 +330,7 @@ TEST_F(MainWindowTest, TenQuickSwitchesLeaveOnlyTheLastColumnInOrder) {
     }
     makeDatabase({"一"}, columns);
     ASSERT_TRUE(startWindow());
-    for (int c = 0; c < 10; ++c) window->switchColumn(c);
+    for (int c = 0; c < 10; ++c) catalogue().openColumnAt(c);
     settle();
     QStringList expected;
     for (int i = 0; i < 40; ++i) expected << QStringLiteral("c9-%1").arg(i);
@@ -358,20 +360,21 @@ TEST_F(MainWindowTest, TheModelHoldsWhatThePanelShowsByPosition) {
     storage::Config(root()).setLastCategory(1);
     storage::Config(root()).setLastColumn(1, 1);
     ASSERT_TRUE(startWindow());
-    const core::CatalogueState& model = session->catalogue();
+    const core::Catalogue& model = catalogue();
     EXPECT_EQ(model.categories(), QStringList({"甲", "乙'"}));
     for (int i = 0; i < 2; ++i)
         EXPECT_EQ(window->categoryToolbar()->buttonName(i), model.categoryName(i));
     EXPECT_EQ(model.columns(), QStringList({"栏一", "栏二"}));
     EXPECT_EQ(model.openColumn(), window->rollerBlindMenu()->currentHeader());
-    EXPECT_EQ(session->openColumnName(), QStringLiteral("栏二"));
-    ASSERT_EQ(model.openRows().size(), 2);
-    EXPECT_EQ(model.openRows().at(1), (core::CatalogueRow{"c", "link:c", "$3"}));
+    EXPECT_EQ(model.openColumnName(), QStringLiteral("栏二"));
+    ASSERT_EQ(model.rows().size(), 2);
+    EXPECT_EQ(model.rows().at(1), (core::CatalogueRow{"c", "link:c", "$3"}));
 
-    window->removeColumnHeader(0);  // the open column keeps its name
-    EXPECT_EQ(session->openColumnName(), QStringLiteral("栏二"));
-    window->removeItem(0);
-    EXPECT_EQ(model.openRows().size(), 1);
+    ASSERT_TRUE(catalogue().removeColumn(0));  // the open column keeps its name
+    EXPECT_EQ(model.openColumnName(), QStringLiteral("栏二"));
+    EXPECT_EQ(window->rollerBlindMenu()->currentHeader(), 0);
+    ASSERT_TRUE(catalogue().removeItem(0));
+    EXPECT_EQ(model.rows().size(), 1);
     EXPECT_EQ(gridTexts(), QStringList({"c"}));
 }
 
@@ -386,12 +389,12 @@ TEST_F(MainWindowTest, TwoItemsWithTheSameNameReachTheirOwnRows) {
     ASSERT_TRUE(startWindow());
     ASSERT_EQ(gridTexts(), QStringList({"同名", "同名"}));
     window->itemGrid()->setCurrentRow(1);
-    window->viewLink();
+    window->itemActions()->viewLink();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown.last().text, QStringLiteral("second-link"));
     EXPECT_EQ(dialogs.shown.last().title, QStringLiteral("同名"));
     EXPECT_EQ(dialogs.shown.last().icon, core::MessageIcon::Information);
-    window->openCurrentItem();
+    window->itemActions()->openCurrent();
     EXPECT_EQ(launched(), QStringList({"second-link"}));
 }
 
@@ -399,8 +402,8 @@ TEST_F(MainWindowTest, ViewLinkAndOpenDoNothingWithoutSelection) {
     makeDatabase({"一"}, {{"一", "p", {"x"}}});
     ASSERT_TRUE(startWindow());
     window->itemGrid()->clearSelection();
-    window->viewLink();
-    window->openCurrentItem();
+    window->itemActions()->viewLink();
+    window->itemActions()->openCurrent();
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_TRUE(launched().isEmpty());
 }
@@ -429,9 +432,12 @@ TEST_F(MainWindowTest, HeaderRightClickRemembersTheColumn) {
     makeDatabase({"一"}, {{"一", "p", {}}, {"一", "q", {}}});
     ASSERT_TRUE(startWindow());
     RollerBlindMenu* menu = window->rollerBlindMenu();
-    QTest::mouseClick(menu, Qt::RightButton, {}, QPoint(20, menu->headerTop(0) + 5));
-    EXPECT_EQ(session->state().menuColumn, 0);
+    QTest::mouseClick(menu, Qt::RightButton, {}, QPoint(20, menu->headerTop(1) + 5));
     EXPECT_EQ(window->menusShown, QStringList({"菜单"}));
+    // The menu's entries act on that header.
+    for (QAction* action : window->columnMenu()->actions())
+        if (action->text() == QStringLiteral("修改栏目")) action->trigger();
+    EXPECT_EQ(dialogs.inputInitials.value(0), QStringLiteral("q"));
 }
 
 TEST_F(MainWindowTest, HoverTextNamesTheEntryOrWelcomes) {
@@ -450,11 +456,9 @@ TEST_F(MainWindowTest, KeepOnTopTwiceReturnsToNormal) {
     window->show();
     const QImage offPicture = window->topmostButton()->icon().pixmap(16).toImage();
     window->toggleTopmost();
-    EXPECT_EQ(session->state().topmostOn, 1);
     EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_NE(window->topmostButton()->icon().pixmap(16).toImage(), offPicture);
     window->toggleTopmost();
-    EXPECT_EQ(session->state().topmostOn, 0);
     EXPECT_FALSE(window->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window->topmostButton()->icon().pixmap(16).toImage(), offPicture);
 }
@@ -465,9 +469,9 @@ TEST_F(MainWindowTest, ScreenOffWaitsWhileTheWindowKeepsWorking) {
     window->screenOff();
     // The call returned at once and the window goes on handling events.
     EXPECT_EQ(desktop.monitorOffCalls, 0);
-    window->switchColumn(0);
+    catalogue().openColumnAt(0);
     settle();
-    EXPECT_EQ(window->itemCount(), 1);
+    EXPECT_EQ(catalogue().rowCount(), 1);
     QTest::qWait(1000);
     EXPECT_EQ(desktop.monitorOffCalls, 0);  // not before the wait is over
     EXPECT_TRUE(QTest::qWaitFor([this] { return desktop.monitorOffCalls == 1; }, 5000));
@@ -560,11 +564,18 @@ TEST_F(MainWindowTest, TrayCloseEndsTheProgramThroughTheShutDown) {
 }
 
 TEST_F(MainWindowTest, ActivationIsIgnoredWithoutColumnsEvenIfEntriesRemain) {
-    makeDatabase({"一"}, {{"一", "p", {"x"}}});
+    makeDatabase({"一"});
+    {
+        // An entry of a column 表2 does not hold: the column of no header.
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.addItem({"一", "", "x", "link:x", "$3"}));
+    }
     ASSERT_TRUE(startWindow());
+    ASSERT_EQ(gridTexts(), QStringList{"x"});
+    ASSERT_EQ(catalogue().columnCount(), 0);
     window->itemGrid()->setCurrentRow(0);
-    window->rollerBlindMenu()->clear();
-    window->openCurrentItem();
+    window->itemActions()->openCurrent();
     EXPECT_TRUE(launched().isEmpty());
 }
 

@@ -2,6 +2,7 @@
 
 #include "extras/countdown_host.h"
 #include "extras/countdown_window.h"
+#include "items/item_actions.h"
 #include "items/launcher.h"
 #include "main_window_fixture.h"
 #include "storage/ini_file.h"
@@ -32,7 +33,7 @@ class PowerItem : public MainWindowTest {
     // The same path as a click on the entry.
     void open(int row) {
         window->itemGrid()->setCurrentRow(row);
-        window->openCurrentItem();
+        window->itemActions()->openCurrent();
     }
 };
 

@@ -68,7 +68,7 @@ TEST_F(SettingsWiringTest, SavedAppearanceReachesTheMainWindowAtOnce) {
     settle();
     EXPECT_EQ(session->state().liveIconSize, 16);
     EXPECT_EQ(session->state().liveSoundMode, 3);
-    EXPECT_EQ(window->categoryCount(), 2);  // rebuilt, not doubled
+    EXPECT_EQ(catalogue().categoryCount(), 2);  // rebuilt, not doubled
     EXPECT_EQ(gridTexts(), (QStringList{"a", "b"}));
     EXPECT_EQ(session->config().backgroundColour(), 10u + 20u * 256 + 30u * 65536);
 }
@@ -91,8 +91,8 @@ TEST_F(SettingsWiringTest, RestoreWhileTheGridIsLoadingShowsTheRestoredData) {
     createWindow();
     ASSERT_TRUE(window->start());
     // The restore comes while the 400 entries are still being read and handed over.
-    ASSERT_TRUE(window->itemsLoading());
-    ASSERT_LT(window->itemCount(), 400);
+    ASSERT_TRUE(catalogue().loading());
+    ASSERT_LT(catalogue().rowCount(), 400);
 
     dialogs.files.enqueue(saved);
     trayEntry(QStringLiteral("数据库管理"))->trigger();

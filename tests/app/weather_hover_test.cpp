@@ -26,13 +26,13 @@ class WeatherHoverTest : public hx::test::MainWindowTest {
     void usePanel(hx::platform::Network& network, WeatherSources sources) {
         panel = std::make_unique<WeatherPanel>(network, std::move(sources),
                                                [] { return QDate(2026, 12, 8); });
-        moreHooks = [this](hx::app::MainWindowHooks& hooks) {
-            hooks.loadWeather = [this] {
+        moreHooks = [this](hx::app::WeatherHooks& hooks) {
+            hooks.load = [this] {
                 panel->load(hx::extras::WeatherWindow::besideMainWindow(window->pos()));
                 panel->attach(window.get());
             };
-            hooks.showWeather = [this](const QPoint& at) { panel->show(at); };
-            hooks.hideWeather = [this] { panel->hide(); };
+            hooks.show = [this](const QPoint& at) { panel->show(at); };
+            hooks.hide = [this] { panel->hide(); };
         };
     }
 

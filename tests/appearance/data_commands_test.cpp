@@ -73,7 +73,7 @@ TEST_F(DataCommandsTest, BackupThatCannotBeWrittenFailsAndChangesNothing) {
     EXPECT_EQ(lastIcon(), MessageIcon::Error);
     EXPECT_EQ(temp.read("Date/Backup"), "a file where the folder goes");
     EXPECT_EQ(temp.read("Date/QVdata.mdb"), live);
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_EQ(reinitialisations, 0);
 
     // The live database closed underneath: nothing to copy.
     ASSERT_TRUE(QFile::remove(temp.file("Date/Backup")));
@@ -97,8 +97,8 @@ TEST_F(DataCommandsTest, BackupIntoAReadOnlyFolderFails) {
     EXPECT_EQ(lastIcon(), MessageIcon::Error);
     EXPECT_FALSE(QFileInfo::exists(backup + QStringLiteral("/2013年8月12日.mdb")));
     if (::geteuid() != 0)
-        QFile::setPermissions(backup, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            backup, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST_F(DataCommandsTest, RefusedRestoresKeepTheLiveDatabaseByteForByte) {
@@ -127,18 +127,18 @@ TEST_F(DataCommandsTest, RefusedRestoresKeepTheLiveDatabaseByteForByte) {
     for (const char* name : {"noise", "empty", "partial", "folder", "vanishing", "unreadable"}) {
         SCOPED_TRACE(name);
         dialogs.files.enqueue(temp.file(QStringLiteral("in/%1.mdb").arg(name)));
-        EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Refused);
+        EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Refused);
         EXPECT_EQ(lastText(), "数据库恢复失败！");
         EXPECT_EQ(lastIcon(), MessageIcon::Error);
         EXPECT_EQ(temp.read("Date/QVdata.mdb"), live);
         EXPECT_TRUE(session.database().isOpen());
         EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
     }
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_EQ(reinitialisations, 0);
     EXPECT_TRUE(safetyCopies().isEmpty());  // refused before anything was written
 
     const int shown = int(dialogs.shown.size());
-    EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Cancelled);
+    EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Cancelled);
     EXPECT_EQ(dialogs.shown.size(), shown);
 }
 
@@ -148,10 +148,10 @@ TEST_F(DataCommandsTest, RestoreReplacesTheDataAndASafetyCopyUndoesIt) {
     fill(QStringLiteral("网络"), 2);
 
     dialogs.files.enqueue(temp.file("Date/Backup/2013年8月12日.mdb"));
-    EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Restored);
+    EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Restored);
     EXPECT_EQ(lastText(), "数据库恢复成功！程序即将重启！");
     EXPECT_EQ(lastIcon(), MessageIcon::None);
-    EXPECT_EQ(main.reinitialisations, 1);
+    EXPECT_EQ(reinitialisations, 1);
     EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
     EXPECT_EQ(session.database().countItems("工具", "栏"), 3);
     EXPECT_TRUE(QFileInfo::exists(temp.file("Date/Backup/2013年8月12日.mdb")));  // the source stays
@@ -159,7 +159,7 @@ TEST_F(DataCommandsTest, RestoreReplacesTheDataAndASafetyCopyUndoesIt) {
     // The catalogue it replaced went into a safety copy; restoring that undoes the step.
     ASSERT_EQ(safetyCopies().size(), 1);
     dialogs.files.enqueue(temp.root().backupDir() + u'/' + safetyCopies().first());
-    EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Restored);
+    EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Restored);
     EXPECT_EQ(categories(session.database()), (QStringList{"网络"}));
 }
 
@@ -168,12 +168,13 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     ASSERT_TRUE(
         storage::IniFile::write(temp.root().skinSelectionPath(), "皮肤", "皮肤名称", "墨绿.she"));
     ASSERT_TRUE(temp.write("User/me.png", "avatar"));
-    main.categories = {"工具"};
-    main.columns = {"栏"};
-    main.items = {"工具0"};
+    catalogue.reload();
+    catalogue.selectCategory(0);
+    catalogue.finishLoading();
+    ASSERT_EQ(catalogue.rowCount(), 3);
 
     dialogs.answers.enqueue(core::Answer::No);
-    EXPECT_FALSE(appearance::clearDatabase(session, main));
+    EXPECT_FALSE(appearance::clearDatabase(session, catalogue));
     EXPECT_EQ(dialogs.shown.last().text, "是否清空所有的数据？");
     EXPECT_EQ(dialogs.shown.last().icon, MessageIcon::Question);
     EXPECT_EQ(dialogs.shown.last().buttons, core::MessageButtons::YesNo);
@@ -182,7 +183,7 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_TRUE(safetyCopies().isEmpty());
 
     dialogs.answers.enqueue(core::Answer::Yes);
-    EXPECT_TRUE(appearance::clearDatabase(session, main));
+    EXPECT_TRUE(appearance::clearDatabase(session, catalogue));
     EXPECT_FALSE(QFileInfo::exists(temp.root().configPath()));
     EXPECT_EQ(storage::IniFile::read(temp.root().skinSelectionPath(), "皮肤", "皮肤名称"),
               "墨绿.she");
@@ -190,8 +191,9 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_TRUE(categories(session.database()).isEmpty());
     EXPECT_EQ(session.database().countItems("工具", "栏"), 0);
     EXPECT_TRUE(session.database().columnsOf("工具").value.isEmpty());
-    EXPECT_TRUE(main.categories.isEmpty() && main.columns.isEmpty() && main.items.isEmpty());
-    EXPECT_EQ(main.reinitialisations, 1);
+    EXPECT_TRUE(catalogue.categories().isEmpty() && catalogue.columns().isEmpty() &&
+                catalogue.rows().isEmpty());
+    EXPECT_EQ(reinitialisations, 1);
 
     ASSERT_EQ(safetyCopies().size(), 1);
     ItemDatabase copy;
@@ -207,7 +209,7 @@ TEST_F(DataCommandsTest, RestoringTheOldestSafetyCopyNeverPrunesIt) {
     fill(QStringLiteral("网络"), 1);
     const QString oldest = temp.root().backupDir() + u'/' + storage::safetyCopyFileName(old);
     dialogs.files.enqueue(oldest);
-    EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Restored);
+    EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Restored);
     EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
     EXPECT_TRUE(QFileInfo::exists(oldest));
     EXPECT_EQ(safetyCopies().size(), storage::kSafetyCopiesKept);
@@ -222,13 +224,13 @@ TEST(FileFilter, ClassicFiltersBecomeQtFilters) {
 TEST_F(DataCommandsTest, NoSafetyCopyNoClear) {
     ASSERT_TRUE(temp.write("Date/Backup", "a file where the folder goes"));
     dialogs.answers.enqueue(core::Answer::Yes);
-    EXPECT_FALSE(appearance::clearDatabase(session, main));
+    EXPECT_FALSE(appearance::clearDatabase(session, catalogue));
     EXPECT_EQ(lastText(), "清空数据失败！");
     EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_EQ(reinitialisations, 0);
 
     dialogs.files.enqueue(temp.file("Date/QVdata.mdb"));
-    EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Refused);
+    EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Refused);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "appearance/data_commands.h"
 #include "core/session.h"
 #include "support/fake_dialogs.h"
-#include "support/fake_main_window.h"
+#include "support/session_fixture.h"
 #include "support/temp_root.h"
 
 namespace hx::test {
@@ -68,17 +68,18 @@ QString integrity(const QString& path) {
 // the same commands the data page runs.
 [[noreturn]] void runMaintenance(const QString& rootPath) {
     FakeDialogs dialogs;
-    FakeMainWindow main;
-    core::Session session(storage::DataRoot(rootPath), core::Services{}, dialogs);
+    FakeServices fakes(rootPath + QStringLiteral("/Desktop"));
+    core::Session session(storage::DataRoot(rootPath), fakes.services(), dialogs);
+    core::Catalogue catalogue(session, {}, {});
     if (!session.database().open(session.root().databasePath())) std::_Exit(3);
     QFile(rootPath + QStringLiteral("/ready")).open(QIODevice::WriteOnly);
     for (int round = 0;; ++round) {
         dialogs.files.enqueue(rootPath +
                               (round % 2 ? QStringLiteral("/b.mdb") : QStringLiteral("/a.mdb")));
-        if (appearance::restoreDatabase(session, main) != appearance::RestoreOutcome::Restored)
+        if (appearance::restoreDatabase(session, catalogue) != appearance::RestoreOutcome::Restored)
             std::_Exit(4);
         dialogs.answers.enqueue(core::Answer::Yes);
-        if (!appearance::clearDatabase(session, main)) std::_Exit(5);
+        if (!appearance::clearDatabase(session, catalogue)) std::_Exit(5);
         dialogs.shown.clear();
     }
 }

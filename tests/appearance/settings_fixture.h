@@ -6,22 +6,24 @@
 #include <memory>
 
 #include "appearance/settings_window.h"
-#include "core/session.h"
 #include "storage/ini_file.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_main_window.h"
-#include "support/temp_root.h"
+#include "support/session_fixture.h"
 
 namespace hx::test {
 
-// A settings window over a temporary data root, scripted dialogs and a fake
-// main window; skins applied and results opened are recorded.
+// A settings window over a temporary data root, scripted dialogs and the
+// catalogue; skins applied, results opened, saves and re-initialisations
+// asked for are recorded.
 class SettingsTest : public ::testing::Test {
   protected:
     TempRoot temp;
     FakeDialogs dialogs;
-    FakeMainWindow main;
-    core::Session session{temp.root(), core::Services{}, dialogs};
+    FakeServices fakes{temp.file(QStringLiteral("Desktop"))};
+    core::Session session{temp.root(), fakes.services(), dialogs};
+    core::Catalogue catalogue{session, {}, {}};
+    const QPoint panel{300, 200};
+    int reinitialisations = 0;
+    int saves = 0;
     QStringList skinsApplied;
     QStringList opened;
     QStringList iconsAsked;
@@ -37,7 +39,8 @@ class SettingsTest : public ::testing::Test {
             image.fill(Qt::darkCyan);
             return image;
         };
-        window = std::make_unique<appearance::SettingsWindow>(session, main, links);
+        window = std::make_unique<appearance::SettingsWindow>(session, catalogue, panel, links);
+        QObject::connect(window.get(), &appearance::SettingsWindow::saved, [this] { ++saves; });
         return *window;
     }
     const appearance::SettingsWindow::Controls& c() const { return window->controls(); }
@@ -49,6 +52,11 @@ class SettingsTest : public ::testing::Test {
     void setConfig(const char* section, const char* key, const QString& value) const {
         ASSERT_TRUE(storage::IniFile::write(temp.root().configPath(), QString::fromUtf8(section),
                                             QString::fromUtf8(key), value));
+    }
+
+    SettingsTest() {
+        QObject::connect(&catalogue, &core::Catalogue::reinitialisationRequested,
+                         [this] { ++reinitialisations; });
     }
 
     // Opens a fresh, empty item database as the session's.

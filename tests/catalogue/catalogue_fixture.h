@@ -7,38 +7,34 @@
 #include <QStringList>
 #include <memory>
 
-#include "core/session.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_main_window.h"
-#include "support/temp_root.h"
+#include <QSignalSpy>
+
+#include "catalogue/category_pictures.h"
+#include "support/session_fixture.h"
 
 namespace hx::test {
 
-// A data root with an empty item database, a session over it and a fake main
-// window whose toolbar mirrors 表3, as the real one does after start-up.
-class CatalogueTest : public ::testing::Test {
+// A data root with an empty item database and the real catalogue over it,
+// reading category pictures as the program does.
+class CatalogueTest : public SessionFixture {
   protected:
-    TempRoot temp;
-    FakeDialogs dialogs;
-    FakeMainWindow main;
-    std::unique_ptr<core::Session> session;
-
     void SetUp() override {
-        ASSERT_TRUE(temp.isValid());
-        ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
-        session = std::make_unique<core::Session>(temp.root(), core::Services{}, dialogs);
-        ASSERT_TRUE(db().open(temp.root().databasePath()));
+        openSession([this](const QString& file) {
+            return catalogue::withKeyColourClear(catalogue::categoryPicture(temp.root(), file));
+        });
     }
 
-    storage::ItemDatabase& db() { return session->database(); }
-    storage::Config& config() { return session->config(); }
-
     // Categories with Folder.bmp; every category gets the columns given and
-    // every column two items, so stray statements show up in the counts.
+    // every column two items, so stray statements show up in the counts. The
+    // catalogue reads them, as at start-up.
     void addCategories(const QStringList& names, const QStringList& columns = {}) {
+        addStored(names, columns);
+        catalogue->reload();
+    }
+
+    void addStored(const QStringList& names, const QStringList& columns = {}) {
         for (const QString& name : names) {
             ASSERT_TRUE(db().addCategory(name, QStringLiteral("Folder.bmp")));
-            main.categories << name;
             for (const QString& column : columns) {
                 ASSERT_TRUE(db().addColumn(name, column));
                 for (int i = 0; i < 2; ++i)

@@ -18,7 +18,6 @@ class CataloguePictures : public CatalogueTest {
         const QStringList names{"常用软件", "系统工具", "影音娱乐", "网络", "游戏"};
         for (int i = 0; i < names.size(); ++i) {
             ASSERT_TRUE(db().addCategory(names.at(i), pictures.at(i)));
-            main.categories << names.at(i);
         }
         const QStringList columns{"办公", "编程", "图形", "下载"};
         for (int c = 0; c < columns.size(); ++c) {
@@ -50,7 +49,8 @@ class CataloguePictures : public CatalogueTest {
 };
 
 TEST_F(CataloguePictures, CategoryWindowWithItsListAndWithTheChooser) {
-    catalogue::CategoryWindow window(*session, main);
+    catalogue->reload();
+    catalogue::CategoryWindow window(*session, *catalogue, panel);
     const QImage list = picture(window, "category-window.png");
     EXPECT_EQ(list.size() / list.devicePixelRatio(), QSize(228, 235));
     // The list rows hold text and pictures; the preview holds the folder.
@@ -65,7 +65,8 @@ TEST_F(CataloguePictures, CategoryWindowWithItsListAndWithTheChooser) {
 }
 
 TEST_F(CataloguePictures, ColumnWindowWithCountsShown) {
-    catalogue::ColumnWindow window(*session, main);
+    catalogue->reload();
+    catalogue::ColumnWindow window(*session, *catalogue, panel);
     window.controls().categoryTree->topLevelItem(0)->setSelected(true);
     const QImage image = picture(window, "column-window.png");
     EXPECT_EQ(image.size() / image.devicePixelRatio(), QSize(351, 314));

@@ -142,11 +142,13 @@ TEST_F(ImportTest, BrokenEmptyAndHugePicturesWriteNothing) {
 
 TEST_F(ImportTest, WindowImportsEverySelectedFileAndShowsTheLast) {
     FakeDialogs dialogs;
-    FakeMainWindow main;
+    FakeServices fakes(temp.file("Desktop"));
     ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
-    core::Session session(temp.root(), core::Services{}, dialogs);
+    core::Session session(temp.root(), fakes.services(), dialogs);
     ASSERT_TRUE(session.database().open(temp.root().databasePath()));
-    CategoryWindow window(session, main);
+    core::Catalogue catalogue(session, {}, {});
+    QSignalSpy changes(&catalogue, &core::Catalogue::categoriesReset);
+    CategoryWindow window(session, catalogue, {});
     dialogs.fileLists.enqueue(
         {source("one.png", encoded(solid(40, 40, Qt::red), "PNG")),
          source("zero.bmp", QByteArray()),
@@ -160,7 +162,7 @@ TEST_F(ImportTest, WindowImportsEverySelectedFileAndShowsTheLast) {
     EXPECT_EQ(window.controls().iconPreview->pixmap().toImage().pixel(8, 8), qRgb(0, 255, 0));
     // Nothing stored changes.
     EXPECT_TRUE(session.database().categories().value.isEmpty());
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_EQ(changes.count(), 0);
 }
 
 }  // namespace

@@ -16,9 +16,12 @@ namespace {
 class CategoryWindowTest : public CatalogueTest {
   protected:
     std::unique_ptr<CategoryWindow> window;
+    // Every category selection the window makes (one column listing each).
+    std::unique_ptr<QSignalSpy> selections;
 
     CategoryWindow& open() {
-        window = std::make_unique<CategoryWindow>(*session, main);
+        window = std::make_unique<CategoryWindow>(*session, *catalogue, panel);
+        selections = std::make_unique<QSignalSpy>(catalogue.get(), &core::Catalogue::columnsReset);
         return *window;
     }
     const CategoryWindow::Controls& c() const { return window->controls(); }
@@ -37,20 +40,18 @@ class CategoryWindowTest : public CatalogueTest {
 };
 
 TEST_F(CategoryWindowTest, OpeningListsEveryCategoryWithItsPicture) {
-    addCategories({"工具", "游戏", "网站"});
+    addStored({"工具", "游戏", "网站"});
     ASSERT_TRUE(db().setCategoryPicture("游戏", "Gamepad.bmp"));
     ASSERT_TRUE(db().setCategoryPicture("网站", "missing.bmp"));
     ASSERT_TRUE(db().addCategory("无点", "nodot"));
-    main.categories << "无点";
-    main.left = 500;
-    main.top = 100;
+    catalogue->reload();
     open();
-    EXPECT_EQ(window->pos(), QPoint(490, 185));
+    EXPECT_EQ(window->pos(), panel + QPoint(-10, 85));
     EXPECT_EQ(listTexts(0), (QStringList{"工具", "游戏", "网站", "无点"}));
     EXPECT_EQ(listTexts(1), (QStringList{"Folder", "Gamepad", "missing", ""}));
     EXPECT_EQ(window->selectedRow(), 0);
-    // The list starts as a copy of the toolbar's pictures, then one per row.
-    EXPECT_EQ(window->categoryImageList().size(), main.categoryPictures.size() + 4);
+    // One picture per row, as the catalogue reads them.
+    EXPECT_EQ(window->categoryImageList().size(), 4);
     const QImage folder = window->categoryImageList().at(window->rowImage(0));
     const QImage gamepad = window->categoryImageList().at(window->rowImage(1));
     EXPECT_NE(folder, gamepad);
@@ -73,10 +74,11 @@ TEST_F(CategoryWindowTest, AddOffersTheNextNumberAndFollowsTheToolbar) {
     EXPECT_EQ(dialogs.inputTitles.value(0), QStringLiteral("添加分类"));
     EXPECT_EQ(storedCategories(), (QStringList{"一", "二", "三", "新的"}));
     EXPECT_EQ(db().categories().value.last().picture, QStringLiteral("Folder.bmp"));
-    EXPECT_EQ(main.categories, storedCategories());
+    EXPECT_EQ(catalogue->categories(), storedCategories());
     EXPECT_EQ(listTexts(0), storedCategories());
     EXPECT_EQ(listTexts(1).last(), QStringLiteral("Folder"));
-    EXPECT_EQ(main.selectedCategories, (QVector<int>{3}));
+    EXPECT_EQ(selections->count(), 1);
+    EXPECT_EQ(catalogue->currentCategory(), 3);
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 
     // Cancel and an empty name do nothing.
@@ -104,7 +106,7 @@ TEST_F(CategoryWindowTest, AddStopsAtElevenAfterAskingTheName) {
     EXPECT_EQ(lastMessage(), QStringLiteral("不能再添加了！"));
     EXPECT_EQ(dialogs.shown.last().title, QStringLiteral("信息："));
     EXPECT_EQ(storedCategories().size(), 11);
-    EXPECT_EQ(main.categories.size(), 11);
+    EXPECT_EQ(catalogue->categories().size(), 11);
 }
 
 TEST_F(CategoryWindowTest, AddRefusesWhatTheDatabaseCallsTheSameOrCannotStore) {
@@ -121,12 +123,12 @@ TEST_F(CategoryWindowTest, AddRefusesWhatTheDatabaseCallsTheSameOrCannotStore) {
     click(c().newButton);
     EXPECT_EQ(dialogs.shown.last().icon, core::MessageIcon::Error);
     EXPECT_EQ(storedCategories(), (QStringList{"Tools"}));
-    EXPECT_EQ(main.categories, (QStringList{"Tools"}));
+    EXPECT_EQ(catalogue->categories(), (QStringList{"Tools"}));
     EXPECT_EQ(listTexts(), (QStringList{"Tools"}));
-    EXPECT_TRUE(main.selectedCategories.isEmpty());
+    EXPECT_EQ(selections->count(), 0);
 }
 
-TEST_F(CategoryWindowTest, RenameCarriesTheNameIntoAllTablesAndRebuilds) {
+TEST_F(CategoryWindowTest, RenameCarriesTheNameIntoAllTables) {
     addCategories({"甲", "乙", "丙"}, {"栏"});
     open();
     select(1);
@@ -139,9 +141,8 @@ TEST_F(CategoryWindowTest, RenameCarriesTheNameIntoAllTablesAndRebuilds) {
     EXPECT_EQ(db().countItems("新乙", "栏"), 2);
     EXPECT_EQ(db().countItems("甲", "栏"), 2);
     EXPECT_EQ(rawCount("表1"), 6);
-    EXPECT_EQ(main.categories, storedCategories());
+    EXPECT_EQ(catalogue->categories(), storedCategories());
     EXPECT_EQ(listTexts(), storedCategories());
-    EXPECT_EQ(main.reinitialisations, 1);
 }
 
 TEST_F(CategoryWindowTest, RenameRefusesItsOwnNameAndNamesOnlyCaseApart) {
@@ -160,7 +161,7 @@ TEST_F(CategoryWindowTest, RenameRefusesItsOwnNameAndNamesOnlyCaseApart) {
         EXPECT_EQ(m.title, QStringLiteral("重复"));
     }
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_EQ(catalogue->categories(), (QStringList{"abc", "Other"}));
 
     // Its own name in another case is a rename.
     select(0);
@@ -195,10 +196,11 @@ TEST_F(CategoryWindowTest, DeleteAsksRemovesEverywhereAndKeepsRememberedColumns)
     EXPECT_EQ(rawCount("表2"), 3);
     EXPECT_EQ(rawCount("表1"), 6);
     EXPECT_EQ(db().countItems("一", "栏"), 0);
-    EXPECT_EQ(main.categories, storedCategories());
+    EXPECT_EQ(catalogue->categories(), storedCategories());
     EXPECT_EQ(listTexts(), storedCategories());
     EXPECT_EQ(window->selectedRow(), 2);
-    EXPECT_EQ(main.selectedCategories, (QVector<int>{2}));
+    EXPECT_EQ(selections->count(), 1);
+    EXPECT_EQ(catalogue->currentCategory(), 2);
     // Every category keeps its own remembered column.
     EXPECT_EQ(config().lastColumn(0), 5);
     EXPECT_EQ(config().readConfig("卷帘式菜单", "1"), QString());
@@ -212,7 +214,7 @@ TEST_F(CategoryWindowTest, DeleteWithoutSelectionOrOfTheLastCategory) {
     select(-1);
     click(c().deleteButton);
     EXPECT_TRUE(dialogs.shown.isEmpty());
-    EXPECT_TRUE(main.selectedCategories.isEmpty());
+    EXPECT_EQ(selections->count(), 0);
     EXPECT_EQ(storedCategories().size(), 1);
 
     select(0);
@@ -221,7 +223,8 @@ TEST_F(CategoryWindowTest, DeleteWithoutSelectionOrOfTheLastCategory) {
     EXPECT_EQ(rawCount("表1") + rawCount("表2") + rawCount("表3"), 0);
     EXPECT_EQ(c().categoryList->topLevelItemCount(), 0);
     EXPECT_EQ(window->selectedRow(), -1);
-    EXPECT_EQ(main.selectedCategories, (QVector<int>{-1}));
+    EXPECT_EQ(selections->count(), 1);
+    EXPECT_EQ(catalogue->currentCategory(), -1);
 }
 
 TEST_F(CategoryWindowTest, ClearWritesASafetyCopyFirstAndEmptiesEverything) {
@@ -229,16 +232,17 @@ TEST_F(CategoryWindowTest, ClearWritesASafetyCopyFirstAndEmptiesEverything) {
     // A column of a category that is not stored survives, as designed.
     ASSERT_TRUE(db().addColumn("孤儿", "栏"));
     config().setLastColumn(2, 1);
-    session->state().categoryKey = 2;
+    catalogue->selectCategory(2);
     open();
     click(c().clearButton);
     EXPECT_TRUE(dialogs.shown.isEmpty());  // no question
     EXPECT_EQ(rawCount("表3"), 0);
     EXPECT_EQ(rawCount("表2"), 1);
     EXPECT_EQ(rawCount("表1"), 0);
-    EXPECT_TRUE(main.categories.isEmpty());
+    EXPECT_TRUE(catalogue->categories().isEmpty());
     EXPECT_EQ(c().categoryList->topLevelItemCount(), 0);
-    EXPECT_EQ(main.selectedCategories, (QVector<int>{2}));
+    EXPECT_EQ(selections->count(), 1);
+    EXPECT_EQ(catalogue->currentCategory(), 2);
     EXPECT_EQ(config().lastColumn(2), 1);  // Config.ini untouched
 
     const QStringList copies =
@@ -250,9 +254,10 @@ TEST_F(CategoryWindowTest, ClearWritesASafetyCopyFirstAndEmptiesEverything) {
     EXPECT_EQ(copy.countItems("c", "目"), 2);
 
     // With no category shown (-1) nothing is selected afterwards.
-    session->state().categoryKey = -1;
+    catalogue->selectCategory(-1);
+    selections->clear();
     click(c().clearButton);
-    EXPECT_EQ(main.selectedCategories, (QVector<int>{2}));
+    EXPECT_EQ(selections->count(), 0);
 }
 
 TEST_F(CategoryWindowTest, ClearDoesNothingWhenNoSafetyCopyCanBeWritten) {
@@ -264,7 +269,7 @@ TEST_F(CategoryWindowTest, ClearDoesNothingWhenNoSafetyCopyCanBeWritten) {
     EXPECT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown.last().icon, core::MessageIcon::Error);
     EXPECT_EQ(storedCategories(), (QStringList{"a"}));
-    EXPECT_EQ(main.categories, (QStringList{"a"}));
+    EXPECT_EQ(catalogue->categories(), (QStringList{"a"}));
     EXPECT_EQ(listTexts(), (QStringList{"a"}));
 }
 
@@ -279,7 +284,7 @@ TEST_F(CategoryWindowTest, NamesWithQuotesWildcardsAndChineseReachOnlyTheirRows)
             EXPECT_EQ(db().columnsOf(other).value, (QStringList{"栏"}));
         }
         EXPECT_EQ(storedCategories(), expectedCategories);
-        EXPECT_EQ(main.categories, expectedCategories);
+        EXPECT_EQ(catalogue->categories(), expectedCategories);
         EXPECT_EQ(listTexts(), expectedCategories);
     };
     QStringList expected = storedCategories();
@@ -327,10 +332,9 @@ TEST_F(CategoryWindowTest, RefusedSecondStatementLeavesAllTablesAndTheWindow) {
     EXPECT_EQ(snapshot(), before);
     click(c().clearButton);
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(main.categories, (QStringList{"甲", "乙"}));
+    EXPECT_EQ(catalogue->categories(), (QStringList{"甲", "乙"}));
     EXPECT_EQ(listTexts(), (QStringList{"甲", "乙"}));
-    EXPECT_EQ(main.reinitialisations, 0);
-    EXPECT_TRUE(main.selectedCategories.isEmpty());
+    EXPECT_EQ(selections->count(), 0);
 }
 
 TEST_F(CategoryWindowTest, ListToolbarAndTableCorrespondAfterRandomChanges) {
@@ -366,7 +370,7 @@ TEST_F(CategoryWindowTest, ListToolbarAndTableCorrespondAfterRandomChanges) {
         dialogs.inputs.clear();
         const QStringList stored = storedCategories();
         ASSERT_EQ(listTexts(), stored) << "seed " << seed << " step " << step;
-        ASSERT_EQ(main.categories, stored) << "seed " << seed << " step " << step;
+        ASSERT_EQ(catalogue->categories(), stored) << "seed " << seed << " step " << step;
         ASSERT_LE(stored.size(), CategoryWindow::kMaxCategories);
     }
 }
@@ -410,7 +414,8 @@ TEST_F(CategoryWindowTest, ChooserListsBitmapsByNameAndSetsThePicture) {
     EXPECT_EQ(db().categories().value.at(0).picture, QStringLiteral("Folder.bmp"));
     EXPECT_EQ(listTexts(1), (QStringList{"Folder", "apple"}));
     EXPECT_EQ(window->categoryImageList().at(window->rowImage(1)).pixel(5, 5), qRgb(255, 0, 0));
-    EXPECT_EQ(main.reinitialisations, 1);
+    EXPECT_EQ(catalogue->categoryPictureFile(1), QStringLiteral("apple.BMP"));
+    EXPECT_EQ(catalogue->categoryPicture(1).pixel(5, 5), qRgb(255, 0, 0));
     EXPECT_TRUE(c().iconChooser->isHidden());
 
     // Without a selected category the chooser takes its height but stays hidden.

@@ -6,15 +6,21 @@ using hx::catalogue::ColumnMenu;
 namespace hx::test {
 namespace {
 
-// The fake main window shows the columns of category `current`, as
-// selectCategory leaves the roller-blind menu.
+// The catalogue shows the columns of one category, its first column open.
 class ColumnMenuTest : public CatalogueTest {
   protected:
-    ColumnMenu menu() { return ColumnMenu(*session, main); }
+    std::unique_ptr<QSignalSpy> openings;
+
+    ColumnMenu menu() { return ColumnMenu(*session, *catalogue); }
     void show(int category) {
-        session->state().currentCategory = category;
-        main.columns = db().columnsOf(main.categories.value(category)).value;
-        main.current = main.columns.size() - 1;
+        SessionFixture::show(category, 0);
+        openings = std::make_unique<QSignalSpy>(catalogue.get(), &core::Catalogue::columnOpened);
+    }
+    // Every column the menu opened since show().
+    QVector<int> opened() const {
+        QVector<int> out;
+        for (const auto& call : *openings) out << call.at(0).toInt();
+        return out;
     }
 };
 
@@ -27,9 +33,9 @@ TEST_F(ColumnMenuTest, AddStoresSwitchesAndOffersTheNextNumber) {
     EXPECT_EQ(dialogs.inputTitles.value(0), QStringLiteral("新建栏目"));
     EXPECT_EQ(db().columnsOf("游戏").value, (QStringList{"一", "二", "三", "新的"}));
     EXPECT_EQ(db().columnsOf("工具").value.size(), 3);
-    EXPECT_EQ(main.columns, db().columnsOf("游戏").value);
-    EXPECT_EQ(main.current, 3);
-    EXPECT_EQ(main.switchedColumns, (QVector<int>{3}));
+    EXPECT_EQ(catalogue->columns(), db().columnsOf("游戏").value);
+    EXPECT_EQ(catalogue->openColumn(), 3);
+    EXPECT_EQ(opened(), (QVector<int>{3}));
 
     dialogs.inputs.enqueue(std::nullopt);
     menu().addColumn();
@@ -60,6 +66,7 @@ TEST_F(ColumnMenuTest, TenColumnsAtMostAndOnlyWithACategory) {
 }
 
 TEST_F(ColumnMenuTest, DuplicatesAreRefusedWithoutAStatement) {
+    int menuColumn = 0;
     addCategories({"工具"}, {"Web", "本地"});
     show(0);
     const QString before = snapshot();
@@ -68,79 +75,85 @@ TEST_F(ColumnMenuTest, DuplicatesAreRefusedWithoutAStatement) {
         menu().addColumn();
     }
     // Renaming to its own name, or to another column's name in another case.
-    session->state().menuColumn = 1;
+    menuColumn = 1;
     dialogs.inputs.enqueue(QStringLiteral("本地"));
-    menu().renameColumn();
+    menu().renameColumn(menuColumn);
     dialogs.inputs.enqueue(QStringLiteral("web"));
-    menu().renameColumn();
+    menu().renameColumn(menuColumn);
     ASSERT_EQ(dialogs.shown.size(), 5);
     for (const auto& m : dialogs.shown) {
         EXPECT_EQ(m.text, QStringLiteral("发现栏目名称重复，请返回修改！"));
         EXPECT_EQ(m.title, QStringLiteral("重复"));
     }
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(main.columns, (QStringList{"Web", "本地"}));
+    EXPECT_EQ(catalogue->columns(), (QStringList{"Web", "本地"}));
 }
 
 TEST_F(ColumnMenuTest, RenameKeepsTheItemsUnderTheNewName) {
+    int menuColumn = 0;
     addCategories({"工具", "游戏"}, {"甲", "乙"});
     show(0);
-    session->state().menuColumn = 1;
+    menuColumn = 1;
     dialogs.inputs.enqueue(QStringLiteral("新'乙%"));
-    menu().renameColumn();
+    menu().renameColumn(menuColumn);
     EXPECT_EQ(dialogs.inputInitials.value(0), QStringLiteral("乙"));
-    EXPECT_EQ(main.columns, (QStringList{"甲", "新'乙%"}));
-    EXPECT_EQ(db().columnsOf("工具").value, main.columns);
+    EXPECT_EQ(catalogue->columns(), (QStringList{"甲", "新'乙%"}));
+    EXPECT_EQ(db().columnsOf("工具").value, catalogue->columns());
     EXPECT_EQ(db().countItems("工具", "新'乙%"), 2);
     EXPECT_EQ(db().countItems("工具", "乙"), 0);
     EXPECT_EQ(db().countItems("游戏", "乙"), 2);  // the other category keeps its column
-    EXPECT_TRUE(main.switchedColumns.isEmpty());
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_TRUE(opened().isEmpty());
 }
 
 TEST_F(ColumnMenuTest, DeleteAsksRemovesItemsAndOpensTheFirstColumn) {
+    int menuColumn = 0;
     addCategories({"工具", "游戏"}, {"甲", "乙", "丙"});
     show(0);
-    main.items = QStringList{"x", "y"};
-    session->state().menuColumn = 1;
-    menu().deleteColumn();  // unscripted: answered No
+    ASSERT_EQ(rowNames(), (QStringList{"甲0", "甲1"}));
+    menuColumn = 1;
+    menu().deleteColumn(menuColumn);  // unscripted: answered No
     EXPECT_EQ(lastMessage(), QStringLiteral("是否删除 乙 ?"));
-    EXPECT_EQ(main.columns.size(), 3);
+    EXPECT_EQ(catalogue->columns().size(), 3);
 
     dialogs.answers.enqueue(core::Answer::Yes);
-    menu().deleteColumn();
-    EXPECT_EQ(main.columns, (QStringList{"甲", "丙"}));
-    EXPECT_EQ(db().columnsOf("工具").value, main.columns);
+    menu().deleteColumn(menuColumn);
+    EXPECT_EQ(catalogue->columns(), (QStringList{"甲", "丙"}));
+    EXPECT_EQ(db().columnsOf("工具").value, catalogue->columns());
     EXPECT_EQ(db().countItems("工具", "乙"), 0);
     EXPECT_EQ(db().countItems("游戏", "乙"), 2);
     EXPECT_EQ(rawCount("表1"), 10);
-    EXPECT_TRUE(main.items.isEmpty());
-    EXPECT_EQ(main.switchedColumns, (QVector<int>{0}));
+    catalogue->finishLoading();
+    EXPECT_EQ(rowNames(), (QStringList{"甲0", "甲1"}));
+    EXPECT_EQ(opened(), (QVector<int>{0}));
+    EXPECT_EQ(catalogue->openColumn(), 0);
 
     // The last column: nothing left to open.
-    main.switchedColumns.clear();
+    openings->clear();
     for (int i = 0; i < 2; ++i) {
-        session->state().menuColumn = 0;
+        menuColumn = 0;
         dialogs.answers.enqueue(core::Answer::Yes);
-        menu().deleteColumn();
+        menu().deleteColumn(menuColumn);
     }
-    EXPECT_TRUE(main.columns.isEmpty());
-    EXPECT_EQ(main.switchedColumns, (QVector<int>{0}));
+    EXPECT_TRUE(catalogue->columns().isEmpty());
+    EXPECT_EQ(opened(), (QVector<int>{0}));
+    EXPECT_TRUE(rowNames().isEmpty());
     EXPECT_TRUE(db().columnsOf("工具").value.isEmpty());
 }
 
 TEST_F(ColumnMenuTest, DeleteOfOneOfTwoEqualColumnsKeepsTheOther) {
+    int menuColumn = 0;
     addCategories({"工具"}, {"甲", "乙"});
     ASSERT_TRUE(db().addColumn("工具", "甲"));  // the column window allows a second one
     show(0);
-    session->state().menuColumn = 2;
+    menuColumn = 2;
     dialogs.answers.enqueue(core::Answer::Yes);
-    menu().deleteColumn();
+    menu().deleteColumn(menuColumn);
     EXPECT_EQ(db().columnsOf("工具").value, (QStringList{"甲", "乙"}));
-    EXPECT_EQ(main.columns, db().columnsOf("工具").value);
+    EXPECT_EQ(catalogue->columns(), db().columnsOf("工具").value);
 }
 
 TEST_F(ColumnMenuTest, RefusedStatementsChangeNeitherTablesNorMenu) {
+    int menuColumn = 0;
     addCategories({"工具"}, {"甲", "乙"});
     show(0);
     rawExec(
@@ -148,16 +161,17 @@ TEST_F(ColumnMenuTest, RefusedStatementsChangeNeitherTablesNorMenu) {
         "CREATE TRIGGER no_delete BEFORE DELETE ON 表2 BEGIN SELECT RAISE(ABORT, 'refused'); END;"
         "CREATE TRIGGER no_insert BEFORE INSERT ON 表2 BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     const QString before = snapshot();
-    session->state().menuColumn = 0;
+    menuColumn = 0;
     dialogs.inputs.enqueue(QStringLiteral("丙"));
-    menu().renameColumn();  // 表1 first, then 表2 refuses
+    menu().renameColumn(menuColumn);  // 表1 first, then 表2 refuses
     dialogs.answers.enqueue(core::Answer::Yes);
-    menu().deleteColumn();  // 表2 refuses
+    menu().deleteColumn(menuColumn);  // 表2 refuses
     dialogs.inputs.enqueue(QStringLiteral("丁"));
     menu().addColumn();
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(main.columns, (QStringList{"甲", "乙"}));
-    EXPECT_TRUE(main.switchedColumns.isEmpty());
+    EXPECT_EQ(catalogue->columns(), (QStringList{"甲", "乙"}));
+    // The refused delete shows what is stored again: the remembered column, open.
+    EXPECT_EQ(opened(), (QVector<int>{0}));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ class ColumnWindowTest : public CatalogueTest {
     std::unique_ptr<ColumnWindow> window;
 
     ColumnWindow& open() {
-        window = std::make_unique<ColumnWindow>(*session, main);
+        window = std::make_unique<ColumnWindow>(*session, *catalogue, panel);
         return *window;
     }
     const ColumnWindow::Controls& c() const { return window->controls(); }
@@ -35,18 +35,16 @@ class ColumnWindowTest : public CatalogueTest {
 };
 
 TEST_F(ColumnWindowTest, ChoosingACategoryListsItsColumnsWithCounts) {
-    addCategories({"工具", "游戏"}, {"甲", "乙"});
+    addStored({"工具", "游戏"}, {"甲", "乙"});
     ASSERT_TRUE(db().addColumn("游戏", "空"));
     ASSERT_TRUE(db().setCategoryPicture("游戏", "Gamepad.bmp"));
     ASSERT_TRUE(db().addItem({"游戏", "甲", "多", "/bin/true", "$2"}));
-    main.left = 500;
-    main.top = 100;
+    catalogue->reload();
     open();
-    EXPECT_EQ(window->pos(), QPoint(420, 185));
+    EXPECT_EQ(window->pos(), panel + QPoint(-80, 85));
     ASSERT_EQ(c().categoryTree->topLevelItemCount(), 2);
     EXPECT_EQ(c().categoryTree->topLevelItem(1)->text(0), QStringLiteral("游戏"));
-    // Each node shows the category's present picture, not the toolbar's list
-    // of the last fill (which the fake leaves empty here).
+    // Each node shows the category's picture as the catalogue reads it.
     const auto nodePicture = [&](int node) {
         return c().categoryTree->topLevelItem(node)->icon(0).pixmap(16).toImage().convertToFormat(
             QImage::Format_ARGB32);
@@ -72,7 +70,6 @@ TEST_F(ColumnWindowTest, AddStoresEvenADuplicateAndMarksTheChange) {
     c().nameField->setText(QStringLiteral("新"));
     press(c().addButton);  // no category chosen: nothing stored
     EXPECT_EQ(rawCount("表2"), 1);
-    EXPECT_EQ(session->state().columnsChanged, 0);
 
     choose(0);
     c().nameField->clear();
@@ -83,7 +80,6 @@ TEST_F(ColumnWindowTest, AddStoresEvenADuplicateAndMarksTheChange) {
     EXPECT_EQ(db().columnsOf("工具").value, (QStringList{"甲", "甲"}));
     EXPECT_EQ(table(0), (QStringList{"甲", "甲"}));
     EXPECT_EQ(table(1), (QStringList{"2", ""}));  // counts are not refreshed
-    EXPECT_EQ(session->state().columnsChanged, 1);
 }
 
 TEST_F(ColumnWindowTest, ModifyRenamesItemsAndRefusesAnyCaseDuplicate) {
@@ -100,7 +96,6 @@ TEST_F(ColumnWindowTest, ModifyRenamesItemsAndRefusesAnyCaseDuplicate) {
     EXPECT_EQ(dialogs.shown.at(1).text, QStringLiteral("发现项目重复！"));
     EXPECT_EQ(dialogs.shown.at(1).title, QStringLiteral("信息："));
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(session->state().columnsChanged, 0);
 
     c().nameField->setText(QStringLiteral("远程'%"));
     press(c().modifyButton);
@@ -108,7 +103,6 @@ TEST_F(ColumnWindowTest, ModifyRenamesItemsAndRefusesAnyCaseDuplicate) {
     EXPECT_EQ(db().columnsOf("工具").value, table(0));
     EXPECT_EQ(db().countItems("工具", "远程'%"), 2);
     EXPECT_EQ(db().countItems("游戏", "本地"), 2);
-    EXPECT_EQ(session->state().columnsChanged, 1);
     choose(0);  // re-choosing shows the renamed column's items in its count
     EXPECT_EQ(table(1), (QStringList{"2", "2"}));
 
@@ -128,7 +122,6 @@ TEST_F(ColumnWindowTest, DeleteRemovesTheRowAtItsPositionAndItsItems) {
     const QString before = snapshot();
     press(c().deleteButton);
     EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(session->state().columnsChanged, 0);
 
     selectRow(2);  // no question before it
     press(c().deleteButton);
@@ -137,7 +130,6 @@ TEST_F(ColumnWindowTest, DeleteRemovesTheRowAtItsPositionAndItsItems) {
     EXPECT_EQ(table(0), db().columnsOf("工具").value);
     EXPECT_EQ(db().countItems("工具", "甲"), 0);
     EXPECT_EQ(db().countItems("游戏", "甲"), 2);
-    EXPECT_EQ(session->state().columnsChanged, 1);
 }
 
 TEST_F(ColumnWindowTest, DeleteOfARowThatNoLongerMatchesTheTableChangesNothing) {
@@ -153,20 +145,32 @@ TEST_F(ColumnWindowTest, DeleteOfARowThatNoLongerMatchesTheTableChangesNothing) 
     EXPECT_EQ(table(0), (QStringList{"乙"}));
 }
 
-TEST_F(ColumnWindowTest, ClosingAfterAChangeRebuildsTheMainWindowEveryTime) {
-    addCategories({"工具"}, {"甲"});
-    open();
-    window->close();
-    EXPECT_EQ(main.reinitialisations, 0);
+// Changes to the category the panel shows reach the catalogue at once, in
+// step with 表2; another category's stay in the database only.
+TEST_F(ColumnWindowTest, ChangesToTheShownCategoryReachTheCatalogueAtOnce) {
+    addCategories({"工具", "游戏"}, {"甲", "乙"});
+    show(0, 1);
     open();
     choose(0);
-    c().nameField->setText(QStringLiteral("乙"));
+    c().nameField->setText(QStringLiteral("丙"));
     press(c().addButton);
-    window->close();
-    EXPECT_EQ(main.reinitialisations, 1);
-    open();  // the flag is never reset
-    window->close();
-    EXPECT_EQ(main.reinitialisations, 2);
+    EXPECT_EQ(catalogue->columns(), db().columnsOf("工具").value);
+    selectRow(0);
+    c().nameField->setText(QStringLiteral("新甲"));
+    press(c().modifyButton);
+    EXPECT_EQ(catalogue->columns(), (QStringList{"新甲", "乙", "丙"}));
+    // Removing the open column empties the rows; the one after it stays open.
+    selectRow(1);
+    press(c().deleteButton);
+    EXPECT_EQ(catalogue->columns(), (QStringList{"新甲", "丙"}));
+    EXPECT_EQ(catalogue->openColumnName(), QStringLiteral("丙"));
+    EXPECT_TRUE(catalogue->rows().isEmpty());
+
+    choose(1);
+    c().nameField->setText(QStringLiteral("丁"));
+    press(c().addButton);
+    EXPECT_EQ(catalogue->columns(), (QStringList{"新甲", "丙"}));
+    EXPECT_EQ(db().columnsOf("游戏").value, (QStringList{"甲", "乙", "丁"}));
 }
 
 }  // namespace

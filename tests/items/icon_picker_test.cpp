@@ -17,7 +17,7 @@ using test::Bytes;
 class IconPickerTest : public test::ItemWindowTest {
   protected:
     std::unique_ptr<IconPicker> picker(const QString& programSource = {}) {
-        return std::make_unique<IconPicker>(*session, main, QStringLiteral("记事本"),
+        return std::make_unique<IconPicker>(*session, panel, QStringLiteral("记事本"),
                                             programSource);
     }
     static bool waitLoaded(IconPicker& p) {
@@ -45,13 +45,11 @@ class IconPickerTest : public test::ItemWindowTest {
 };
 
 TEST_F(IconPickerTest, DesignLayoutTitleAndPlace) {
-    main.left = 500;
-    main.top = 40;
     auto p = picker();
     const IconPicker::Controls& c = p->controls();
     EXPECT_EQ(p->windowTitle(), QStringLiteral("图标读取中........"));
     expectFixed(*p, QSize(392, 513));
-    EXPECT_EQ(p->pos(), QPoint(380, 125));
+    EXPECT_EQ(p->pos(), panel + QPoint(-120, 85));
     expectPlaced(*p, {{"sourceLabel", {8, 16, 56, 16}},
                       {"sourceBox", {72, 14, 232, 20}},
                       {"browseButton", {312, 13, 72, 24}},
@@ -174,7 +172,7 @@ TEST_F(IconPickerTest, ActivationHandsOutTheIconTextAndCloses) {
         QStringLiteral("x.ico"),
         test::toQByteArray(
             test::icoFile({part(32, 0xFFFF0000), part(32, 0xFF00FF00), part(32, 0xFF0000FF)})));
-    auto* p = new IconPicker(*session, main, QStringLiteral("t"), QString());
+    auto* p = new IconPicker(*session, panel, QStringLiteral("t"), QString());
     p->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<IconPicker> alive(p);
     p->show();

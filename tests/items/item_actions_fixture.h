@@ -7,49 +7,36 @@
 #include <QElapsedTimer>
 #include <memory>
 
-#include "core/session.h"
 #include "items/item_actions.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_main_window.h"
-#include "support/fake_shell.h"
-#include "support/temp_root.h"
+#include "items/launcher.h"
+#include "support/session_fixture.h"
 
 namespace hx::test {
 
 // One category "常用" with the column "工具" holding `items` (name, link),
-// shown in a fake main window, and the actions over them.
-class ItemActionsTest : public ::testing::Test {
+// shown by the catalogue, and the actions over them.
+class ItemActionsTest : public SessionFixture {
   protected:
-    TempRoot temp;
-    FakeDialogs dialogs;
-    FakeShell shell;
-    FakeMainWindow window;
-    platform::Desktop* desktop = nullptr;
-    std::unique_ptr<core::Session> session;
+    FakeShell& shell = fakes.shell;
+    std::unique_ptr<items::Launcher> launcher;
     std::unique_ptr<items::ItemActions> actions;
 
     static inline const QString kCategory = QStringLiteral("常用");
     static inline const QString kColumn = QStringLiteral("工具");
 
     void open(const QVector<std::pair<QString, QString>>& items = {}) {
-        ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
-        core::Services services;
-        services.shell = &shell;
-        services.desktop = desktop;
-        session = std::make_unique<core::Session>(temp.root(), services, dialogs);
-        ASSERT_TRUE(session->database().open(temp.root().databasePath()));
-        ASSERT_TRUE(session->database().addCategory(kCategory, QStringLiteral("Folder.bmp")));
-        ASSERT_TRUE(session->database().addColumn(kCategory, kColumn));
-        for (const auto& [name, link] : items) {
-            ASSERT_TRUE(session->database().addItem({kCategory, kColumn, name, link, link}));
-            window.items << name;
-        }
-        window.categories << kCategory;
-        window.columns << kColumn;
-        window.current = 0;
-        session->state().currentCategory = 0;
-        actions = std::make_unique<items::ItemActions>(*session, window);
+        openSession();
+        ASSERT_TRUE(db().addCategory(kCategory, QStringLiteral("Folder.bmp")));
+        ASSERT_TRUE(db().addColumn(kCategory, kColumn));
+        for (const auto& [name, link] : items)
+            ASSERT_TRUE(db().addItem({kCategory, kColumn, name, link, link}));
+        show();
+        launcher =
+            std::make_unique<items::Launcher>(fakes.shell, fakes.sound, [](const QString&) {});
+        actions = std::make_unique<items::ItemActions>(*session, *catalogue, *launcher);
     }
+
+    void select(int row) { catalogue->setSelectedRow(row); }
 
     QVector<storage::ItemRow> rows() {
         const auto fetched = session->database().itemsOf(kCategory, kColumn);
@@ -80,7 +67,7 @@ class ItemActionsTest : public ::testing::Test {
 
     void TearDown() override {
         actions.reset();
-        session.reset();
+        SessionFixture::TearDown();
     }
 };
 

@@ -8,50 +8,32 @@
 #include <initializer_list>
 #include <memory>
 
-#include "core/session.h"
-#include "platform/icon_loader.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_file_probe.h"
-#include "support/fake_main_window.h"
-#include "support/temp_root.h"
+#include "items/icon_text.h"
+#include "support/session_fixture.h"
 
 namespace hx::test {
 
 // A temporary data root with an open item database, one category "工具" with
-// the columns "常用" (current) and "其他", a fake main window and dialogs.
-class ItemWindowTest : public ::testing::Test {
+// the columns "常用" (open) and "其他", the catalogue showing them and dialogs.
+class ItemWindowTest : public SessionFixture {
   protected:
-    TempRoot temp;
-    FakeDialogs dialogs;
-    FakeFileProbe probe;
-    platform::IconLoader icons;
-    FakeMainWindow main;
-    std::unique_ptr<core::Session> session;
-
     const QString category = QStringLiteral("工具");
     const QString column = QStringLiteral("常用");
 
     void SetUp() override {
-        ASSERT_TRUE(storage::ItemDatabase::createEmpty(temp.root().databasePath()));
-        core::Services services;
-        services.probe = &probe;
-        services.icons = &icons;
-        session = std::make_unique<core::Session>(temp.root(), services, dialogs);
-        ASSERT_TRUE(db().open(temp.root().databasePath()));
+        openSession({}, [this](const QString& text, int size) {
+            return fakes.icons.load(items::resolveIconSource(text, fakes.probe), size);
+        });
         ASSERT_TRUE(db().addCategory(category, QStringLiteral("Folder.bmp")));
         ASSERT_TRUE(db().addColumn(category, column));
         ASSERT_TRUE(db().addColumn(category, QStringLiteral("其他")));
-        main.categories = {category};
-        main.columns = {column, QStringLiteral("其他")};
-        main.current = 0;
+        show();
     }
 
-    storage::ItemDatabase& db() { return session->database(); }
-
-    // Stores rows in the current column and shows them in the grid.
+    // Stores a row in the open column; the catalogue loads it again.
     void addItem(const QString& name, const QString& link, const QString& icon) {
         ASSERT_TRUE(db().addItem({category, column, name, link, icon}));
-        main.items << name;
+        show();
     }
 
     QVector<storage::ItemRow> stored() {

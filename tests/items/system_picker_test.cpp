@@ -1,5 +1,6 @@
 #include <QCloseEvent>
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -24,13 +25,11 @@ class SystemPickerTest : public test::ItemWindowTest {
 };
 
 TEST_F(SystemPickerTest, DesignLayoutRowsAndPlace) {
-    main.left = 300;
-    main.top = 200;
-    SystemPicker p(*session, main);
+    SystemPicker p(*session, *catalogue, panel);
     const SystemPicker::Controls& c = p.controls();
     EXPECT_EQ(p.windowTitle(), QStringLiteral("系统功能添加"));
     expectFixed(p, QSize(254, 210));
-    EXPECT_EQ(p.pos(), QPoint(280, 285));
+    EXPECT_EQ(p.pos(), panel + QPoint(-20, 85));
     expectPlaced(p, {{"functionList", {8, 8, 232, 128}},
                      {"severalBox", {8, 144, 88, 24}},
                      {"closeButton", {168, 144, 64, 24}}});
@@ -46,8 +45,8 @@ TEST_F(SystemPickerTest, DesignLayoutRowsAndPlace) {
     p.grab().save(picturePath(QStringLiteral("system-picker.png")));
 }
 
-TEST_F(SystemPickerTest, EachRowStoresItsExactTextsAndReloads) {
-    SystemPicker p(*session, main);
+TEST_F(SystemPickerTest, EachRowStoresItsExactTextsAndShowsAtOnce) {
+    SystemPicker p(*session, *catalogue, panel);
     p.show();
     for (int row = 0; row < 7; ++row) click(p, row);
     const auto rows = stored();
@@ -71,49 +70,53 @@ TEST_F(SystemPickerTest, EachRowStoresItsExactTextsAndReloads) {
         EXPECT_EQ(rows[i].icon, QString::fromUtf8(expected[i].icon));
         EXPECT_EQ(rows[i].category, category);
         EXPECT_EQ(rows[i].column, column);
+        EXPECT_EQ(rowNames().value(i), rows[i].name);
     }
-    EXPECT_EQ(main.reinitialisations, 7);
+    EXPECT_EQ(rowNames().size(), 7);
 }
 
 TEST_F(SystemPickerTest, SeveralAtOnceReloadsOnceWhenClosed) {
-    session->state().pickerMultiSelect = 1;  // left over: a new picker starts from its box
-    auto* p = new SystemPicker(*session, main);
-    EXPECT_EQ(session->state().pickerMultiSelect, 0);
+    QSignalSpy reloads(catalogue.get(), &core::Catalogue::rowsCleared);
+    auto* p = new SystemPicker(*session, *catalogue, panel);
+    EXPECT_FALSE(p->controls().several->isChecked());
     p->setAttribute(Qt::WA_DeleteOnClose);
     p->show();
     QTest::mouseClick(p->controls().several, Qt::LeftButton);
-    EXPECT_EQ(session->state().pickerMultiSelect, 1);
     click(*p, 0);
     click(*p, 3);
     click(*p, 6);
     EXPECT_EQ(stored().size(), 3);
-    EXPECT_EQ(main.reinitialisations, 0);
-    QTest::mouseClick(p->controls().several, Qt::LeftButton);  // off again: reloads per row
+    EXPECT_TRUE(rowNames().isEmpty());
+    QTest::mouseClick(p->controls().several, Qt::LeftButton);  // off again: shown per row
     click(*p, 1);
-    EXPECT_EQ(main.reinitialisations, 1);
+    EXPECT_EQ(reloads.count(), 1);
+    catalogue->finishLoading();
+    EXPECT_EQ(rowNames(), (QStringList{"控制面板", "关闭系统", "启动项管理", "我的电脑"}));
     QTest::mouseClick(p->controls().several, Qt::LeftButton);
     QTest::mouseClick(p->controls().close, Qt::LeftButton);
-    EXPECT_EQ(main.reinitialisations, 2);  // exactly once for the close
-    EXPECT_EQ(session->state().pickerMultiSelect, 0);
+    EXPECT_EQ(reloads.count(), 2);  // exactly once for the close
     QCoreApplication::processEvents();
 }
 
 TEST_F(SystemPickerTest, ClosingUncheckedDoesNotReloadAndNoColumnStoresNothing) {
+    QSignalSpy reloads(catalogue.get(), &core::Catalogue::rowsCleared);
     {
-        SystemPicker p(*session, main);
+        SystemPicker p(*session, *catalogue, panel);
         p.show();
         p.close();
-        EXPECT_EQ(main.reinitialisations, 0);
+        EXPECT_EQ(reloads.count(), 0);
     }
-    main.removeAllColumns();
-    SystemPicker p(*session, main);
+    ASSERT_TRUE(db().deleteColumn(category, column));
+    ASSERT_TRUE(db().deleteColumn(category, QStringLiteral("其他")));
+    show();
+    SystemPicker p(*session, *catalogue, panel);
     p.addFunction(0);
     p.addFunction(-1);
     p.addFunction(7);
     EXPECT_TRUE(stored().isEmpty());
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("请添加栏目！"));
-    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_EQ(reloads.count(), 0);
 }
 
 // The stored links through the launcher and the real Linux shell backend, with

@@ -22,13 +22,11 @@ class WebLinkTest : public test::ItemWindowTest {
 };
 
 TEST_F(WebLinkTest, DesignLayoutTextsAndPlace) {
-    main.left = 500;
-    main.top = 100;
-    WebLinkWindow w(*session, main);
+    WebLinkWindow w(*session, *catalogue, panel);
     const WebLinkWindow::Controls& c = w.controls();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("添加超链接"));
     expectFixed(w, QSize(377, 125));
-    EXPECT_EQ(w.pos(), QPoint(380, 185));
+    EXPECT_EQ(w.pos(), panel + QPoint(-120, 85));
     expectPlaced(w, {{"nameLabel", {8, 11, 32, 16}},
                      {"nameBox", {40, 8, 256, 24}},
                      {"addressLabel", {8, 51, 32, 16}},
@@ -56,13 +54,13 @@ TEST_F(WebLinkTest, ClipboardPrefillsOnlyPlainHttp) {
     };
     for (const auto& c : cases) {
         QGuiApplication::clipboard()->setText(c.clip);
-        WebLinkWindow w(*session, main);
+        WebLinkWindow w(*session, *catalogue, panel);
         EXPECT_EQ(w.controls().address->text(), c.expected) << c.clip.toStdString();
     }
 }
 
 TEST_F(WebLinkTest, AddsStoreAndShowEachLinkAndTheWindowStays) {
-    WebLinkWindow w(*session, main);
+    WebLinkWindow w(*session, *catalogue, panel);
     w.show();
     add(w, QStringLiteral("它's \"站\""), QStringLiteral("example.test/路径"));
     add(w, QStringLiteral("它's \"站\""), QStringLiteral("example.test/路径"));  // twice: two items
@@ -78,13 +76,13 @@ TEST_F(WebLinkTest, AddsStoreAndShowEachLinkAndTheWindowStays) {
         EXPECT_EQ(row.category, category);
         EXPECT_EQ(row.column, column);
     }
-    EXPECT_EQ(main.items,
+    EXPECT_EQ(rowNames(),
               QStringList({QStringLiteral("它's \"站\""), QStringLiteral("它's \"站\"")}));
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(WebLinkTest, RefusalsStoreNothing) {
-    WebLinkWindow w(*session, main);
+    WebLinkWindow w(*session, *catalogue, panel);
     add(w, QString(), QStringLiteral("http://a.test"));
     add(w, QStringLiteral("名"), QString());
     EXPECT_TRUE(dialogs.shown.isEmpty());  // empty boxes: silent
@@ -100,23 +98,25 @@ TEST_F(WebLinkTest, RefusalsStoreNothing) {
     }
 
     // No column in the category: the entry could never be shown.
-    main.removeAllColumns();
+    ASSERT_TRUE(db().deleteColumn(category, column));
+    ASSERT_TRUE(db().deleteColumn(category, QStringLiteral("其他")));
+    show();
     dialogs.shown.clear();
     add(w, QStringLiteral("名"), QStringLiteral("http://a.test"));
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("请添加栏目！"));
 
     EXPECT_TRUE(stored().isEmpty());
-    EXPECT_TRUE(main.items.isEmpty());
+    EXPECT_TRUE(rowNames().isEmpty());
     const auto all = db().searchNames(QString());
     EXPECT_TRUE(all.value.isEmpty());
 }
 
 TEST_F(WebLinkTest, AStoreTheDatabaseRefusesIsNotShown) {
-    WebLinkWindow w(*session, main);
+    WebLinkWindow w(*session, *catalogue, panel);
     add(w, QString(300, u'名'), QStringLiteral("http://a.test"));  // longer than the column allows
     EXPECT_TRUE(stored().isEmpty());
-    EXPECT_TRUE(main.items.isEmpty());
+    EXPECT_TRUE(rowNames().isEmpty());
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].icon, core::MessageIcon::Error);
 }

@@ -6,13 +6,13 @@
 #include <atomic>
 #include <functional>
 
-#include "core/catalogue_state.h"
+#include "core/catalogue_row.h"
 
 namespace hx::storage {
 class ItemDatabase;
 }
 
-namespace hx::app {
+namespace hx::core {
 
 // Loads a column's items off the user-interface thread. Rows are read in one
 // locked database call, then icons are resolved one by one and each entry is
@@ -36,7 +36,7 @@ class ItemLoader : public QObject {
     void cancel();
     quint64 generation() const { return generation_.load(); }
     bool isCurrent(quint64 generation) const { return generation == generation_.load(); }
-    // Blocks until the worker is idle (tests, shut-down).
+    // Blocks until the worker is idle (tests, --grab).
     void waitForIdle();
 
   signals:
@@ -49,7 +49,8 @@ class ItemLoader : public QObject {
     storage::ItemDatabase& database_;
     IconFunction icons_;
     std::atomic<quint64> generation_{0};
-    QThreadPool pool_;
+    // Left behind, not waited for, when the worker is still stuck at shut-down.
+    QThreadPool* pool_;
 };
 
-}  // namespace hx::app
+}  // namespace hx::core

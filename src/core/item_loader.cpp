@@ -1,26 +1,29 @@
-#include "app/item_loader.h"
+#include "core/item_loader.h"
 
 #include <QtConcurrent/QtConcurrent>
 
 #include "storage/item_database.h"
 
-namespace hx::app {
+namespace hx::core {
 
 ItemLoader::ItemLoader(storage::ItemDatabase& database, IconFunction icons, QObject* parent)
-    : QObject(parent), database_(database), icons_(std::move(icons)) {
+    : QObject(parent), database_(database), icons_(std::move(icons)), pool_(new QThreadPool) {
     // One worker: loads run one after another, never side by side.
-    pool_.setMaxThreadCount(1);
+    pool_->setMaxThreadCount(1);
 }
 
 ItemLoader::~ItemLoader() {
     cancel();
-    pool_.waitForDone();
+    // A worker stuck in a read (a file that never answers) must not hold the
+    // program's end: after a short wait the pool is abandoned, not joined.
+    constexpr int kShutDownWaitMs = 2000;
+    if (pool_->waitForDone(kShutDownWaitMs)) delete pool_;
 }
 
 quint64 ItemLoader::load(const QString& category, const QString& column, int iconSize,
                          qreal pixelRatio) {
     const quint64 generation = ++generation_;
-    (void)QtConcurrent::run(&pool_, [this, generation, category, column, iconSize, pixelRatio] {
+    (void)QtConcurrent::run(pool_, [this, generation, category, column, iconSize, pixelRatio] {
         if (!isCurrent(generation)) return;
         const auto rows = database_.itemsOf(category, column);
         if (!rows.ok) {
@@ -36,7 +39,7 @@ quint64 ItemLoader::load(const QString& category, const QString& column, int ico
                 sharp = icons_(row.icon, qRound(iconSize * pixelRatio));
                 sharp.setDevicePixelRatio(pixelRatio);
             }
-            emit entryReady(generation, i, core::CatalogueRow{row.name, row.link, row.icon}, image,
+            emit entryReady(generation, i, CatalogueRow{row.name, row.link, row.icon}, image,
                             sharp);
         }
         emit loadFinished(generation, true, QString());
@@ -46,6 +49,6 @@ quint64 ItemLoader::load(const QString& category, const QString& column, int ico
 
 void ItemLoader::cancel() { ++generation_; }
 
-void ItemLoader::waitForIdle() { pool_.waitForDone(); }
+void ItemLoader::waitForIdle() { pool_->waitForDone(); }
 
-}  // namespace hx::app
+}  // namespace hx::core

@@ -1,0 +1,388 @@
+#include "core/catalogue.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "core/item_loader.h"
+#include "core/session.h"
+
+namespace hx::core {
+
+Catalogue::Catalogue(Session& session, IconFunction icons, PictureFunction pictures,
+                     QObject* parent)
+    : QObject(parent),
+      session_(session),
+      icons_(std::move(icons)),
+      pictureOf_(std::move(pictures)) {
+    loader_ = new ItemLoader(session_.database(), icons_, this);
+    connect(loader_, &ItemLoader::entryReady, this,
+            [this](quint64 generation, int, const CatalogueRow& row, const QImage& image,
+                   const QImage& sharp) {
+                if (!loader_->isCurrent(generation)) return;
+                pending_.push_back({row, image, sharp});
+                if (!drainTimer_.isActive()) drainTimer_.start();
+            });
+    connect(loader_, &ItemLoader::loadFinished, this,
+            [this](quint64 generation, bool ok, const QString& error) {
+                if (!loader_->isCurrent(generation)) return;
+                loadRunning_ = false;
+                if (!ok) showError(error);
+                if (!drainTimer_.isActive()) drainTimer_.start();
+            });
+    drainTimer_.setSingleShot(true);
+    drainTimer_.setInterval(0);
+    connect(&drainTimer_, &QTimer::timeout, this, &Catalogue::drainPending);
+}
+
+Catalogue::~Catalogue() { cancelLoad(); }
+
+void Catalogue::showError(const QString& error) { session_.dialogs().failure(error); }
+
+// ---- Categories -------------------------------------------------------------
+
+void Catalogue::readPictures(int index) {
+    pictures_[index] = pictureOf_ ? pictureOf_(pictureFiles_.at(index)) : QImage();
+}
+
+bool Catalogue::reload() {
+    const auto rows = session_.database().categories();
+    categories_.clear();
+    pictureFiles_.clear();
+    pictures_.clear();
+    if (rows) {
+        for (const storage::CategoryRow& row : rows.value) {
+            categories_ << row.name;
+            pictureFiles_ << row.picture;
+            pictures_ << QImage();
+            readPictures(int(categories_.size()) - 1);
+        }
+    }
+    emit categoriesReset();
+    if (!rows) showError(rows.error);
+    return rows.ok;
+}
+
+void Catalogue::reset() {
+    cancelLoad();
+    categories_.clear();
+    pictureFiles_.clear();
+    pictures_.clear();
+    columns_.clear();
+    open_ = -1;
+    clearRows();
+    emit categoriesReset();
+    emit columnsReset();
+}
+
+bool Catalogue::addCategory(const QString& name, const QString& pictureFile) {
+    if (!session_.database().addCategory(name, pictureFile)) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    categories_ << name;
+    pictureFiles_ << pictureFile;
+    pictures_ << QImage();
+    readPictures(int(categories_.size()) - 1);
+    emit categoryAdded(int(categories_.size()) - 1);
+    return true;
+}
+
+bool Catalogue::renameCategory(int index, const QString& name) {
+    if (index < 0 || index >= categoryCount()) return false;
+    if (!session_.database().renameCategory(categories_.at(index), name)) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    categories_[index] = name;
+    emit categoryRenamed(index);
+    return true;
+}
+
+bool Catalogue::removeCategory(int index) {
+    if (index < 0 || index >= categoryCount()) return false;
+    if (!session_.database().deleteCategory(categories_.at(index))) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    const int before = categoryCount();
+    categories_.removeAt(index);
+    pictureFiles_.removeAt(index);
+    pictures_.removeAt(index);
+    // The remembered columns belong to positions: those after it move up.
+    session_.config().shiftLastColumnsDown(index, before);
+    if (index < current_) --current_;
+    emit categoryRemoved(index);
+    return true;
+}
+
+bool Catalogue::clearCategories() {
+    if (!session_.database().clearCategories(categories_)) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    categories_.clear();
+    pictureFiles_.clear();
+    pictures_.clear();
+    emit categoriesReset();
+    return true;
+}
+
+bool Catalogue::setCategoryPicture(int index, const QString& pictureFile) {
+    if (index < 0 || index >= categoryCount()) return false;
+    storage::ItemDatabase& db = session_.database();
+    if (!db.setCategoryPicture(categories_.at(index), pictureFile)) {
+        showError(db.lastError());
+        return false;
+    }
+    pictureFiles_[index] = pictureFile;
+    readPictures(index);
+    emit categoryPictureChanged(index);
+    return true;
+}
+
+void Catalogue::selectCategory(int index) {
+    current_ = index;
+    cancelLoad();
+    clearRows();
+    columns_.clear();
+    open_ = -1;
+    const auto columns = session_.database().columnsOf(currentCategoryName());
+    if (columns) {
+        columns_ = columns.value;
+        // The last header ends up open, as each one is made current in turn.
+        open_ = int(columns_.size()) - 1;
+    }
+    emit columnsReset();
+    if (!columns) showError(columns.error);
+    openColumnAt(session_.config().lastColumn(current_));
+}
+
+// ---- Columns ----------------------------------------------------------------
+
+bool Catalogue::addColumn(const QString& name) {
+    if (!session_.database().addColumn(currentCategoryName(), name)) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    columns_ << name;
+    emit columnAdded(int(columns_.size()) - 1);
+    return true;
+}
+
+bool Catalogue::renameColumn(int index, const QString& name) {
+    if (index < 0 || index >= columnCount()) return false;
+    return renameColumnOf(currentCategoryName(), columns_.at(index), name);
+}
+
+bool Catalogue::removeColumn(int index) {
+    if (index < 0 || index >= columnCount()) return false;
+    return removeColumnOf(currentCategoryName(), index, columns_.at(index));
+}
+
+bool Catalogue::addColumnTo(const QString& category, const QString& name) {
+    if (category == currentCategoryName() && categoryCount() > 0) return addColumn(name);
+    if (!session_.database().addColumn(category, name)) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    return true;
+}
+
+bool Catalogue::renameColumnOf(const QString& category, const QString& oldName,
+                               const QString& name) {
+    storage::ItemDatabase& db = session_.database();
+    if (!db.renameColumn(category, oldName, name)) {
+        showError(db.lastError());
+        return false;
+    }
+    if (category != currentCategoryName() || categoryCount() == 0) return true;
+    // The statement renames every header it matches: show what is stored.
+    const auto stored = db.columnsOf(category);
+    if (!stored || stored.value.size() != columns_.size()) {
+        selectCategory(current_);
+        return true;
+    }
+    for (int i = 0; i < columnCount(); ++i) {
+        if (columns_.at(i) == stored.value.at(i)) continue;
+        columns_[i] = stored.value.at(i);
+        emit columnRenamed(i);
+    }
+    return true;
+}
+
+bool Catalogue::removeColumnOf(const QString& category, int index, const QString& name) {
+    if (!session_.database().deleteColumnAt(category, index, name)) {
+        // The list no longer matches the table (changed elsewhere): show what is stored.
+        if (category == currentCategoryName()) selectCategory(current_);
+        return false;
+    }
+    if (category != currentCategoryName() || categoryCount() == 0 || index >= columnCount())
+        return true;
+    const bool wasOpen = index == open_;
+    columns_.removeAt(index);
+    // The open column follows its own header; the last one when it was removed itself.
+    if (index < open_ || open_ >= columnCount()) --open_;
+    emit columnRemoved(index);
+    if (wasOpen) {
+        cancelLoad();
+        clearRows();
+        emit rowsCleared();
+    }
+    return true;
+}
+
+void Catalogue::openColumnAt(int index) {
+    cancelLoad();
+    clearRows();
+    if (index >= 0 && index < columnCount()) open_ = index;
+    emit columnOpened(index);
+    // A position outside the headers loads the rows of no column.
+    loadRunning_ = true;
+    loader_->load(currentCategoryName(), columnName(index),
+                  session_.state().liveIconSize == 16 ? 16 : 32, pixelRatio_);
+    session_.config().setLastColumn(current_, index);
+    session_.config().setLastCategory(current_);
+}
+
+void Catalogue::reloadOpenColumn() {
+    cancelLoad();
+    // The selection stays: the grid selects the entry again when it arrives.
+    const int selected = selected_;
+    clearRows();
+    selected_ = selected;
+    emit rowsCleared();
+    if (open_ < 0) return;
+    loadRunning_ = true;
+    loader_->load(currentCategoryName(), openColumnName(),
+                  session_.state().liveIconSize == 16 ? 16 : 32, pixelRatio_);
+}
+
+// ---- Rows -------------------------------------------------------------------
+
+bool Catalogue::loading() const { return loadRunning_ || pendingNext_ < pending_.size(); }
+
+void Catalogue::cancelLoad() {
+    loader_->cancel();
+    loadRunning_ = false;
+    pending_.clear();
+    pendingNext_ = 0;
+    drainTimer_.stop();
+}
+
+void Catalogue::clearRows() {
+    rows_.clear();
+    pictures32_.clear();
+    sharp_.clear();
+    selected_ = -1;
+}
+
+void Catalogue::finishLoading() {
+    for (int i = 0; i < 100000 && loading(); ++i) {
+        loader_->waitForIdle();
+        QCoreApplication::processEvents();
+    }
+}
+
+void Catalogue::drainPending() {
+    constexpr qint64 kBudgetNs = 6'000'000;
+    QElapsedTimer budget;
+    budget.start();
+    const int first = rowCount();
+    while (pendingNext_ < pending_.size()) {
+        const Pending& entry = pending_.at(pendingNext_++);
+        rows_ << entry.row;
+        pictures32_ << entry.image;
+        sharp_ << entry.sharp;
+        if (budget.nsecsElapsed() > kBudgetNs) break;
+    }
+    if (pendingNext_ < pending_.size()) {
+        drainTimer_.start();
+    } else {
+        pending_.clear();
+        pendingNext_ = 0;
+    }
+    if (rowCount() > first) emit rowsAppended(first, rowCount() - first);
+}
+
+QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
+                                  const QVector<QImage>& pictures) {
+    const QVector<bool> stored = session_.database().addItems(rows);
+    const int first = rowCount();
+    bool reload = false;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const storage::ItemRow& row = rows.at(i);
+        if (!stored.value(i) || open_ < 0 || row.category != currentCategoryName() ||
+            row.column != openColumnName())
+            continue;
+        // A load in progress may or may not have read this row: load again.
+        if (loading()) {
+            reload = true;
+            continue;
+        }
+        rows_ << CatalogueRow{row.name, row.link, row.icon};
+        const int size = session_.state().liveIconSize == 16 ? 16 : 32;
+        QImage picture = pictures.value(i);
+        if (picture.isNull() && i >= pictures.size() && icons_) picture = icons_(row.icon, size);
+        pictures32_ << picture;
+        sharp_ << QImage();
+    }
+    if (reload) reloadOpenColumn();
+    if (rowCount() > first) emit rowsAppended(first, rowCount() - first);
+    return stored;
+}
+
+bool Catalogue::removeItem(int index) {
+    if (index < 0 || open_ < 0) return false;
+    if (!session_.database().deleteItemAt(currentCategoryName(), openColumnName(), index))
+        return false;
+    if (loading()) {
+        reloadOpenColumn();
+        return true;
+    }
+    if (index >= rowCount()) return true;
+    rows_.removeAt(index);
+    pictures32_.removeAt(index);
+    sharp_.removeAt(index);
+    if (selected_ == index)
+        selected_ = -1;
+    else if (selected_ > index)
+        --selected_;
+    emit rowRemoved(index);
+    return true;
+}
+
+bool Catalogue::updateItem(int index, const std::function<void(storage::ItemRow&)>& change) {
+    const ItemLookup found = itemAt(index);
+    if (!found.row) return false;
+    storage::ItemRow changed = *found.row;
+    change(changed);
+    if (!session_.database().updateItemAt(currentCategoryName(), openColumnName(), index, changed))
+        return false;
+    // A row still on its way is read with its new texts anyway.
+    if (index >= rowCount() || loading()) {
+        if (loading()) reloadOpenColumn();
+        return true;
+    }
+    rows_[index] = {changed.name, changed.link, changed.icon};
+    const int size = session_.state().liveIconSize == 16 ? 16 : 32;
+    pictures32_[index] = icons_ ? icons_(changed.icon, size) : QImage();
+    sharp_[index] = QImage();
+    emit rowChanged(index);
+    return true;
+}
+
+ItemLookup Catalogue::itemAt(int index) {
+    ItemLookup found;
+    if (index < 0 || open_ < 0) return found;
+    const auto row = session_.database().itemAt(currentCategoryName(), openColumnName(), index);
+    if (!row) {
+        found.refused = true;
+        showError(row.error);
+        return found;
+    }
+    // Grid and table out of step: no record.
+    found.row = row.value;
+    return found;
+}
+
+}  // namespace hx::core
