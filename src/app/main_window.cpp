@@ -394,11 +394,8 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 }
 
 void MainWindow::placeItemList() {
-    const int a = menu_->currentHeader();
-    const int h = menu_->headerHeight();
-    const int n = menu_->headerCount();
-    const int H = menu_->height();
-    grid_->setGeometry(grid_->x(), (a + 1) * h + kMenuTop, grid_->width(), H - n * h - 3);
+    const QRect area = menu_->openArea();
+    grid_->setGeometry(grid_->x(), kMenuTop + area.top(), grid_->width(), area.height() - 3);
 }
 
 void MainWindow::itemGridContextMenu(const QPoint& globalPos) {

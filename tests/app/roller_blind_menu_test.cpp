@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCursor>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QTest>
 
 #include "app/roller_blind_menu.h"
@@ -63,6 +65,49 @@ TEST_F(MenuFixture, RightClickReportsTheHeaderOnly) {
     ASSERT_EQ(spy.size(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
     EXPECT_TRUE(events.isEmpty());
+}
+
+TEST_F(MenuFixture, AHeaderRightClickedIsNoLongerHotOnceItsMenuIsGone) {
+    // The menu holds the mouse while open: the pointer leaves without a leave event.
+    QObject::connect(&menu, &RollerBlindMenu::headerRightClicked,
+                     [this] { QCursor::setPos(menu.mapToGlobal(QPoint(500, 500))); });
+    menu.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    const QPoint at(30, menu.headerTop(1) + 3);
+    QTest::mouseMove(&menu, at);
+    ASSERT_EQ(menu.hotHeader(), 1);
+    QTest::mouseClick(&menu, Qt::RightButton, {}, at);
+    EXPECT_EQ(menu.hotHeader(), -1);
+}
+
+// More columns than fit (an edited or restored database): the open header,
+// its neighbours and the open area stay on the menu, and the wheel reaches
+// the rest.
+TEST_F(MenuFixture, MoreColumnsThanFitKeepTheOpenColumnInView) {
+    menu.clear();
+    for (int i = 0; i < 100; ++i) menu.addHeader(QString::number(i));
+    for (const int current : {0, 50, 99}) {
+        menu.setCurrentHeader(current);
+        const QRect open = menu.openArea();
+        EXPECT_GE(open.height(), 3 * 36) << current;  // three entries at least
+        EXPECT_TRUE(menu.rect().contains(open)) << current;
+        const int top = menu.headerTop(current);
+        ASSERT_GE(top, 0) << current;
+        EXPECT_EQ(open.top(), top + menu.headerHeight()) << current;
+        EXPECT_EQ(menu.headerAt(top + 1), current) << current;
+        for (int i = menu.firstShown(); i <= menu.lastShown(); ++i) {
+            EXPECT_GE(menu.headerTop(i), 0) << i;
+            EXPECT_LE(menu.headerTop(i) + menu.headerHeight(), menu.height()) << i;
+        }
+        EXPECT_LE(menu.firstShown(), current);
+        EXPECT_GE(menu.lastShown(), current);
+    }
+    menu.setCurrentHeader(50);
+    events.clear();
+    QWheelEvent down(QPointF(30, 5), menu.mapToGlobal(QPointF(30, 5)), {}, {0, -120},
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&menu, &down);
+    EXPECT_EQ(events, QStringList({"click:51", "current:51"}));
 }
 
 TEST_F(MenuFixture, HotCaptionStaysReadableOnTheDefaultBlackFill) {
