@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "core/catalogue.h"
+#include "text/display_name.h"
 
 namespace hx::app {
 
@@ -82,8 +83,8 @@ int CategoryToolbar::appendPicture(const QImage& picture) {
 void CategoryToolbar::addButton(int imageIndex, const QString& name) {
     auto* action = new QAction(this);
     action->setCheckable(true);
-    action->setToolTip(name);
-    action->setText(name);
+    action->setToolTip(text::displayName(name));
+    action->setText(text::displayName(name));
     buttons_.append(action);
     setButtonImage(buttons_.size() - 1, imageIndex);
     addAction(action);
@@ -111,8 +112,8 @@ void CategoryToolbar::removeButton(int index) {
 
 void CategoryToolbar::setButtonName(int index, const QString& name) {
     if (index < 0 || index >= buttons_.size()) return;
-    buttons_.at(index)->setToolTip(name);
-    buttons_.at(index)->setText(name);
+    buttons_.at(index)->setToolTip(text::displayName(name));
+    buttons_.at(index)->setText(text::displayName(name));
 }
 
 void CategoryToolbar::removeAllButtons() {

@@ -7,6 +7,7 @@
 #include <QPixmap>
 
 #include "core/catalogue.h"
+#include "text/display_name.h"
 
 namespace hx::app {
 
@@ -62,7 +63,7 @@ void ItemGrid::follow(core::Catalogue& catalogue) {
     });
     connect(c, &core::Catalogue::rowChanged, this, [this, c](int i) {
         if (QListWidgetItem* entry = item(i)) {
-            entry->setText(c->rows().at(i).name);
+            entry->setText(text::displayName(c->rows().at(i).name));
             const int image = appendImage(c->rowPicture(i));
             entry->setIcon(image >= 0 ? iconFor(image) : QIcon());
         }
@@ -129,7 +130,7 @@ int ItemGrid::appendImage(const QImage& image, const QImage& sharp) {
 }
 
 void ItemGrid::appendEntry(const QString& name, int imageIndex) {
-    auto* item = new QListWidgetItem(name);
+    auto* item = new QListWidgetItem(text::displayName(name));
     if (imageIndex >= 0 && imageIndex < images_.size()) item->setIcon(iconFor(imageIndex));
     item->setSizeHint(QSize(kColumnWidth, images_.imageSize() + 4));
     addItem(item);

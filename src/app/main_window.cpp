@@ -31,6 +31,7 @@
 #include "items/launcher.h"
 #include "platform/desktop.h"
 #include "platform/sound_player.h"
+#include "text/display_name.h"
 
 namespace hx::app {
 namespace {
@@ -157,7 +158,8 @@ void MainWindow::buildControls() {
         [this](const QString& link) { runtime_.launcher().open(link); },
         [this](const QString& icon, int size) { return runtime_.iconFor(icon, size); });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
-        setStatusText(0, index < 0 ? kWelcome : catalogue().rows().value(index).name);
+        setStatusText(
+            0, index < 0 ? kWelcome : text::displayName(catalogue().rows().value(index).name));
     });
     connect(grid_, &ItemGrid::leftClicked, actions_, &items::ItemActions::openCurrent);
     connect(grid_, &ItemGrid::rightPressed, this, &MainWindow::itemGridContextMenu);

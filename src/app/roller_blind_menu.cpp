@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/catalogue.h"
+#include "text/display_name.h"
 
 namespace hx::app {
 
@@ -148,7 +149,8 @@ void RollerBlindMenu::paintEvent(QPaintEvent*) {
         p.drawRect(r.adjusted(0, 0, -1, -1));
         p.setPen(i == hotHeader_ ? captionColourOn(hot_) : pal.color(QPalette::ButtonText));
         p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextSingleLine,
-                   p.fontMetrics().elidedText(headers_.at(i), Qt::ElideRight, r.width() - 12));
+                   p.fontMetrics().elidedText(text::displayName(headers_.at(i)), Qt::ElideRight,
+                                              r.width() - 12));
     }
     p.setPen(border_);
     p.drawRect(rect().adjusted(0, 0, -1, -1));

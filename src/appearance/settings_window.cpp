@@ -321,6 +321,8 @@ void SettingsWindow::runSearch() {
     searchCursor_ = 0;
     model_->clear();
     fetchResults(searchGeneration_, kFirstResultPage);
+    // A new search starts at its first result, wherever the last one was left.
+    c_.results->scrollToTop();
 }
 
 void SettingsWindow::fetchResults(quint64 generation, int limit) {

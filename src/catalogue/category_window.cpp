@@ -10,6 +10,7 @@
 #include "core/fixed_window.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
+#include "text/display_name.h"
 
 namespace hx::catalogue {
 namespace {
@@ -168,8 +169,8 @@ int CategoryWindow::appendImage(const QImage& image) {
 
 void CategoryWindow::appendRow(const QString& name, const QString& picture, int image) {
     auto* item = new QTreeWidgetItem(c_.categoryList);
-    item->setText(0, name);
-    item->setText(1, beforeFirstDot(picture));
+    item->setText(0, text::displayName(name));
+    item->setText(1, text::displayName(beforeFirstDot(picture)));
     item->setData(0, kImageRole, image);
     item->setIcon(0, QIcon(QPixmap::fromImage(categoryImageList_.value(image))));
 }
@@ -241,7 +242,7 @@ void CategoryWindow::renameCategory() {
         }
     }
     if (!catalogue_.renameCategory(row, name)) return;
-    c_.categoryList->topLevelItem(row)->setText(0, name);
+    c_.categoryList->topLevelItem(row)->setText(0, text::displayName(name));
 }
 
 void CategoryWindow::deleteCategory() {

@@ -6,6 +6,7 @@
 #include "core/catalogue.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
+#include "text/display_name.h"
 
 namespace hx::catalogue {
 
@@ -68,14 +69,15 @@ void ColumnWindow::buildControls() {
     connect(c_.categoryTree, &QTreeWidget::itemSelectionChanged, this,
             &ColumnWindow::chooseCategory);
     connect(c_.columnTable, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        if (item && item->isSelected()) c_.nameField->setText(item->text(0));
+        if (item && item->isSelected())
+            c_.nameField->setText(columns_.value(c_.columnTable->indexOfTopLevelItem(item)));
     });
 }
 
 void ColumnWindow::fillTree() {
     for (int i = 0; i < catalogue_.categoryCount(); ++i) {
         auto* node = new QTreeWidgetItem(c_.categoryTree);
-        node->setText(0, catalogue_.categoryName(i));
+        node->setText(0, text::displayName(catalogue_.categoryName(i)));
         node->setIcon(0, QIcon(QPixmap::fromImage(catalogue_.categoryPicture(i))));
     }
 }
@@ -106,7 +108,7 @@ void ColumnWindow::chooseCategory() {
     columns_ = columns.value;
     for (const QString& column : columns_) {
         auto* row = new QTreeWidgetItem(c_.columnTable);
-        row->setText(0, column);
+        row->setText(0, text::displayName(column));
         row->setText(1, QString::number(db.countItems(category, column)));
     }
 }
@@ -119,7 +121,7 @@ void ColumnWindow::addColumn() {
     if (!catalogue_.addColumnTo(selectedCategory(), name)) return;
     columns_ << name;
     auto* row = new QTreeWidgetItem(c_.columnTable);
-    row->setText(0, name);
+    row->setText(0, text::displayName(name));
 }
 
 void ColumnWindow::modifyColumn() {
@@ -134,7 +136,7 @@ void ColumnWindow::modifyColumn() {
     }
     if (!catalogue_.renameColumnOf(selectedCategory(), columns_.value(row), name)) return;
     columns_[row] = name;
-    c_.columnTable->topLevelItem(row)->setText(0, name);
+    c_.columnTable->topLevelItem(row)->setText(0, text::displayName(name));
 }
 
 void ColumnWindow::deleteColumn() {

@@ -4,6 +4,7 @@
 
 #include "app/category_toolbar.h"
 #include "app/roller_blind_menu.h"
+#include "app/status_bar.h"
 #include "catalogue/category_pictures.h"
 #include "catalogue/category_window.h"
 #include "catalogue/column_window.h"
@@ -198,6 +199,23 @@ TEST_F(CatalogueWiringTest, PictureNamesOutsideBmpnsShowTheFolderPicture) {
     EXPECT_EQ(shown(0), shown(1));
     EXPECT_NE(shown(1).pixel(8, 8), qRgb(255, 0, 0));
     EXPECT_NE(shown(0), shown(2));
+}
+
+// Names are drawn on one line, without what would reorder them; the stored
+// names and the database keys stay as they are.
+TEST_F(CatalogueWiringTest, NamesAreShownOnOneLineAndKeptAsStored) {
+    const QString category = QStringLiteral("系\u202E统\n二");
+    makeDatabase({category}, {{category, QStringLiteral("栏\r\n目"), {"甲\n乙"}}});
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(window->categoryToolbar()->buttonAction(0)->toolTip(), QStringLiteral("系统⏎二"));
+    EXPECT_EQ(gridTexts(), QStringList{"甲⏎乙"});
+    EXPECT_EQ(catalogue().categoryName(0), category);
+    EXPECT_EQ(catalogue().rows().value(0).name, QStringLiteral("甲\n乙"));
+    emit window->itemGrid()->hotChanged(0);
+    EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("甲⏎乙"));
+    window->itemGrid()->setCurrentRow(0);
+    window->itemActions()->openCurrent();
+    EXPECT_EQ(launched().value(0), QStringLiteral("link:甲\n乙"));
 }
 
 TEST_F(CatalogueWiringTest, ColumnWindowChangesShowInTheMenuAtOnce) {

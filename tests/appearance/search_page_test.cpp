@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QScrollBar>
 #include <QTest>
 
 #include "appearance/search_model.h"
@@ -116,6 +117,19 @@ TEST_F(SearchPageTest, LargeResultsArriveInPagesAndANewSearchReplacesThem) {
     search("项99");  // before the first search has finished
     EXPECT_EQ(shown(), (QStringList{"项99", "项990", "项991", "项992", "项993", "项994", "项995",
                                     "项996", "项997", "项998", "项999"}));
+}
+
+TEST_F(SearchPageTest, ANewSearchStartsAtTheTop) {
+    for (int i = 0; i < 300; ++i) add(QStringLiteral("项%1").arg(i), QStringLiteral("/x%1").arg(i));
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->showPage(appearance::SettingsWindow::SearchPage);
+    search("项");
+    QScrollBar* bar = c().results->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    ASSERT_GT(bar->value(), 0);
+    search("项1");
+    EXPECT_EQ(bar->value(), 0);
 }
 
 TEST_F(SearchPageTest, SmallIconRunsShowSmallPictures) {
