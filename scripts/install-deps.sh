@@ -13,7 +13,7 @@ packages=(
   xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils x11-utils
   openbox xdotool qt6-translations-l10n
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian
   libicu-dev unicode-data bzip2 libxcb1-dev
 )
 
