@@ -17,6 +17,7 @@
 #include "app/runtime.h"
 #include "app/status_bar.h"
 #include "appearance/appearance_apply.h"
+#include "appearance/avatar_loader.h"
 #include "appearance/settings_window.h"
 #include "appearance/skin_engine.h"
 #include "catalogue/column_menu.h"
@@ -96,6 +97,9 @@ void MainWindow::buildControls() {
     avatar_->setScaledContents(true);
     avatar_->setMouseTracking(true);
     avatar_->installEventFilter(this);
+    avatarLoader_ = new appearance::AvatarLoader(this);
+    connect(avatarLoader_, &appearance::AvatarLoader::ready, avatar_,
+            [this](const QImage& image) { avatar_->setPixmap(QPixmap::fromImage(image)); });
 
     weekday_ = new QLabel(this);
     weekday_->setGeometry(61, 2, 67, 27);
@@ -331,7 +335,7 @@ void MainWindow::applyAppearance() {
     const appearance::StoredAppearance stored =
         appearance::readStoredAppearance(session().config());
     menu_->setColours(stored.background, stored.highlight, stored.highlight, stored.border);
-    avatar_->setPixmap(QPixmap::fromImage(stored.avatar));
+    avatarLoader_->request(stored.avatar);
 
     core::GlobalState& state = session().state();
     state.liveIconSize = stored.iconSize;

@@ -21,6 +21,9 @@ class Catalogue;
 namespace hx::items {
 class ItemActions;
 }
+namespace hx::appearance {
+class AvatarLoader;
+}
 namespace hx::extras {
 class Clock;
 class LedPanel;
@@ -156,6 +159,7 @@ class MainWindow : public QWidget, public core::ConnectingWindow, public Lifecyc
     QuickOpen* quickOpen_ = nullptr;
     StatusBar* status_ = nullptr;
     items::ItemActions* actions_ = nullptr;
+    appearance::AvatarLoader* avatarLoader_ = nullptr;
     QMenu* columnMenu_ = nullptr;
     QMenu* itemMenu_ = nullptr;
     QMenu* trayMenu_ = nullptr;

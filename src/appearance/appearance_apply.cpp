@@ -14,8 +14,7 @@ StoredAppearance readStoredAppearance(const storage::Config& config) {
     a.highlight = fromColourValue(config.highlightColour());
     a.border = fromColourValue(config.borderColour());
     const QString avatar = config.avatar();
-    if (isPlainFileName(avatar))
-        a.avatar = loadAvatar(config.root().file(QStringLiteral("User/") + avatar));
+    if (isPlainFileName(avatar)) a.avatar = config.root().file(QStringLiteral("User/") + avatar);
     a.iconSize = config.iconSize();
     a.soundMode = config.switchSound();
     return a;

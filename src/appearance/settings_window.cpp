@@ -9,6 +9,7 @@
 
 #include "appearance/appearance_apply.h"
 #include "appearance/avatar.h"
+#include "appearance/avatar_loader.h"
 #include "appearance/colour_value.h"
 #include "appearance/data_commands.h"
 #include "appearance/file_filter.h"
@@ -242,8 +243,17 @@ void SettingsWindow::showPage(int page) {
 
 int SettingsWindow::currentPage() const { return c_.pages->currentIndex(); }
 
+void SettingsWindow::finishAvatar() {
+    if (avatarLoader_) avatarLoader_->finish();
+}
+
 void SettingsWindow::showAvatar(const QString& path) {
-    c_.avatar->setPixmap(QPixmap::fromImage(loadAvatar(path)));
+    if (!avatarLoader_) {
+        avatarLoader_ = new AvatarLoader(this);
+        connect(avatarLoader_, &AvatarLoader::ready, c_.avatar,
+                [this](const QImage& image) { c_.avatar->setPixmap(QPixmap::fromImage(image)); });
+    }
+    avatarLoader_->request(path);
 }
 
 void SettingsWindow::pickColour(ColourButton* button) {

@@ -20,6 +20,8 @@ class Catalogue;
 
 namespace hx::appearance {
 
+class AvatarLoader;
+
 class SearchModel;
 
 // A button that shows a colour and offers the colour dialog when clicked.
@@ -104,6 +106,8 @@ class SettingsWindow : public QWidget {
     SearchModel* results() const { return model_; }
     void showPage(int page);
     int currentPage() const;
+    // Lets the avatar being read arrive in its box (tests).
+    void finishAvatar();
 
     // The handlers, one per window event.
     void changeAvatar();
@@ -137,6 +141,7 @@ class SettingsWindow : public QWidget {
     SettingsLinks links_;
     Controls c_;
     SearchModel* model_ = nullptr;
+    AvatarLoader* avatarLoader_ = nullptr;
     // The search under way: later pages come one per turn of the event loop,
     // so a search that matches everything never stalls the window.
     QString searchNeedle_;

@@ -581,3 +581,29 @@ TEST_F(MainWindowTest, ActivationIsIgnoredWithoutColumnsEvenIfEntriesRemain) {
 
 }  // namespace
 }  // namespace hx::test
+
+namespace hx::test {
+namespace {
+
+// The avatar is read off the interface thread: start-up and a save hand it
+// to a worker, and the picture arrives when it is ready.
+TEST_F(MainWindowTest, TheAvatarArrivesFromAWorker) {
+    makeDatabase({"一"});
+    QImage red(600, 600, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(temp.file("User/me.png")));
+    storage::Config(root()).setAvatar("me.png");
+    createWindow();
+    ASSERT_TRUE(window->start());
+    EXPECT_TRUE(window->avatar()->pixmap().isNull());  // not decoded by the start itself
+    QElapsedTimer clock;
+    clock.start();
+    while (window->avatar()->pixmap().isNull() && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(window->avatar()->pixmap().toImage().pixelColor(5, 5), QColor(Qt::red));
+    // The next start reads the scaled copy kept beside it.
+    EXPECT_TRUE(QFileInfo(temp.file("User/.me.png.256.png")).isFile());
+}
+
+}  // namespace
+}  // namespace hx::test

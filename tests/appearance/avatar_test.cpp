@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QtEndian>
 
 #include "appearance/avatar.h"
+#include "appearance/avatar_loader.h"
 #include "support/temp_root.h"
 
 namespace hx::appearance {
@@ -83,6 +88,62 @@ TEST(Avatar, HugePicturesAreRefusedOrDecodedAtACappedSize) {
     wide.fill(Qt::green);
     ASSERT_TRUE(wide.save(temp.file("User/wide.png")));
     EXPECT_EQ(loadAvatar(temp.file("User/wide.png"), 100).size(), QSize(100, 25));
+}
+
+TEST(AvatarLoader, KeepsAScaledCopySoTheFileIsDecodedOnce) {
+    test::TempRoot temp;
+    ASSERT_TRUE(temp.write("User/big.png", hugePng(3000)));
+    const QString path = temp.file("User/big.png");
+    const QString copy = AvatarLoader::scaledCopyPath(path);
+    EXPECT_EQ(QFileInfo(copy).dir(), QFileInfo(path).dir());
+    EXPECT_EQ(AvatarLoader::readScaled(path).size(), QSize(kAvatarDecodeLimit, kAvatarDecodeLimit));
+    ASSERT_TRUE(QFileInfo(copy).isFile());
+    EXPECT_LE(QImage(copy).width(), kAvatarDecodeLimit);
+
+    // Later reads take the copy: paint it red, dated after the file.
+    QImage red(64, 64, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(copy, "PNG"));
+    const QDateTime later = QFileInfo(path).lastModified().addSecs(5);
+    QFile copyFile(copy);
+    ASSERT_TRUE(copyFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(copyFile.setFileTime(later, QFileDevice::FileModificationTime));
+    copyFile.close();
+    EXPECT_EQ(AvatarLoader::readScaled(path).pixelColor(1, 1), QColor(Qt::red));
+
+    // A file changed after its copy is decoded again.
+    QFile source(path);
+    ASSERT_TRUE(source.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(source.setFileTime(later.addSecs(5), QFileDevice::FileModificationTime));
+    source.close();
+    EXPECT_NE(AvatarLoader::readScaled(path).pixelColor(1, 1), QColor(Qt::red));
+
+    // Damaged or huge: an empty picture, and no copy to trust later.
+    ASSERT_TRUE(temp.write("User/junk.png", "not a picture"));
+    EXPECT_TRUE(AvatarLoader::readScaled(temp.file("User/junk.png")).isNull());
+    EXPECT_FALSE(QFileInfo::exists(AvatarLoader::scaledCopyPath(temp.file("User/junk.png"))));
+    ASSERT_TRUE(temp.write("User/huge.png", hugePng(20000)));
+    const QImage huge = AvatarLoader::readScaled(temp.file("User/huge.png"));
+    EXPECT_TRUE(huge.isNull() || huge.width() <= kAvatarDecodeLimit);
+}
+
+TEST(AvatarLoader, TheNewestRequestWins) {
+    test::TempRoot temp;
+    ASSERT_TRUE(temp.write("User/big.png", hugePng(3000)));
+    QImage red(40, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(temp.file("User/red.png")));
+    AvatarLoader loader;
+    QVector<QImage> shown;
+    QObject::connect(&loader, &AvatarLoader::ready, [&](const QImage& i) { shown << i; });
+    loader.request(temp.file("User/big.png"));
+    loader.request(temp.file("User/red.png"));
+    loader.finish();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].pixelColor(1, 1), QColor(Qt::red));
+    loader.request(QString());  // none: empty at once
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].isNull());
 }
 
 TEST(Avatar, OnlyPlainNamesAreJoinedToTheUserFolder) {

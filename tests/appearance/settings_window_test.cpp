@@ -62,6 +62,7 @@ TEST_F(SettingsTest, WithoutConfigTheDesignDefaultsShowAndNoSoundIsLive) {
     EXPECT_TRUE(c().largeIcons->isChecked());
     EXPECT_TRUE(c().sound2->isChecked());
     EXPECT_EQ(session.state().liveSoundMode, 0);
+    window->finishAvatar();
     EXPECT_TRUE(c().avatar->pixmap().isNull());
     EXPECT_TRUE(c().skins->currentText().isEmpty());
 }
@@ -189,10 +190,12 @@ TEST_F(SettingsTest, ChosenAvatarIsCopiedShownAndRecordedOnSave) {
     ASSERT_TRUE(temp.write("User/old.png", pngOf(Qt::blue)));
     setConfig("头像文件", "头像", "old.png");
     open();
+    window->finishAvatar();
     EXPECT_FALSE(c().avatar->pixmap().isNull());
 
     dialogs.files.enqueue(temp.file("elsewhere/me.png"));
     c().changeAvatar->click();
+    window->finishAvatar();
     EXPECT_EQ(temp.read("User/me.png"), pngOf(Qt::red));
     EXPECT_EQ(c().avatar->pixmap().toImage().pixelColor(2, 2), QColor(Qt::red));
     EXPECT_EQ(session.state().pendingAvatarName, "me.png");
