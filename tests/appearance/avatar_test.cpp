@@ -10,45 +10,11 @@
 
 #include "appearance/avatar.h"
 #include "appearance/avatar_loader.h"
+#include "support/huge_png.h"
 #include "support/temp_root.h"
 
 namespace hx::appearance {
 namespace {
-
-void chunk(QByteArray& png, const char* type, const QByteArray& data) {
-    char length[4];
-    qToBigEndian(quint32(data.size()), length);
-    png.append(length, 4);
-    const QByteArray typed = QByteArray(type, 4) + data;
-    png.append(typed);
-    // CRC-32 of type and data, as PNG readers check it.
-    quint32 crc = 0xFFFFFFFFu;
-    for (unsigned char b : typed) {
-        crc ^= b;
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    char sum[4];
-    qToBigEndian(crc ^ 0xFFFFFFFFu, sum);
-    png.append(sum, 4);
-}
-
-// A valid one-bit grey PNG of `side` x `side` pixels, built without ever
-// holding the decoded picture: 20,000 x 20,000 stays a few kilobytes on disk.
-QByteArray hugePng(int side) {
-    QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    QByteArray header(13, '\0');
-    qToBigEndian(quint32(side), header.data());
-    qToBigEndian(quint32(side), header.data() + 4);
-    header[8] = 1;  // bit depth
-    header[9] = 0;  // grey
-    chunk(png, "IHDR", header);
-    const qsizetype row = 1 + (side + 7) / 8;  // filter byte + packed pixels
-    QByteArray raw(row * side, '\0');
-    QByteArray zlib = qCompress(raw, 9);
-    chunk(png, "IDAT", zlib.mid(4));  // qCompress prefixes the length
-    chunk(png, "IEND", {});
-    return png;
-}
 
 TEST(Avatar, BrokenEmptyAndMissingFilesGiveNoPicture) {
     test::TempRoot temp;
@@ -75,12 +41,12 @@ TEST(Avatar, BrokenEmptyAndMissingFilesGiveNoPicture) {
 
 TEST(Avatar, HugePicturesAreRefusedOrDecodedAtACappedSize) {
     test::TempRoot temp;
-    ASSERT_TRUE(temp.write("User/huge.png", hugePng(20000)));
+    ASSERT_TRUE(temp.write("User/huge.png", test::hugePng(20000)));
     const QImage image = loadAvatar(temp.file("User/huge.png"));
     // PNG cannot scale while decoding: 1.6 GB of pixels are never asked for.
     EXPECT_TRUE(image.isNull() || image.width() <= kAvatarDecodeLimit);
 
-    ASSERT_TRUE(temp.write("User/big.png", hugePng(3000)));
+    ASSERT_TRUE(temp.write("User/big.png", test::hugePng(3000)));
     EXPECT_EQ(loadAvatar(temp.file("User/big.png")).size(),
               QSize(kAvatarDecodeLimit, kAvatarDecodeLimit));
 
@@ -92,7 +58,7 @@ TEST(Avatar, HugePicturesAreRefusedOrDecodedAtACappedSize) {
 
 TEST(AvatarLoader, KeepsAScaledCopySoTheFileIsDecodedOnce) {
     test::TempRoot temp;
-    ASSERT_TRUE(temp.write("User/big.png", hugePng(3000)));
+    ASSERT_TRUE(temp.write("User/big.png", test::hugePng(3000)));
     const QString path = temp.file("User/big.png");
     const QString copy = AvatarLoader::scaledCopyPath(path);
     EXPECT_EQ(QFileInfo(copy).dir(), QFileInfo(path).dir());
@@ -122,14 +88,14 @@ TEST(AvatarLoader, KeepsAScaledCopySoTheFileIsDecodedOnce) {
     ASSERT_TRUE(temp.write("User/junk.png", "not a picture"));
     EXPECT_TRUE(AvatarLoader::readScaled(temp.file("User/junk.png")).isNull());
     EXPECT_FALSE(QFileInfo::exists(AvatarLoader::scaledCopyPath(temp.file("User/junk.png"))));
-    ASSERT_TRUE(temp.write("User/huge.png", hugePng(20000)));
+    ASSERT_TRUE(temp.write("User/huge.png", test::hugePng(20000)));
     const QImage huge = AvatarLoader::readScaled(temp.file("User/huge.png"));
     EXPECT_TRUE(huge.isNull() || huge.width() <= kAvatarDecodeLimit);
 }
 
 TEST(AvatarLoader, TheNewestRequestWins) {
     test::TempRoot temp;
-    ASSERT_TRUE(temp.write("User/big.png", hugePng(3000)));
+    ASSERT_TRUE(temp.write("User/big.png", test::hugePng(3000)));
     QImage red(40, 40, QImage::Format_RGB32);
     red.fill(Qt::red);
     ASSERT_TRUE(red.save(temp.file("User/red.png")));
