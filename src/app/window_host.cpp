@@ -46,15 +46,11 @@ void WindowHost::openColumnWindow() {
 
 appearance::SettingsWindow* WindowHost::openSettings(int page) {
     auto* window = open<appearance::SettingsWindow>(QStringLiteral("settings"), [this] {
-        appearance::SettingsLinks links;
-        links.applySkin = [this](const QString& path) { runtime_.skins().apply(path); };
-        links.openFound = [this](const QString& link) { runtime_.launcher().openFromSearch(link); };
-        links.iconFor = [this](const QString& text, int size) {
-            return runtime_.iconFor(text, size);
-        };
-        auto* settings = new appearance::SettingsWindow(runtime_.session(), runtime_.catalogue(),
-                                                        panel_(), links);
+        auto* settings =
+            new appearance::SettingsWindow(runtime_.session(), runtime_.catalogue(), panel_());
         connect(settings, &appearance::SettingsWindow::saved, this, &WindowHost::settingsSaved);
+        connect(settings, &appearance::SettingsWindow::resultOpened, this,
+                [this](const QString& link) { runtime_.launcher().openFromSearch(link); });
         return settings;
     });
     if (window && page >= 0) window->showPage(page);

@@ -79,8 +79,8 @@ void DropDownList::showPopup() {
 }
 
 SettingsWindow::SettingsWindow(core::Session& session, core::Catalogue& catalogue,
-                               const QPoint& panel, SettingsLinks links, QWidget* parent)
-    : QWidget(parent), session_(session), catalogue_(catalogue), links_(std::move(links)) {
+                               const QPoint& panel, QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("设置"));
     core::withoutMaximiseButton(*this);
@@ -193,7 +193,9 @@ void SettingsWindow::buildSearchPage(QWidget* page) {
     c_.results = place(new QTreeView(page), "results", 8, 40, 264, 304);
     // The grid's size, as the window-created step reads it.
     const int size = session_.config().iconSize() == 16 ? 16 : 32;
-    model_ = new SearchModel(links_.iconFor, size, devicePixelRatioF(), this);
+    model_ = new SearchModel(
+        [this](const QString& text, int iconSize) { return catalogue_.iconFor(text, iconSize); },
+        size, devicePixelRatioF(), this);
     c_.results->setModel(model_);
     c_.results->setRootIsDecorated(false);
     c_.results->setUniformRowHeights(true);  // rows laid out without asking each one
@@ -294,12 +296,7 @@ void SettingsWindow::saveSettings() {
     config.setHighlightColour(toColourValue(c_.highlightColour->colour()));
     config.setBorderColour(toColourValue(c_.borderColour->colour()));
 
-    if (!state.pendingSkinName.isEmpty()) {
-        config.setSkinName(state.pendingSkinName);
-        if (links_.applySkin)
-            links_.applySkin(
-                session_.root().file(QStringLiteral("Shens/") + state.pendingSkinName));
-    }
+    if (!state.pendingSkinName.isEmpty()) config.setSkinName(state.pendingSkinName);
     if (!state.pendingAvatarName.isEmpty()) {
         // The picture about to be recorded is never the one removed, and a
         // stored name with a folder part never reaches outside User/.
@@ -352,7 +349,7 @@ void SettingsWindow::fetchResults(quint64 generation, int limit) {
 
 void SettingsWindow::openResult(int row) {
     const QString link = model_->linkAt(row);
-    if (row >= 0 && row < model_->rowCount() && links_.openFound) links_.openFound(link);
+    if (row >= 0 && row < model_->rowCount()) emit resultOpened(link);
 }
 
 void SettingsWindow::backup() { backupDatabase(session_); }

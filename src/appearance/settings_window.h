@@ -51,14 +51,6 @@ class DropDownList : public QComboBox {
     void aboutToDropDown();
 };
 
-// What the settings window needs from the rest of the program besides the
-// session and the catalogue.
-struct SettingsLinks {
-    std::function<void(const QString& skinPath)> applySkin;
-    std::function<void(const QString& link)> openFound;  // the search rule of launching
-    std::function<QImage(const QString& iconText, int size)> iconFor;
-};
-
 // The modeless window "设置": a tree of three entries choosing one of three
 // pages (basic settings, data management, search).
 class SettingsWindow : public QWidget {
@@ -100,7 +92,7 @@ class SettingsWindow : public QWidget {
 
     // `panel`: the main window's top-left corner, which the window is placed by.
     SettingsWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
-                   SettingsLinks links, QWidget* parent = nullptr);
+                   QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
     SearchModel* results() const { return model_; }
@@ -123,8 +115,10 @@ class SettingsWindow : public QWidget {
     void clear();
 
   signals:
-    // "保存设置" stored the appearance: the main window shows it.
+    // "保存设置" stored the appearance and skin: the main window shows them.
     void saved();
+    // A search result was clicked: its link is opened by the search rule.
+    void resultOpened(const QString& link);
 
   private:
     void buildTree();
@@ -138,7 +132,6 @@ class SettingsWindow : public QWidget {
 
     core::Session& session_;
     core::Catalogue& catalogue_;
-    SettingsLinks links_;
     Controls c_;
     SearchModel* model_ = nullptr;
     AvatarLoader* avatarLoader_ = nullptr;

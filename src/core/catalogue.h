@@ -96,6 +96,10 @@ class Catalogue : public QObject {
     QImage rowPicture(int index) const { return pictures32_.value(index); }
     QImage rowSharpPicture(int index) const { return sharp_.value(index); }
     bool loading() const;
+    // An icon text as a picture of `size` pixels, as the rows get theirs.
+    QImage iconFor(const QString& iconText, int size) const {
+        return icons_ ? icons_(iconText, size) : QImage();
+    }
     // Pixel ratio of the screen the grid is on: rows also get pictures at that density.
     void setPixelRatio(qreal ratio) { pixelRatio_ = ratio; }
     // Blocks until the worker has read everything and hands over what is queued (tests).

@@ -12,7 +12,7 @@
 namespace hx::test {
 
 // A settings window over a temporary data root, scripted dialogs and the
-// catalogue; skins applied, results opened, saves and re-initialisations
+// catalogue; results opened, icons asked for, saves and re-initialisations
 // asked for are recorded.
 class SettingsTest : public ::testing::Test {
   protected:
@@ -20,27 +20,26 @@ class SettingsTest : public ::testing::Test {
     FakeDialogs dialogs;
     FakeServices fakes{temp.file(QStringLiteral("Desktop"))};
     core::Session session{temp.root(), fakes.services(), dialogs};
-    core::Catalogue catalogue{session, {}, {}};
+    core::Catalogue catalogue{session,
+                              [this](const QString& iconText, int size) {
+                                  iconsAsked << iconText;
+                                  QImage image(size, size, QImage::Format_ARGB32);
+                                  image.fill(Qt::darkCyan);
+                                  return image;
+                              },
+                              {}};
     const QPoint panel{300, 200};
     int reinitialisations = 0;
     int saves = 0;
-    QStringList skinsApplied;
     QStringList opened;
     QStringList iconsAsked;
     std::unique_ptr<appearance::SettingsWindow> window;
 
     appearance::SettingsWindow& open() {
-        appearance::SettingsLinks links;
-        links.applySkin = [this](const QString& path) { skinsApplied << path; };
-        links.openFound = [this](const QString& link) { opened << link; };
-        links.iconFor = [this](const QString& iconText, int size) {
-            iconsAsked << iconText;
-            QImage image(size, size, QImage::Format_ARGB32);
-            image.fill(Qt::darkCyan);
-            return image;
-        };
-        window = std::make_unique<appearance::SettingsWindow>(session, catalogue, panel, links);
+        window = std::make_unique<appearance::SettingsWindow>(session, catalogue, panel);
         QObject::connect(window.get(), &appearance::SettingsWindow::saved, [this] { ++saves; });
+        QObject::connect(window.get(), &appearance::SettingsWindow::resultOpened,
+                         [this](const QString& link) { opened << link; });
         return *window;
     }
     const appearance::SettingsWindow::Controls& c() const { return window->controls(); }
