@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include "platform/desktop_entry.h"
+#include "platform/regular_file.h"
+
 // GLib names a struct member "signals", which Qt defines as a keyword.
 #pragma push_macro("signals")
 #undef signals
@@ -54,6 +57,8 @@ const Gio& gio() {
 }  // namespace
 
 bool launchDesktopEntry(const QString& path) {
+    // GIO would wait on a FIFO and read a file of any size.
+    if (!readRegularFile(path, kMaxLauncherSize)) return false;
     const Gio& g = gio();
     if (!g.ok()) return false;
     const QByteArray file = QFile::encodeName(path);
