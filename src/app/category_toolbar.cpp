@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QPixmap>
 
+#include "catalogue/category_pictures.h"
+#include "platform/regular_file.h"
+
 namespace hx::app {
 
 CategoryToolbar::CategoryToolbar(QWidget* parent) : QToolBar(parent) {
@@ -24,9 +27,15 @@ QImage CategoryToolbar::designImage() {
         .scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+QByteArray CategoryToolbar::pictureFile(const QString& path) {
+    constexpr qint64 kMaxPictureFile = 64LL * 1024 * 1024;
+    return platform::readRegularFile(path, kMaxPictureFile).value_or(QByteArray());
+}
+
 int CategoryToolbar::appendPicture(const QByteArray& bytes) {
     QImage image;
-    if (bytes.isEmpty() || !image.loadFromData(bytes)) return -1;
+    if (bytes.isEmpty() || !catalogue::bitmapComplete(bytes) || !image.loadFromData(bytes))
+        return -1;
     image = image.convertToFormat(QImage::Format_ARGB32);
     // The top-left pixel names the colour that shows the background through.
     const QRgb key = image.pixel(0, 0);

@@ -16,8 +16,11 @@ class CategoryToolbar : public QToolBar {
     explicit CategoryToolbar(QWidget* parent = nullptr);
 
     // Appends a category picture with its top-left colour made transparent;
-    // -1 when the bytes are not a picture.
+    // -1 when the bytes are not a picture, or a bitmap cut short.
     int appendPicture(const QByteArray& bytes);
+    // The bytes of a category picture file; empty when it is no regular file
+    // or too large for a picture (a FIFO there must not stop the start-up).
+    static QByteArray pictureFile(const QString& path);
     const QVector<QImage>& images() const { return images_; }
 
     void addButton(int imageIndex, const QString& name);

@@ -402,8 +402,8 @@ void MainWindow::fillCategoryToolbar() {
     }
     QStringList names;
     for (const auto& row : rows.value) {
-        QFile file(session_.root().file(QStringLiteral("Bmpns/") + row.picture));
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QByteArray bytes = CategoryToolbar::pictureFile(
+            session_.root().file(QStringLiteral("Bmpns/") + row.picture));
         toolbar_->addButton(toolbar_->appendPicture(bytes), row.name);
         names << row.name;
     }
