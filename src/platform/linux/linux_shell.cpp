@@ -83,17 +83,22 @@ bool LinuxShell::open(const QString& target) {
         // (a document on a FAT stick has every x bit) goes to its application.
         const QFileInfo info(url.toLocalFile());
         // A launcher is started as the desktop starts it: never run as a
-        // program nor shown in an editor.
+        // program nor shown in an editor, whatever its size or content.
         if (info.isFile() &&
             info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0) {
-            if (const auto entry = readDesktopEntry(info.absoluteFilePath())) {
-                // A link launcher opens what it points at.
-                if (entry->type == QLatin1String("Link")) {
-                    const QUrl link(entry->url, QUrl::TolerantMode);
-                    return link.isValid() && !link.isEmpty() && calls_.openUrl(link);
-                }
-                return calls_.launchDesktopEntry(info.absoluteFilePath());
+            const auto entry = readDesktopEntry(info.absoluteFilePath());
+            if (!entry) {
+                qWarning("hengxiu-toolbox: %s is not a launcher that can be read (larger than "
+                         "%lld bytes or without a [Desktop Entry] group); not started.",
+                         qPrintable(info.absoluteFilePath()), kMaxLauncherSize);
+                return false;
             }
+            // A link launcher opens what it points at.
+            if (entry->type == QLatin1String("Link")) {
+                const QUrl link(entry->url, QUrl::TolerantMode);
+                return link.isValid() && !link.isEmpty() && calls_.openUrl(link);
+            }
+            return calls_.launchDesktopEntry(info.absoluteFilePath());
         }
         if (info.isFile() && info.isExecutable() &&
             calls_.startDetached(info.absoluteFilePath(), {}))
@@ -109,6 +114,10 @@ bool LinuxShell::startProcess(const QString& commandLine) {
     QStringList args = QProcess::splitCommand(commandLine);
     if (args.isEmpty()) return false;
     const QString program = args.takeFirst();
+    // A launcher named as the program is started as a launcher, never run.
+    if (program.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive) &&
+        QFileInfo(program).isFile())
+        return open(program);
     // Started directly: nothing in the line is interpreted by a shell.
     return calls_.startDetached(program, args);
 }
