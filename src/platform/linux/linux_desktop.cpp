@@ -78,6 +78,7 @@ QStringList commandOf(const LauncherFile& launcher) {
 }
 
 bool defaultCallSessionBus(const QDBusMessage& call) {
+    if (!sessionBusAvailable()) return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusConnectionInterface* registry = bus.isConnected() ? bus.interface() : nullptr;
     if (!registry || !registry->isServiceRegistered(call.service()).value()) return false;

@@ -47,7 +47,14 @@ LinuxShell::LinuxShell() : LinuxShell(ShellSystemCalls{}) {}
 LinuxShell::LinuxShell(ShellSystemCalls calls, std::optional<QDBusConnection> bus)
     : calls_(std::move(calls)), bus_(std::move(bus)) {
     if (!calls_.openUrl)
-        calls_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+        calls_.openUrl = [](const QUrl& url) {
+            // QDesktopServices would hand our stand-in bus address on to
+            // xdg-open and to what it opens.
+            if (sessionBusAvoided())
+                return startDetachedProcess(QStringLiteral("xdg-open"),
+                                            {QString::fromUtf8(url.toEncoded())});
+            return QDesktopServices::openUrl(url);
+        };
     if (!calls_.startDetached) calls_.startDetached = startDetachedProcess;
     if (!calls_.programExists) calls_.programExists = programOnPath;
     if (!calls_.locationSupported) calls_.locationSupported = gvfsBackendInstalled;
@@ -145,7 +152,10 @@ bool LinuxShell::runMapped(const MappedCommand& command) {
 }
 
 QDBusConnection LinuxShell::bus() {
-    if (!bus_) bus_ = QDBusConnection::sessionBus();
+    // Without a session bus, a connection that never connects.
+    if (!bus_)
+        bus_ = sessionBusAvailable() ? QDBusConnection::sessionBus()
+                                     : QDBusConnection(QStringLiteral("hengxiu-no-bus"));
     return *bus_;
 }
 
