@@ -6,8 +6,11 @@
 #include "app/program.h"
 #include "app/program_icon.h"
 #include "app/translations.h"
+#include "platform/linux/session_bus.h"
 
 int main(int argc, char** argv) {
+    // Before the toolkit or any thread: without a session bus nothing may start one.
+    hx::platform::avoidSessionBusLaunch();
     // Answered before the toolkit starts: --help needs no display.
     QStringList raw;
     for (int i = 0; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);

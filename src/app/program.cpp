@@ -69,11 +69,19 @@ int Program::run(const QStringList& arguments) {
     SingleInstance instance(root.path());
     const PanelRequest request =
         arguments.contains(QStringLiteral("--toggle")) ? PanelRequest::Toggle : PanelRequest::Show;
-    if (!instance.claim()) {
-        if (instance.handOver(request)) return 0;
-        qWarning("hengxiu-toolbox: %s is in use by a program that does not answer.",
-                 qPrintable(root.path()));
-        return 1;
+    switch (instance.claim()) {
+        case SingleInstance::Claim::Held:
+            break;
+        case SingleInstance::Claim::Taken:
+            if (instance.handOver(request)) return 0;
+            qWarning("hengxiu-toolbox: %s is in use by a program that does not answer.",
+                     qPrintable(root.path()));
+            return 1;
+        case SingleInstance::Claim::Failed:
+            // Without the lock nothing would stop a second program on the same root.
+            qWarning("hengxiu-toolbox: cannot make sure that %s is not in use: %s. Not started.",
+                     qPrintable(root.path()), qPrintable(instance.errorString()));
+            return 1;
     }
     p.session = std::make_unique<core::Session>(root, p.backends.services(), p.dialogs);
     // The six clock values come before the main window loads.

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "platform/ico_reader.h"
+#include "platform/regular_file.h"
 #include "storage/atomic_file.h"
 
 namespace hx::catalogue {
@@ -43,10 +44,7 @@ QImage fromIconImage(const platform::ico::IconImage& icon) {
     return image;
 }
 
-QImage readIcon(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return {};
-    const QByteArray bytes = file.readAll();
+QImage readIcon(const QByteArray& bytes) {
     const std::span<const std::uint8_t> data(
         reinterpret_cast<const std::uint8_t*>(bytes.constData()),
         static_cast<size_t>(bytes.size()));
@@ -57,15 +55,59 @@ QImage readIcon(const QString& path) {
     return icon ? fromIconImage(*icon) : QImage();
 }
 
+quint32 littleEndian(const QByteArray& bytes, qsizetype at, int width) {
+    quint32 value = 0;
+    for (int i = width - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<quint8>(bytes.at(at + i));
+    return value;
+}
+
 }  // namespace
 
+bool bitmapComplete(const QByteArray& bytes) {
+    if (!bytes.startsWith("BM")) return true;  // not a bitmap: its own reader judges it
+    constexpr qsizetype kFileHeader = 14;
+    if (bytes.size() < kFileHeader + 12) return false;
+    const qint64 pixelsAt = littleEndian(bytes, 10, 4);
+    const quint32 infoSize = littleEndian(bytes, 14, 4);
+    qint64 width = 0, height = 0, bitsPerPixel = 0, compression = 0, imageSize = 0;
+    if (infoSize == 12) {  // the old OS/2 header
+        width = littleEndian(bytes, 18, 2);
+        height = littleEndian(bytes, 20, 2);
+        bitsPerPixel = littleEndian(bytes, 24, 2);
+    } else {
+        if (bytes.size() < kFileHeader + 40) return false;
+        width = static_cast<qint32>(littleEndian(bytes, 18, 4));
+        height = static_cast<qint32>(littleEndian(bytes, 22, 4));
+        bitsPerPixel = littleEndian(bytes, 28, 2);
+        compression = littleEndian(bytes, 30, 4);
+        imageSize = littleEndian(bytes, 34, 4);
+    }
+    if (width <= 0 || height == 0 || bitsPerPixel == 0) return false;
+    // Run-length and embedded formats declare their byte count; plain rows
+    // are padded to four bytes.
+    constexpr qint64 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+    const bool plainRows =
+        compression == kRgb || compression == kBitFields || compression == kAlphaBitFields;
+    const qint64 pixelBytes =
+        plainRows ? (width * bitsPerPixel + 31) / 32 * 4 * qAbs(height) : imageSize;
+    return pixelsAt + pixelBytes <= bytes.size();
+}
+
 QImage readPicture(const QString& path) {
+    // Never a FIFO or a device: those would stop the window for good.
+    auto bytes = platform::readRegularFile(path, kMaxFileBytes);
+    if (!bytes) return {};
     if (path.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive)) {
-        const QImage icon = readIcon(path);
+        const QImage icon = readIcon(*bytes);
         if (!icon.isNull()) return icon;
     }
+    // Qt draws whatever rows a cut-off bitmap still has, over garbage.
+    if (!bitmapComplete(*bytes)) return {};
+    QBuffer buffer(&*bytes);
+    buffer.open(QIODevice::ReadOnly);
     // The name's extension is tried first, the content after it.
-    QImageReader reader(path);
+    QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
     // The declared size comes from the header; nothing is decoded yet.
     if (!withinCap(reader.size())) return {};
     return reader.read();

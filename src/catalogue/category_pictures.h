@@ -19,6 +19,10 @@ inline constexpr qint64 kMaxPicturePixels = 4096LL * 4096LL;
 // pixels, else whatever Qt's readers decode. Null when unreadable or too large.
 QImage readPicture(const QString& path);
 
+// Whether a bitmap (BMP) holds every pixel row its header declares; true for
+// other formats. A cut-off bitmap counts as unreadable.
+bool bitmapComplete(const QByteArray& bytes);
+
 // The picture of a category whose 路径 is `file`: Bmpns/<file>, else
 // Bmpns/Folder.bmp, else the Folder.bmp we ship. Never null.
 QImage categoryPicture(const storage::DataRoot& root, const QString& file);

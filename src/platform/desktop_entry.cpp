@@ -1,13 +1,12 @@
 #include "platform/desktop_entry.h"
 
-#include <QFile>
 #include <QList>
+
+#include "platform/regular_file.h"
 
 namespace hx::platform {
 
 namespace {
-
-constexpr qint64 kMaxLauncherSize = 1024 * 1024;
 
 QString unescape(const QString& value) {
     QString out;
@@ -82,10 +81,9 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& text) {
 }
 
 std::optional<DesktopEntry> readDesktopEntry(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    if (file.size() > kMaxLauncherSize) return std::nullopt;
-    return parseDesktopEntry(file.read(kMaxLauncherSize));
+    const auto text = readRegularFile(path, kMaxLauncherSize);
+    if (!text) return std::nullopt;
+    return parseDesktopEntry(*text);
 }
 
 }  // namespace hx::platform

@@ -19,7 +19,11 @@ struct DesktopEntry {
 // no such group. Values are unescaped (\s \n \t \r \\).
 std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& text);
 
-// Reads a launcher file (at most 1 MiB); none when it is not one.
+// Launchers are short texts; a longer file is never read as one.
+inline constexpr qint64 kMaxLauncherSize = 1024 * 1024;
+
+// Reads a launcher file (at most kMaxLauncherSize); none when it is not one,
+// or not a regular file.
 std::optional<DesktopEntry> readDesktopEntry(const QString& path);
 
 }  // namespace hx::platform

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/linux/portal_global_key.h"
+#include "platform/linux/session_bus.h"
 #include "platform/linux/x11_global_key.h"
 
 namespace hx::platform {
@@ -173,8 +174,9 @@ bool waylandSession() {
 
 std::unique_ptr<GlobalKey> makeGlobalKey(QObject* parent) {
     // Under XWayland a grab only sees keys typed into X windows: the portal
-    // is the session-wide route there.
-    if (waylandSession()) return std::make_unique<PortalGlobalKey>(parent);
+    // is the session-wide route there, over the session bus. Without a bus
+    // the grab is all there is.
+    if (waylandSession() && sessionBusAvailable()) return std::make_unique<PortalGlobalKey>(parent);
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return std::make_unique<X11GlobalKey>(parent);
     return std::make_unique<NoGlobalKey>(parent);

@@ -1,5 +1,6 @@
 #include "platform/icon_loader.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include "platform/ico_reader.h"
 #include "platform/icon_library.h"
 #include "platform/pe_reader.h"
+#include "platform/regular_file.h"
 
 namespace hx::platform {
 
@@ -27,6 +29,9 @@ constexpr qint64 kMaxIconFileSize = 256 * 1024 * 1024;
 // Image files named by launchers or themes; anything bigger is not a picture
 // meant for a list entry.
 constexpr int kMaxPictureDimension = 4096;
+constexpr qint64 kMaxPictureFileSize = 32 * 1024 * 1024;
+// index.theme and launchers are short texts.
+constexpr qint64 kMaxTextFileSize = 1024 * 1024;
 // Loaded pictures kept; the cache starts over when it grows past this.
 constexpr qsizetype kMaxCachedPictures = 4096;
 
@@ -67,7 +72,12 @@ QImage fitted(const QImage& image, int size) {
 // An image file (PNG, SVG, XPM, ICO …) read at about `size` pixels. A huge
 // picture is only read when its decoder can shrink it while reading.
 QImage readPicture(const QString& path, int size) {
-    QImageReader reader(path);
+    auto bytes = readRegularFile(path, kMaxPictureFileSize);
+    if (!bytes) return {};
+    QBuffer buffer(&*bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // The extension stays the first guess at the format, as for a named file.
+    QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
     const QSize natural = reader.size();
     if (!natural.isValid() || natural.isEmpty()) return {};
     const bool tooBig =
@@ -78,26 +88,6 @@ QImage readPicture(const QString& path, int size) {
     if (wanted != natural) reader.setScaledSize(wanted);
     return reader.read();
 }
-
-struct MappedFile {
-    QFile file;
-    std::span<const std::uint8_t> bytes;
-    QByteArray fallback;
-
-    explicit MappedFile(const QString& path) : file(path) {
-        const QFileInfo info(path);
-        if (!info.isFile() || info.size() <= 0 || info.size() > kMaxIconFileSize) return;
-        if (!file.open(QIODevice::ReadOnly)) return;
-        if (uchar* p = file.map(0, file.size())) {
-            bytes = {p, static_cast<size_t>(file.size())};
-        } else {
-            // Resources and some file systems cannot be mapped.
-            fallback = file.readAll();
-            bytes = {reinterpret_cast<const std::uint8_t*>(fallback.constData()),
-                     static_cast<size_t>(fallback.size())};
-        }
-    }
-};
 
 enum class FileKind { None, Ico, Pe, Desktop };
 
@@ -166,11 +156,11 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
             indexFile = root + QLatin1String("/index.theme");
     }
     if (indexFile.isEmpty()) return theme;
-    QFile file(indexFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return theme;
+    const auto text = readRegularFile(indexFile, kMaxTextFileSize);
+    if (!text) return theme;
     QHash<QString, QHash<QString, QString>> groups;
     QString group;
-    QTextStream in(&file);
+    QTextStream in(*text);
     for (int lines = 0; !in.atEnd() && lines < 100000; ++lines) {
         const QString line = in.readLine().trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
@@ -402,10 +392,9 @@ bool IconLoader::themeHasIcon(const QString& name) {
 }
 
 std::optional<QString> IconLoader::desktopEntryIcon(const QString& path) {
-    QFile file(path);
-    if (QFileInfo(path).size() > 1024 * 1024 || !file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
-    QTextStream in(&file);
+    const auto text = readRegularFile(path, kMaxTextFileSize);
+    if (!text) return std::nullopt;
+    QTextStream in(*text);
     bool inEntry = false;
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
@@ -427,12 +416,12 @@ bool IconLoader::fileHasIcon(const QString& path, int index) {
     if (path.isEmpty()) return false;
     if (path.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive))
         return index == 0 && desktopEntryIcon(path).has_value();
-    const MappedFile mapped(path);
-    switch (kindOf(path, mapped.bytes)) {
+    const RegularFileView mapped(path, kMaxIconFileSize);
+    switch (kindOf(path, mapped.bytes())) {
         case FileKind::Ico:
-            return index >= 0 && ico::decodeEntry(mapped.bytes, index).has_value();
+            return index >= 0 && ico::decodeEntry(mapped.bytes(), index).has_value();
         case FileKind::Pe:
-            return pe::hasIconGroup(mapped.bytes, index);
+            return pe::hasIconGroup(mapped.bytes(), index);
         default:
             return false;
     }
@@ -445,14 +434,14 @@ QImage IconLoader::loadFileIcon(const QString& path, int index, int size) {
         const auto value = desktopEntryIcon(path);
         return value ? launcherIcon(*value, size) : QImage();
     }
-    const MappedFile mapped(path);
+    const RegularFileView mapped(path, kMaxIconFileSize);
     std::optional<ico::IconImage> icon;
-    switch (kindOf(path, mapped.bytes)) {
+    switch (kindOf(path, mapped.bytes())) {
         case FileKind::Ico:
-            if (index >= 0) icon = ico::decodeEntry(mapped.bytes, index);
+            if (index >= 0) icon = ico::decodeEntry(mapped.bytes(), index);
             break;
         case FileKind::Pe:
-            icon = pe::loadIconGroup(mapped.bytes, index, size);
+            icon = pe::loadIconGroup(mapped.bytes(), index, size);
             break;
         default:
             break;

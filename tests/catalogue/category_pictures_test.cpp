@@ -8,6 +8,7 @@
 #include "catalogue/category_window.h"
 #include "catalogue_fixture.h"
 #include "platform/icon_test_bytes.h"
+#include "support/fifo.h"
 
 namespace hx::test {
 namespace {
@@ -74,6 +75,53 @@ TEST(CategoryPictures, CategoryPictureFallsBackToTheFolder) {
     // Without Bmpns/Folder.bmp our own copy is shown, never nothing.
     ASSERT_TRUE(QFile::remove(temp.file("Bmpns/Folder.bmp")));
     EXPECT_FALSE(categoryPicture(temp.root(), "missing.bmp").isNull());
+}
+
+// A Folder.bmp cut short, or a picture that is no file at all, shows the
+// folder picture we ship: never rows of garbage, never a wait for a writer.
+TEST(CategoryPictures, UnreadablePicturesFallBackToTheShippedFolder) {
+    TempRoot temp;
+    const QImage shipped(QStringLiteral(":/bmpns/Folder.bmp"));
+    ASSERT_FALSE(shipped.isNull());
+    const QByteArray whole = encoded(solid(17, 17, Qt::red), "BMP");
+    const QByteArray small = encoded(solid(3, 2, Qt::blue), "BMP");
+    const QString folder = temp.file("Bmpns/Folder.bmp");
+    struct Case {
+        const char* what;
+        QByteArray bytes;  // of Folder.bmp; empty: a FIFO
+        bool readable;
+    };
+    const Case cases[] = {
+        {"whole", whole, true},
+        {"tiny but whole", small, true},
+        {"last row cut", whole.left(whole.size() - 10), false},
+        {"one byte short", small.chopped(1), false},
+        {"header only", whole.left(54), false},
+        {"file header only", whole.left(20), false},
+        {"FIFO", {}, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(QFile::remove(folder) || !QFileInfo::exists(folder));
+        std::optional<Fifo> fifo;
+        if (c.bytes.isEmpty())
+            fifo.emplace(folder);
+        else
+            ASSERT_TRUE(temp.write("Bmpns/Folder.bmp", c.bytes));
+        QImage picture, own;
+        const auto read = [&] {
+            own = readPicture(folder);
+            picture = categoryPicture(temp.root(), "missing.bmp");
+        };
+        if (fifo)
+            EXPECT_TRUE(fifo->returnsWithoutAWriter(read)) << c.what;
+        else
+            read();
+        EXPECT_EQ(own.isNull(), !c.readable) << c.what;
+        if (c.readable)
+            EXPECT_EQ(picture, own) << c.what;
+        else
+            EXPECT_EQ(picture, shipped) << c.what;
+    }
 }
 
 class ImportTest : public ::testing::Test {

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 
@@ -79,8 +83,15 @@ class X11Session : public ::testing::Test {
         }
     }
 
+    // When set: the session has no bus, and this is its runtime folder.
+    QString busLessRuntime;
+
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!busLessRuntime.isEmpty()) {
+            env.remove("DBUS_SESSION_BUS_ADDRESS");
+            env.insert("XDG_RUNTIME_DIR", busLessRuntime);
+        }
         env.insert("DISPLAY", display);
         env.remove("WAYLAND_DISPLAY");
         env.insert("QT_QPA_PLATFORM", "xcb");
@@ -203,6 +214,47 @@ TEST_F(X11Session, PanelKeyTogglesThePanelAndAHeldKeyIsSaid) {
         second.terminate();
         second.waitForFinished(15000);
     });
+}
+
+// Processes whose parent is this test program, other than `ours`.
+QStringList childrenExcept(const QList<qint64>& ours) {
+    QStringList found;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number || ours.contains(pid)) continue;
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray line = stat.readAll();
+        // pid (name) state ppid ...: the name may hold spaces, so count from its end.
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() < 2 || rest.at(0) == "Z" || rest.at(1).toLongLong() != ::getpid())
+            continue;
+        QFile command("/proc/" + entry + "/cmdline");
+        command.open(QIODevice::ReadOnly);
+        found << entry + ": " + QString::fromLocal8Bit(command.readAll().replace('\0', ' '));
+    }
+    return found;
+}
+
+// Without a session bus the program talks to none, and starts none on the way
+// (X11 autolaunch would leave a bus daemon running after the program ends).
+TEST_F(X11Session, WithoutASessionBusNothingIsLeftRunning) {
+    QTemporaryDir runtime;  // the session's runtime folder, with no bus in it
+    busLessRuntime = runtime.path();
+    // What the program leaves behind comes to us instead of to init.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    startAndStop([](const QString&) {});
+    QTest::qWait(500);
+    const QList<qint64> ours{xserver.processId(), windowManager.processId()};
+    const QStringList left = childrenExcept(ours);
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+    EXPECT_TRUE(left.isEmpty()) << left.join(" | ").toStdString();
+    for (const QString& process : left) {
+        const pid_t pid = process.section(u':', 0, 0).toInt();
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
 }
 
 // What the keyboard user does: the key brings the panel, three letters of

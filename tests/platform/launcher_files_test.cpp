@@ -162,6 +162,46 @@ TEST(LauncherFiles, OpeningALauncherStartsItThroughGio) {
     EXPECT_EQ(launched, QStringList{launcher});
 }
 
+// Whatever its size, first line or x bit, a *.desktop file is only ever
+// started as a launcher; one that cannot be read as a launcher is refused.
+TEST(LauncherFiles, DesktopFilesAreNeverRunAsPrograms) {
+    QTemporaryDir dir;
+    QByteArray script = "#!/bin/sh\ntouch ran\n";
+    const QByteArray entry = "[Desktop Entry]\nType=Application\nName=E\nExec=true\n";
+    const QByteArray padding = "# " + QByteArray(1100 * 1024, 'x') + "\n";
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool launched;
+    };
+    const Case cases[] = {
+        {"big.desktop", script + padding + entry, false},
+        {"script.desktop", script, false},
+        {"SMALL.DESKTOP", script + entry, true},
+    };
+    for (const Case& c : cases) {
+        QStringList launched, started;
+        QList<QUrl> opened;
+        hx::platform::ShellSystemCalls system;
+        system.openUrl = [&](const QUrl& u) { return opened << u, true; };
+        system.startDetached = [&](const QString& p, const QStringList&) {
+            return started << p, true;
+        };
+        system.launchDesktopEntry = [&](const QString& p) { return launched << p, true; };
+        hx::platform::LinuxShell shell(system);
+        const QString path = write(dir, c.name, c.bytes, true);
+
+        EXPECT_EQ(shell.open(path), c.launched) << c.name;
+        EXPECT_EQ(shell.startProcess(path), c.launched) << c.name;
+        EXPECT_EQ(launched.size(), c.launched ? 2 : 0) << c.name;
+        EXPECT_TRUE(started.isEmpty()) << c.name;
+        EXPECT_TRUE(opened.isEmpty()) << c.name;
+        // Dropped on the grid it is no program either.
+        EXPECT_FALSE(inspectPath(path).program) << c.name;
+        EXPECT_EQ(inspectPath(path).launcher, c.launched) << c.name;
+    }
+}
+
 TEST(LauncherFiles, GioRunsTheLaunchersCommand) {
     QTemporaryDir dir;
     const QString marker = dir.filePath("started");

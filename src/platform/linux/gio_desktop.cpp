@@ -4,6 +4,10 @@
 
 #include <QFile>
 
+#include "platform/desktop_entry.h"
+#include "platform/linux/session_bus.h"
+#include "platform/regular_file.h"
+
 // GLib names a struct member "signals", which Qt defines as a keyword.
 #pragma push_macro("signals")
 #undef signals
@@ -24,9 +28,12 @@ struct Gio {
     decltype(&g_file_set_attribute_string) setAttribute = nullptr;
     decltype(&g_object_unref) unref = nullptr;
     decltype(&g_error_free) freeError = nullptr;
+    decltype(&g_app_launch_context_new) newContext = nullptr;
+    decltype(&g_app_launch_context_unsetenv) unsetInContext = nullptr;
 
     bool ok() const {
-        return appInfoFromFile && launch && fileForPath && setAttribute && unref && freeError;
+        return appInfoFromFile && launch && fileForPath && setAttribute && unref && freeError &&
+               newContext && unsetInContext;
     }
 };
 
@@ -46,6 +53,8 @@ const Gio& gio() {
         bind(library, g.setAttribute, "g_file_set_attribute_string");
         bind(library, g.unref, "g_object_unref");
         bind(library, g.freeError, "g_error_free");
+        bind(library, g.newContext, "g_app_launch_context_new");
+        bind(library, g.unsetInContext, "g_app_launch_context_unsetenv");
         return g;
     }();
     return loaded;
@@ -54,19 +63,30 @@ const Gio& gio() {
 }  // namespace
 
 bool launchDesktopEntry(const QString& path) {
+    // GIO would wait on a FIFO and read a file of any size.
+    if (!readRegularFile(path, kMaxLauncherSize)) return false;
     const Gio& g = gio();
     if (!g.ok()) return false;
     const QByteArray file = QFile::encodeName(path);
     GDesktopAppInfo* info = g.appInfoFromFile(file.constData());
     if (!info) return false;
+    // The program started finds the session as it is, not our stand-in bus address.
+    GAppLaunchContext* context = nullptr;
+    if (sessionBusAvoided()) {
+        context = g.newContext();
+        g.unsetInContext(context, "DBUS_SESSION_BUS_ADDRESS");
+    }
     GError* error = nullptr;
-    const gboolean ok = g.launch(reinterpret_cast<GAppInfo*>(info), nullptr, nullptr, &error);
+    const gboolean ok = g.launch(reinterpret_cast<GAppInfo*>(info), nullptr, context, &error);
     if (error) g.freeError(error);
+    if (context) g.unref(context);
     g.unref(info);
     return ok;
 }
 
 bool markTrusted(const QString& path) {
+    // The metadata store is a service of the session bus.
+    if (!sessionBusAvailable()) return false;
     const Gio& g = gio();
     if (!g.ok()) return false;
     const QByteArray file = QFile::encodeName(path);

@@ -4,6 +4,7 @@
 #include "platform/command_mapping.h"
 #include "platform/desktop_entry.h"
 #include "platform/linux/gio_desktop.h"
+#include "platform/regular_file.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -77,6 +78,7 @@ QStringList commandOf(const LauncherFile& launcher) {
 }
 
 bool defaultCallSessionBus(const QDBusMessage& call) {
+    if (!sessionBusAvailable()) return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     QDBusConnectionInterface* registry = bus.isConnected() ? bus.interface() : nullptr;
     if (!registry || !registry->isServiceRegistered(call.service()).value()) return false;
@@ -213,9 +215,7 @@ bool LinuxDesktop::writeLauncher(const QString& path, const LauncherFile& given)
     LauncherFile launcher = given;
     QByteArray bytes;
     if (launcher.kind == LauncherFile::Kind::Copy) {
-        QFile source(launcher.target);
-        if (!source.open(QIODevice::ReadOnly) || source.size() > 1024 * 1024) return false;
-        bytes = source.readAll();
+        bytes = readRegularFile(launcher.target, kMaxLauncherSize).value_or(QByteArray());
         if (!parseDesktopEntry(bytes)) return false;
     } else {
         if (launcher.kind == LauncherFile::Kind::Application && !launcher.commandLine.isEmpty())

@@ -7,6 +7,7 @@
 #include <QMimeDatabase>
 
 #include "platform/icon_loader.h"
+#include "platform/regular_file.h"
 
 namespace hx::platform {
 
@@ -63,9 +64,7 @@ bool LinuxFileProbe::isProgram(const QString& path) const {
     // The x bit first: most files never get opened.
     const QFileInfo info(path);
     if (!info.isFile() || !info.isExecutable()) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = file.read(4);
+    const QByteArray head = readRegularFileHead(path, 4).value_or(QByteArray());
     return head == QByteArrayLiteral(
                        "\x7F"
                        "ELF") ||

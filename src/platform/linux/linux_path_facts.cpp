@@ -26,12 +26,14 @@ PathFacts inspectPath(const QString& path) {
         return facts;
     }
     facts.kind = PathFacts::Kind::File;
+    // A launcher is never a program, whatever its x bit and first bytes: one
+    // too large to read is still no script to run.
     if (info.fileName().endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive)) {
         if (const auto entry = readDesktopEntry(path); entry && entry->isApplication()) {
             facts.launcher = true;
             facts.launcherName = entry->name;
-            return facts;
         }
+        return facts;
     }
     facts.program = probe.isProgram(path);
     return facts;

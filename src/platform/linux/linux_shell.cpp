@@ -47,7 +47,14 @@ LinuxShell::LinuxShell() : LinuxShell(ShellSystemCalls{}) {}
 LinuxShell::LinuxShell(ShellSystemCalls calls, std::optional<QDBusConnection> bus)
     : calls_(std::move(calls)), bus_(std::move(bus)) {
     if (!calls_.openUrl)
-        calls_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+        calls_.openUrl = [](const QUrl& url) {
+            // QDesktopServices would hand our stand-in bus address on to
+            // xdg-open and to what it opens.
+            if (sessionBusAvoided())
+                return startDetachedProcess(QStringLiteral("xdg-open"),
+                                            {QString::fromUtf8(url.toEncoded())});
+            return QDesktopServices::openUrl(url);
+        };
     if (!calls_.startDetached) calls_.startDetached = startDetachedProcess;
     if (!calls_.programExists) calls_.programExists = programOnPath;
     if (!calls_.locationSupported) calls_.locationSupported = gvfsBackendInstalled;
@@ -83,17 +90,22 @@ bool LinuxShell::open(const QString& target) {
         // (a document on a FAT stick has every x bit) goes to its application.
         const QFileInfo info(url.toLocalFile());
         // A launcher is started as the desktop starts it: never run as a
-        // program nor shown in an editor.
+        // program nor shown in an editor, whatever its size or content.
         if (info.isFile() &&
             info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0) {
-            if (const auto entry = readDesktopEntry(info.absoluteFilePath())) {
-                // A link launcher opens what it points at.
-                if (entry->type == QLatin1String("Link")) {
-                    const QUrl link(entry->url, QUrl::TolerantMode);
-                    return link.isValid() && !link.isEmpty() && calls_.openUrl(link);
-                }
-                return calls_.launchDesktopEntry(info.absoluteFilePath());
+            const auto entry = readDesktopEntry(info.absoluteFilePath());
+            if (!entry) {
+                qWarning("hengxiu-toolbox: %s is not a launcher that can be read (larger than "
+                         "%lld bytes or without a [Desktop Entry] group); not started.",
+                         qPrintable(info.absoluteFilePath()), kMaxLauncherSize);
+                return false;
             }
+            // A link launcher opens what it points at.
+            if (entry->type == QLatin1String("Link")) {
+                const QUrl link(entry->url, QUrl::TolerantMode);
+                return link.isValid() && !link.isEmpty() && calls_.openUrl(link);
+            }
+            return calls_.launchDesktopEntry(info.absoluteFilePath());
         }
         if (info.isFile() && info.isExecutable() &&
             calls_.startDetached(info.absoluteFilePath(), {}))
@@ -109,6 +121,10 @@ bool LinuxShell::startProcess(const QString& commandLine) {
     QStringList args = QProcess::splitCommand(commandLine);
     if (args.isEmpty()) return false;
     const QString program = args.takeFirst();
+    // A launcher named as the program is started as a launcher, never run.
+    if (program.endsWith(QLatin1String(".desktop"), Qt::CaseInsensitive) &&
+        QFileInfo(program).isFile())
+        return open(program);
     // Started directly: nothing in the line is interpreted by a shell.
     return calls_.startDetached(program, args);
 }
@@ -136,7 +152,10 @@ bool LinuxShell::runMapped(const MappedCommand& command) {
 }
 
 QDBusConnection LinuxShell::bus() {
-    if (!bus_) bus_ = QDBusConnection::sessionBus();
+    // Without a session bus, a connection that never connects.
+    if (!bus_)
+        bus_ = sessionBusAvailable() ? QDBusConnection::sessionBus()
+                                     : QDBusConnection(QStringLiteral("hengxiu-no-bus"));
     return *bus_;
 }
 
