@@ -5,6 +5,8 @@
 #include <QThreadPool>
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <mutex>
 
 #include "core/catalogue_row.h"
 
@@ -34,8 +36,8 @@ class ItemLoader : public QObject {
                  qreal pixelRatio = 1.0);
     // Abandons any running load.
     void cancel();
-    quint64 generation() const { return generation_.load(); }
-    bool isCurrent(quint64 generation) const { return generation == generation_.load(); }
+    quint64 generation() const { return shared_->generation.load(); }
+    bool isCurrent(quint64 generation) const { return generation == shared_->generation.load(); }
     // Blocks until the worker is idle (tests, --grab).
     void waitForIdle();
 
@@ -46,9 +48,17 @@ class ItemLoader : public QObject {
     void loadFinished(quint64 generation, bool ok, const QString& error);
 
   private:
+    // What a worker may still touch after the loader is gone: it reports
+    // through `owner` only while the loader exists.
+    struct Shared {
+        std::atomic<quint64> generation{0};
+        std::mutex mutex;
+        ItemLoader* owner = nullptr;
+    };
+
     storage::ItemDatabase& database_;
     IconFunction icons_;
-    std::atomic<quint64> generation_{0};
+    std::shared_ptr<Shared> shared_;
     // Left behind, not waited for, when the worker is still stuck at shut-down.
     QThreadPool* pool_;
 };
