@@ -38,12 +38,12 @@ bool backupDatabase(core::Session& session, const QDate& today) {
 }
 
 RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& main) {
-    const QString chosen = session.dialogs().openFile(QString(), session.root().backupDir(),
-                                                      qtFileFilter(kRestoreFilter));
+    const QString chosen = session.dialogs().openFile(
+        QString(), storage::restoreStartFolder(session.root()), qtFileFilter(kRestoreFilter));
     if (chosen.isEmpty()) return RestoreOutcome::Cancelled;
 
     storage::ItemDatabase& db = session.database();
-    const bool ok = storage::ItemDatabase::isItemDatabase(chosen) &&
+    const bool ok = storage::ItemDatabase::canRestoreFrom(chosen, session.root().databasePath()) &&
                     keepSafetyCopy(session, chosen) &&
                     db.restoreFrom(chosen, session.root().databasePath());
     if (!ok) {

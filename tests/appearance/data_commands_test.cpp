@@ -199,6 +199,23 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_EQ(copy.countItems("工具", "栏"), 3);
 }
 
+TEST_F(DataCommandsTest, RestoreOpensWhereBackupsAreAndRefusesTheLiveDatabase) {
+    ASSERT_FALSE(QFileInfo::exists(temp.root().backupDir()));
+    for (const bool backedUp : {false, true}) {
+        SCOPED_TRACE(backedUp);
+        if (backedUp) ASSERT_TRUE(appearance::backupDatabase(session, QDate(2014, 1, 5)));
+        // A folder that is not there would type its name into the file box.
+        dialogs.files.enqueue(temp.root().databasePath());
+        EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Refused);
+        EXPECT_EQ(dialogs.fileFolders.last(),
+                  backedUp ? temp.root().backupDir() : temp.root().dateDir());
+        EXPECT_EQ(lastText(), "数据库恢复失败！");
+        EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
+    }
+    EXPECT_EQ(main.reinitialisations, 0);
+    EXPECT_TRUE(safetyCopies().isEmpty());
+}
+
 TEST_F(DataCommandsTest, RestoringTheOldestSafetyCopyNeverPrunesIt) {
     const QDateTime old(QDate(2020, 1, 1), QTime(8, 0));
     for (int i = 0; i < storage::kSafetyCopiesKept; ++i)
