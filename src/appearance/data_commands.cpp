@@ -56,7 +56,7 @@ RestoreOutcome restoreDatabase(core::Session& session, core::MainWindowAccess& m
 }
 
 bool clearDatabase(core::Session& session, core::MainWindowAccess& main) {
-    if (!session.dialogs().ask(kClearQuestion)) return false;
+    if (!session.dialogs().askDestructive(kClearQuestion)) return false;
     if (!keepSafetyCopy(session)) {
         session.dialogs().failure(kClearFailed);
         return false;

@@ -273,7 +273,9 @@ void CategoryWindow::deleteCategory() {
     // Without a selection there is nothing the user meant to delete.
     if (row < 0) return;
     const QString name = rowText(row);
-    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + name +
+                                           QStringLiteral(" ?")))
+        return;
     if (!session_.database().deleteCategory(name)) {
         showDatabaseError();
         return;

@@ -76,7 +76,9 @@ void ColumnMenu::deleteColumn() {
     const int column = session_.state().menuColumn;
     if (column < 0 || column >= main_.columnCount()) return;
     const QString name = main_.columnName(column);
-    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + name +
+                                           QStringLiteral(" ?")))
+        return;
     const QString category = main_.categoryName(session_.state().currentCategory);
     // By position: a second column of the same name keeps its own row.
     if (!session_.database().deleteColumnAt(category, column, name)) {

@@ -135,7 +135,9 @@ void ItemActions::deleteCurrent() {
     const int selected = window_.selectedItem();
     if (selected < 0) return;
     const QString text = window_.itemText(selected);
-    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + text + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + text +
+                                           QStringLiteral(" ?")))
+        return;
     const QString category = window_.categoryName(session_.state().currentCategory);
     const QString column = window_.currentColumnName();
     if (!session_.database().deleteItemAt(category, column, selected)) return;

@@ -177,6 +177,7 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_EQ(dialogs.shown.last().text, "是否清空所有的数据？");
     EXPECT_EQ(dialogs.shown.last().icon, MessageIcon::Question);
     EXPECT_EQ(dialogs.shown.last().buttons, core::MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.shown.last().defaultAnswer, core::Answer::No);
     EXPECT_EQ(config("栏目背景", "背景颜色"), "255");
     EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
     EXPECT_TRUE(safetyCopies().isEmpty());

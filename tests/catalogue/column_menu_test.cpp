@@ -105,6 +105,7 @@ TEST_F(ColumnMenuTest, DeleteAsksRemovesItemsAndOpensTheFirstColumn) {
     session->state().menuColumn = 1;
     menu().deleteColumn();  // unscripted: answered No
     EXPECT_EQ(lastMessage(), QStringLiteral("是否删除 乙 ?"));
+    EXPECT_EQ(dialogs.shown.last().defaultAnswer, core::Answer::No);
     EXPECT_EQ(main.columns.size(), 3);
 
     dialogs.answers.enqueue(core::Answer::Yes);
