@@ -15,6 +15,7 @@
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
 #include "app/item_loader.h"
+#include "app/picture_icon.h"
 #include "app/program_icon.h"
 #include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
@@ -52,7 +53,7 @@ QToolButton* pictureButton(QWidget* parent, const QRect& rect, const QString& pi
     auto* button = new QToolButton(parent);
     button->setGeometry(rect);
     button->setAutoRaise(true);
-    button->setIcon(QIcon(picture));
+    button->setIcon(pictureIcon(picture));
     button->setIconSize(QSize(rect.width() - 2, rect.height() - 2));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -729,8 +730,8 @@ void MainWindow::toggleTopmost() {
     move(position);
     show();
     state.topmostOn = on ? 1 : 0;
-    topmostButton()->setIcon(QIcon(on ? QStringLiteral(":/ui/btn_topmost_on.bmp")
-                                      : QStringLiteral(":/ui/btn_topmost_off.bmp")));
+    topmostButton()->setIcon(pictureIcon(on ? QStringLiteral(":/ui/btn_topmost_on.bmp")
+                                            : QStringLiteral(":/ui/btn_topmost_off.bmp")));
 }
 
 void MainWindow::screenOff() {
