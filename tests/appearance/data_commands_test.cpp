@@ -204,7 +204,9 @@ TEST_F(DataCommandsTest, RestoreOpensWhereBackupsAreAndRefusesTheLiveDatabase) {
     ASSERT_FALSE(QFileInfo::exists(temp.root().backupDir()));
     for (const bool backedUp : {false, true}) {
         SCOPED_TRACE(backedUp);
-        if (backedUp) ASSERT_TRUE(appearance::backupDatabase(session, QDate(2014, 1, 5)));
+        if (backedUp) {
+            ASSERT_TRUE(appearance::backupDatabase(session, QDate(2014, 1, 5)));
+        }
         // A folder that is not there would type its name into the file box.
         dialogs.files.enqueue(temp.root().databasePath());
         EXPECT_EQ(appearance::restoreDatabase(session, main), RestoreOutcome::Refused);
