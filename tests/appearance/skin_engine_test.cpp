@@ -1,17 +1,14 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <chrono>
-#include <future>
 
 #include "appearance/skin_engine.h"
+#include "support/fifo_guard.h"
 #include "support/temp_root.h"
 
 namespace hx::appearance {
@@ -53,15 +50,7 @@ TEST_F(SkinFixture, DefaultSkinIsWrittenEveryTimeAndUsedForAnEmptyPath) {
 TEST_F(SkinFixture, DefaultSkinPlaceHoldingAFifoIsReplacedWithoutWaitingOnIt) {
     const QString fifo = temp.file("QVSkin.she");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    auto applied = std::async(std::launch::async, [&] { engine.apply(QString()); });
-    if (applied.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-        // Let the blocked reader go, so the failure is reported instead of hanging.
-        while (applied.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
-            const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
-            if (fd >= 0) ::close(fd);
-        }
-        FAIL() << "blocked on the FIFO";
-    }
+    EXPECT_TRUE(test::finishesWithoutBlocking(fifo, [&] { engine.apply(QString()); }));
     EXPECT_TRUE(QFileInfo(fifo).isFile());
     EXPECT_TRUE(temp.read("QVSkin.she").startsWith(".SHE"));
 }

@@ -1,17 +1,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <chrono>
 #include <functional>
-#include <future>
 #include <tuple>
 
 #include "storage/ini_file.h"
+#include "support/fifo_guard.h"
 #include "support/temp_root.h"
 #include "text/gbk.h"
 
@@ -165,25 +163,6 @@ TEST_F(IniFileTest, CommentsAndOtherKeysOfAHandWrittenFileSurviveAWrite) {
 
 namespace {
 
-// Runs `call`; one that blocks on the FIFO at `fifo` is let go by opening the
-// FIFO's other end, and then counts as hung (nullopt).
-template <class F>
-std::optional<std::invoke_result_t<F>> unlessHung(F call, const QString& fifo) {
-    auto result = std::async(std::launch::async, call);
-    if (result.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-        for (int tries = 0;
-             result.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready &&
-             tries < 600;
-             ++tries) {
-            const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDWR | O_NONBLOCK);
-            if (fd >= 0) ::close(fd);
-        }
-        result.wait();
-        return std::nullopt;
-    }
-    return result.get();
-}
-
 QStringList noticesNaming(const QString& path) { return IniFile::takeNotices().filter(path); }
 
 }  // namespace
@@ -215,11 +194,16 @@ TEST_F(IniFileTest, FilesThatAreNotPlainSmallFilesReadAsDefaultsAndStayAsTheyAre
         IniFile::takeNotices();
         c.make();
         const QString target = QFileInfo(path).isSymLink() ? fifo : path;
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(unlessHung([&] { return IniFile::read(path, "关闭状态", "左边"); }, target),
-                      QString());
-        EXPECT_EQ(unlessHung([&] { return IniFile::write(path, "关闭状态", "顶边", "1"); }, target),
-                  false);
+        for (int i = 0; i < 3; ++i) {
+            QString value = "unread";
+            EXPECT_TRUE(hx::test::finishesWithoutBlocking(
+                target, [&] { value = IniFile::read(path, "关闭状态", "左边"); }));
+            EXPECT_EQ(value, QString());
+        }
+        bool written = true;
+        EXPECT_TRUE(hx::test::finishesWithoutBlocking(
+            target, [&] { written = IniFile::write(path, "关闭状态", "顶边", "1"); }));
+        EXPECT_FALSE(written);
         EXPECT_TRUE(c.unchanged());
         EXPECT_EQ(noticesNaming(path).size(), 1) << "reported once";
         EXPECT_EQ(QDir(root.root().userDir()).entryList(QDir::Files | QDir::Hidden).filter(".tmp-"),
