@@ -11,6 +11,7 @@
 
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
+#include "app/picture_icon.h"
 #include "app/program_icon.h"
 #include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
@@ -44,7 +45,7 @@ QToolButton* pictureButton(QWidget* parent, const QRect& rect, const QString& pi
     auto* button = new QToolButton(parent);
     button->setGeometry(rect);
     button->setAutoRaise(true);
-    button->setIcon(QIcon(picture));
+    button->setIcon(pictureIcon(picture));
     button->setIconSize(QSize(rect.width() - 2, rect.height() - 2));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -428,7 +429,7 @@ void MainWindow::toggleTopmost() {
     setWindowFlag(Qt::WindowStaysOnTopHint, topmost_);
     move(position);
     show();
-    topmostButton()->setIcon(QIcon(topmost_ ? QStringLiteral(":/ui/btn_topmost_on.bmp")
+    topmostButton()->setIcon(pictureIcon(topmost_ ? QStringLiteral(":/ui/btn_topmost_on.bmp")
                                             : QStringLiteral(":/ui/btn_topmost_off.bmp")));
 }
 

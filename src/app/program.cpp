@@ -17,6 +17,7 @@
 #include "extras/weather_panel.h"
 #include "platform/global_key.h"
 #include "storage/data_root.h"
+#include "storage/ini_file.h"
 
 namespace hx::app {
 
@@ -121,6 +122,12 @@ int Program::run(const QStringList& arguments) {
 
     window->showAtStoredPosition();
     if (!window->start()) return 0;
+    // Configuration files refused or set aside while starting are told of over
+    // the panel, which already runs on the defaults.
+    QTimer::singleShot(0, window, [&p] {
+        for (const QString& notice : storage::IniFile::takeNotices())
+            p.dialogs.show(notice, {}, core::MessageIcon::Warning);
+    });
     // A signal that came while start-up was still running asked for an end
     // before the event loop existed.
     if (endRequested) return 0;

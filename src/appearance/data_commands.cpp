@@ -38,12 +38,12 @@ bool backupDatabase(core::Session& session, const QDate& today) {
 }
 
 RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue) {
-    const QString chosen = session.dialogs().openFile(QString(), session.root().backupDir(),
-                                                      qtFileFilter(kRestoreFilter));
+    const QString chosen = session.dialogs().openFile(
+        QString(), storage::restoreStartFolder(session.root()), qtFileFilter(kRestoreFilter));
     if (chosen.isEmpty()) return RestoreOutcome::Cancelled;
 
     storage::ItemDatabase& db = session.database();
-    const bool ok = storage::ItemDatabase::isItemDatabase(chosen) &&
+    const bool ok = storage::ItemDatabase::canRestoreFrom(chosen, session.root().databasePath()) &&
                     keepSafetyCopy(session, chosen) &&
                     db.restoreFrom(chosen, session.root().databasePath());
     if (!ok) {
@@ -56,7 +56,7 @@ RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogu
 }
 
 bool clearDatabase(core::Session& session, core::Catalogue& catalogue) {
-    if (!session.dialogs().ask(kClearQuestion)) return false;
+    if (!session.dialogs().askDestructive(kClearQuestion)) return false;
     if (!keepSafetyCopy(session)) {
         session.dialogs().failure(kClearFailed);
         return false;

@@ -15,8 +15,8 @@ class SkinEngine {
 
     // Writes the default skin QVSkin.she into the data root, then attaches
     // `skinPath` (QVSkin.she when the path is empty or a folder, which is what
-    // no stored skin name gives). A missing file or a file that is not a skin
-    // leaves the application without a skin.
+    // no stored skin name gives, and when it lies outside Shens). A missing
+    // file or a file that is not a skin leaves the application without a skin.
     void apply(const QString& skinPath);
 
     // The style sheet of a skin file, or nothing when it is not one.

@@ -250,7 +250,7 @@ void CategoryWindow::deleteCategory() {
     // Without a selection there is nothing the user meant to delete.
     if (row < 0) return;
     const QString name = catalogue_.categoryName(row);
-    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
     if (!catalogue_.removeCategory(row)) return;
     delete c_.categoryList->takeTopLevelItem(row);
     const int left = c_.categoryList->topLevelItemCount();

@@ -63,7 +63,7 @@ void ColumnMenu::renameColumn(int column) {
 void ColumnMenu::deleteColumn(int column) {
     if (column < 0 || column >= catalogue_.columnCount()) return;
     const QString name = catalogue_.columnName(column);
-    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
     // By position: a second column of the same name keeps its own row. A
     // refusal means the menu no longer matched the table: it shows what is stored.
     if (!catalogue_.removeColumn(column)) return;

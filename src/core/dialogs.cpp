@@ -7,4 +7,9 @@ Answer Dialogs::show(const QString& text, const QString& title, MessageIcon icon
     return present(Message{text, title.isEmpty() ? kDefaultTitle : title, icon, buttons});
 }
 
+bool Dialogs::askDestructive(const QString& text, const QString& title, MessageIcon icon) {
+    return present(Message{text, title.isEmpty() ? kDefaultTitle : title, icon,
+                           MessageButtons::YesNo, Answer::No}) == Answer::Yes;
+}
+
 }  // namespace hx::core

@@ -16,6 +16,8 @@ struct Message {
     QString title;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    // The button Enter presses in a Yes/No box.
+    Answer defaultAnswer = Answer::Yes;
 };
 
 // Every message box, input box and file or colour dialog of the program goes
@@ -39,6 +41,10 @@ class Dialogs {
              MessageIcon icon = MessageIcon::Question) {
         return show(text, title, icon, MessageButtons::YesNo) == Answer::Yes;
     }
+    // As ask, for a question whose Yes destroys or removes something: No is
+    // the default button, so Enter keeps everything.
+    bool askDestructive(const QString& text, const QString& title = {},
+                        MessageIcon icon = MessageIcon::Question);
 
     // Modal input box: nullopt on Cancel.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,

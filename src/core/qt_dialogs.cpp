@@ -2,10 +2,30 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QStyle>
 
 namespace hx::core {
+namespace {
+
+// A box sized for a short text ("创建成功！") leaves the window manager too
+// little room for the title beside its buttons, and it cuts the title ("信…").
+// The box is made as wide as the title, drawn bold as many window managers
+// draw it, and room for the window icon and three title-bar buttons.
+void makeRoomForTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont font = box.font();
+    font.setBold(true);
+    const int title = QFontMetrics(font).horizontalAdvance(box.windowTitle());
+    const int button = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    grid->addItem(new QSpacerItem(title + 5 * button, 0, QSizePolicy::Minimum), grid->rowCount(), 0,
+                  1, grid->columnCount());
+}
+
+}  // namespace
 
 Answer QtDialogs::present(const Message& m) {
     QMessageBox box;
@@ -31,10 +51,12 @@ Answer QtDialogs::present(const Message& m) {
     }
     if (m.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(m.defaultAnswer == Answer::No ? QMessageBox::No : QMessageBox::Yes);
+        makeRoomForTitle(box);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
+    makeRoomForTitle(box);
     box.exec();
     return Answer::Ok;
 }

@@ -21,7 +21,8 @@ void LedPanel::paintEvent(QPaintEvent*) {
     if (!frame_) return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(rect(), colourFromValue(frame_->backColour));
+    p.fillRect(rect(),
+               skinBackground_.isValid() ? skinBackground_ : colourFromValue(frame_->backColour));
     const QColor fore = colourFromValue(frame_->foreColour);
     // One logical pixel wide on any screen, so the digits keep their weight at 200 %.
     QPen pen(fore, qMax(1, qRound(devicePixelRatioF())), Qt::SolidLine, Qt::SquareCap,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QWidget>
 #include <optional>
@@ -12,6 +13,9 @@ namespace hx::extras {
 // paints it again on every repaint; until the first drawing it shows nothing.
 class LedPanel : public QWidget {
     Q_OBJECT
+    // A skin's colour behind the digits (qproperty-skinBackground in its
+    // style sheet); without one the drawing keeps its own background.
+    Q_PROPERTY(QColor skinBackground READ skinBackground WRITE setSkinBackground)
   public:
     static constexpr int kBorder = 0;  // the panel has no border
 
@@ -25,12 +29,19 @@ class LedPanel : public QWidget {
 
     QSize sizeHint() const override { return {78, 26}; }
 
+    QColor skinBackground() const { return skinBackground_; }
+    void setSkinBackground(const QColor& colour) {
+        skinBackground_ = colour;
+        update();
+    }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
     QString text_;
     std::optional<LedFrame> frame_;
+    QColor skinBackground_;
 };
 
 }  // namespace hx::extras

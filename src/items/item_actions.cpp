@@ -135,7 +135,7 @@ void ItemActions::deleteCurrent() {
     const int selected = catalogue_.selectedRow();
     if (selected < 0) return;
     const QString text = catalogue_.rows().value(selected).name;
-    if (!session_.dialogs().ask(QStringLiteral("是否删除 ") + text + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + text + QStringLiteral(" ?"))) return;
     catalogue_.removeItem(selected);
 }
 

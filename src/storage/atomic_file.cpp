@@ -5,16 +5,27 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <ctime>
 
 namespace hx::storage::atomic_file {
 namespace {
 
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+// Taken when the program loads: files of this run are never older.
+const std::time_t kProcessStart = std::time(nullptr);
+// File times may lag the clock by a tick; a leftover is older by far.
+constexpr std::time_t kStartMargin = 2;
 
 void setError(QString* error, const QString& what, const QString& path, int code) {
     if (error)
@@ -133,6 +144,30 @@ bool createNew(const QString& path, const QByteArray& bytes, QString* error, boo
         return false;
     }
     return true;
+}
+
+int removeLeftovers(const QString& folder) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^.+\\.tmp-(\\d+)-\\d+(-journal|-wal|-shm)?$"));
+    const QDir dir(folder);
+    int removed = 0;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (!match.hasMatch()) continue;
+        const QByteArray path = native(dir.filePath(name));
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (st.st_mtime + kStartMargin >= kProcessStart) continue;
+        bool isNumber = false;
+        const qlonglong pid = match.captured(1).toLongLong(&isNumber);
+        if (!isNumber || pid <= 0 || pid > INT_MAX) continue;
+        // A process of that number may be a writer still at work; our own number
+        // on an older file is a reused one.
+        const bool writerGone =
+            pid == ::getpid() || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+        if (writerGone && ::unlink(path.constData()) == 0) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace hx::storage::atomic_file

@@ -39,5 +39,11 @@ bool publishReplacing(const QString& from, const QString& to, QString* error = n
 // True when anything (file, folder, dangling link) is at `path`.
 bool somethingAt(const QString& path);
 
+// Removes what writers killed before their rename left in `folder`: regular
+// files named as temporarySibling names them (SQLite's "-journal", "-wal" or
+// "-shm" may follow) that are older than this process and whose writing
+// process is gone. Returns how many were removed.
+int removeLeftovers(const QString& folder);
+
 }  // namespace atomic_file
 }  // namespace hx::storage

@@ -7,8 +7,9 @@
 
 namespace hx::storage {
 
-// Typed access to User/Config.ini and Shens/shepf.ini. Every getter reads the
-// file again; integers use the decimal conversion, so missing text reads as 0.
+// Typed access to User/Config.ini and Shens/shepf.ini. Every getter sees the
+// file as it is on disk now (IniFile keeps it parsed until it changes);
+// integers use the decimal conversion, so missing text reads as 0.
 class Config {
   public:
     explicit Config(DataRoot root);

@@ -75,6 +75,10 @@ bool DataRoot::ensureLayout(bool includeDate) const {
     if (includeDate) folders << QStringLiteral("Date");
     for (const QString& folder : folders) ok = root.mkpath(folder) && ok;
     if (!ok) return false;
+    // A write killed before its rename (a restore, a saved setting) left its
+    // temporary copy; nothing of an earlier run finishes it now.
+    for (const QString& folder : {userDir(), shensDir(), bmpnsDir(), dateDir(), backupDir()})
+        atomic_file::removeLeftovers(folder);
 
     for (const QString& name : shippedPictures()) {
         const QString target = bmpnsDir() + u'/' + name;

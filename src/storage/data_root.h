@@ -28,8 +28,9 @@ class DataRoot {
     QString skinSelectionPath() const { return file("Shens/shepf.ini"); }
     QString bmpnsDir() const { return file("Bmpns"); }
 
-    // Creates User, Shens and Bmpns (and Date when asked) where missing and
-    // lays our own category pictures into Bmpns without replacing any file.
+    // Creates User, Shens and Bmpns (and Date when asked) where missing, removes
+    // the temporary files of writes killed in an earlier run and lays our own
+    // category pictures into Bmpns without replacing any file.
     bool ensureLayout(bool includeDate) const;
 
     // Names of the category pictures we ship (Folder.bmp first).

@@ -7,8 +7,11 @@
 #include <SQLiteCpp/Backup.h>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <string>
 
 #include "storage/atomic_file.h"
@@ -90,6 +93,49 @@ void removeStaleCompanions(const QString& path) {
     QFile::remove(path + QStringLiteral("-shm"));
 }
 
+// A file given to be read only, as SQLite opens it without creating the
+// -wal and -shm companions or taking locks beside it.
+std::string untouchedUri(const QString& path) {
+    return "file:" +
+           QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/").toStdString() +
+           "?mode=ro&immutable=1";
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Empty when `db` holds the three tables with their designed columns and
+// passes a quick check; otherwise why not.
+QString verdictOn(SQLite::Database& db) {
+    SQLite::Statement tables(db,
+                             "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                             "AND name IN ('表1', '表2', '表3')");
+    if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
+        return QStringLiteral("no such table: 表1, 表2 or 表3");
+    // Preparing fails when a designed column is missing.
+    SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
+    SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
+    SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
+    SQLite::Statement check(db, "PRAGMA quick_check(1)");
+    if (!check.executeStep()) return notADatabaseMessage();
+    const QString result = text(check, 0);
+    return result == QLatin1String("ok") ? QString() : result;
+}
+
+// What rules a file out before SQLite sees it; empty when nothing does.
+QString plainFileProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return notOpenMessage();
+    if (info.isDir()) return QStringLiteral("%1: %2 is a directory").arg(notOpenMessage(), path);
+    // SQLite takes an empty file for an empty database and would write to it.
+    if (info.size() == 0) return notADatabaseMessage();
+    return {};
+}
+
 // Copies `source` into a new file at `temp` through the online backup API.
 void copyInto(SQLite::Database& source, const QString& temp) {
     {
@@ -156,39 +202,21 @@ bool ItemDatabase::createEmpty(const QString& path, QString* error) {
 }
 
 bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
-    const QFileInfo info(path);
     auto fail = [&](const QString& why) {
         if (error) *error = why;
         return false;
     };
-    if (!info.exists()) return fail(notOpenMessage());
-    if (info.isDir())
-        return fail(QStringLiteral("%1: %2 is a directory").arg(notOpenMessage(), path));
-    // SQLite takes an empty file for an empty database and would write to it.
-    if (info.size() == 0) return fail(notADatabaseMessage());
+    if (const QString problem = plainFileProblem(path); !problem.isEmpty()) return fail(problem);
     // Reading a file whose header says WAL makes SQLite create the companion
     // files; a refused file must be left as it was found, companions included.
     const QString companions[] = {path + QStringLiteral("-wal"), path + QStringLiteral("-shm")};
     const bool existed[] = {QFileInfo::exists(companions[0]), QFileInfo::exists(companions[1])};
-    // Empty when the file is ours; otherwise why not. The connection is closed
-    // when this returns.
+    // The connection is closed when this returns.
     auto verdict = [&]() -> QString {
         try {
             // Read-only: a file that turns out not to be ours is never written.
             SQLite::Database db(bytes(path), SQLite::OPEN_READONLY, kBusyTimeoutMs);
-            SQLite::Statement tables(db,
-                                     "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                     "AND name IN ('表1', '表2', '表3')");
-            if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
-                return QStringLiteral("no such table: 表1, 表2 or 表3");
-            // Preparing fails when a designed column is missing.
-            SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
-            SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
-            SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
-            SQLite::Statement check(db, "PRAGMA quick_check(1)");
-            if (!check.executeStep()) return notADatabaseMessage();
-            const QString result = text(check, 0);
-            return result == QLatin1String("ok") ? QString() : result;
+            return verdictOn(db);
         } catch (const std::exception& e) {
             return QString::fromUtf8(e.what());
         }
@@ -199,6 +227,23 @@ bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
         return fail(verdict);
     }
     return true;
+}
+
+bool ItemDatabase::canRestoreFrom(const QString& source, const QString& livePath, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (const QString problem = plainFileProblem(source); !problem.isEmpty()) return fail(problem);
+    if (sameFile(source, livePath))
+        return fail(QStringLiteral("%1 is the database in use").arg(source));
+    try {
+        SQLite::Database db(untouchedUri(source), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
+        const QString verdict = verdictOn(db);
+        return verdict.isEmpty() || fail(verdict);
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
 }
 
 bool ItemDatabase::open(const QString& path) {
@@ -585,13 +630,14 @@ bool ItemDatabase::backupTo(const QString& target) {
 bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
     return locked([&] {
         QString why;
-        if (!isItemDatabase(source, &why)) {
+        if (!canRestoreFrom(source, livePath, &why)) {
             lastError_ = why;
             return false;  // the live file and the open connection stay as they were
         }
         const QString temp = atomic_file::temporarySibling(livePath);
         try {
-            SQLite::Database from(bytes(source), SQLite::OPEN_READONLY, kBusyTimeoutMs);
+            // The chosen file is only read: nothing may appear beside it.
+            SQLite::Database from(untouchedUri(source), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
             copyInto(from, temp);
         } catch (const std::exception& e) {
             lastError_ = QString::fromUtf8(e.what());

@@ -60,6 +60,11 @@ class ItemDatabase {
     static bool createEmpty(const QString& path, QString* error = nullptr);
     // True when `path` is an SQLite database that holds the three tables.
     static bool isItemDatabase(const QString& path, QString* error = nullptr);
+    // True when `source` may replace the database at `livePath`: an item
+    // database that is not the live file itself. `source` is read as an
+    // unchanging file, so nothing (no -wal, no -shm) is written beside it.
+    static bool canRestoreFrom(const QString& source, const QString& livePath,
+                               QString* error = nullptr);
 
     // Opens an existing file (closing any open one first). A file that is not
     // a database with the three tables is refused and left untouched.
@@ -113,8 +118,8 @@ class ItemDatabase {
     // in one rename, so a failed copy leaves the old target whole).
     bool backupTo(const QString& target);
     // Replaces the database at `livePath` with a copy of `source` and opens it.
-    // A source that is not an item database is refused before anything is
-    // touched; the open connection then stays as it was.
+    // A source canRestoreFrom refuses is refused before anything is touched;
+    // the open connection then stays as it was.
     bool restoreFrom(const QString& source, const QString& livePath);
 
   private:

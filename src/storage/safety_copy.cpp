@@ -39,6 +39,10 @@ void pruneSafetyCopies(const QString& folder, const QString& keep) {
 
 }  // namespace
 
+QString restoreStartFolder(const DataRoot& root) {
+    return QFileInfo(root.backupDir()).isDir() ? root.backupDir() : root.dateDir();
+}
+
 QString backupFileName(const QDate& date) {
     return QStringLiteral("%1年%2月%3日.mdb").arg(date.year()).arg(date.month()).arg(date.day());
 }

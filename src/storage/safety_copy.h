@@ -17,6 +17,11 @@ QString backupFileName(const QDate& date);
 // The name of an automatic safety copy: "自动备份-YYYYMMDD-HHMMSS.mdb".
 QString safetyCopyFileName(const QDateTime& when);
 
+// Where the restore dialog opens: Date/Backup when it is a folder, else Date.
+// A folder that is not there would open its parent with the missing name
+// typed in the file-name box.
+QString restoreStartFolder(const DataRoot& root);
+
 // How many safety copies are kept; older ones are removed after each new one.
 inline constexpr int kSafetyCopiesKept = 10;
 

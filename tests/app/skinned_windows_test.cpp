@@ -5,6 +5,7 @@
 
 #include "appearance/skin_engine.h"
 #include "extras/countdown_window.h"
+#include "extras/led_panel.h"
 #include "main_window_fixture.h"
 #include "support/fake_power.h"
 
@@ -50,6 +51,39 @@ TEST_F(MainWindowTest, ShippedSkinsDrawTheMainAndCountdownWindows) {
             picture.save(QStringLiteral("%1/countdown-%2.png")
                              .arg(docs, QFileInfo(skin).completeBaseName()));
     }
+    qApp->setStyleSheet({});
+}
+
+// Nothing at the top of the main window keeps the design's light grey as a box
+// on a skin of another colour: the keep-on-top picture shows the window
+// around its drawing, and the clock's face is near the window's lightness.
+TEST_F(MainWindowTest, ShippedSkinsLeaveNoLightBoxesOnTheMainWindow) {
+    makeDatabase({"工具"}, {{"工具", "甲", {"a"}}});
+    ASSERT_TRUE(startWindow());
+    appearance::SkinEngine engine(root());
+    const QStringList skins = QDir(QStringLiteral(":/skins")).entryList({QStringLiteral("*.she")});
+    ASSERT_GE(skins.size(), 3);
+    for (const QString& skin : skins) {
+        SCOPED_TRACE(skin.toStdString());
+        QString sheet;
+        ASSERT_TRUE(appearance::SkinEngine::readSkin(QStringLiteral(":/skins/") + skin, &sheet));
+        const QColor background = declaredBackground(sheet);
+        engine.apply(QStringLiteral(":/skins/") + skin);
+        for (const bool on : {false, true}) {
+            if (on != window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                window->topmostButton()->click();
+            QCoreApplication::processEvents();
+            const QImage button = window->grab(window->topmostButton()->geometry()).toImage();
+            EXPECT_EQ(button.pixelColor(2, 2), background) << (on ? "on" : "off");
+        }
+        auto* clock = window->findChild<extras::LedPanel*>();
+        ASSERT_TRUE(clock);
+        clock->drawText(QStringLiteral("12:34"), extras::LedSettings::clock());  // as a tick does
+        const QImage picture = window->grab(clock->geometry()).toImage();
+        const QColor face = picture.pixelColor(1, 1);
+        EXPECT_LT(qAbs(face.lightness() - background.lightness()), 60) << face.name().toStdString();
+    }
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) window->topmostButton()->click();
     qApp->setStyleSheet({});
 }
 

@@ -178,6 +178,7 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_EQ(dialogs.shown.last().text, "是否清空所有的数据？");
     EXPECT_EQ(dialogs.shown.last().icon, MessageIcon::Question);
     EXPECT_EQ(dialogs.shown.last().buttons, core::MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.shown.last().defaultAnswer, core::Answer::No);
     EXPECT_EQ(config("栏目背景", "背景颜色"), "255");
     EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
     EXPECT_TRUE(safetyCopies().isEmpty());
@@ -199,6 +200,25 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     ItemDatabase copy;
     ASSERT_TRUE(copy.open(temp.root().backupDir() + u'/' + safetyCopies().first()));
     EXPECT_EQ(copy.countItems("工具", "栏"), 3);
+}
+
+TEST_F(DataCommandsTest, RestoreOpensWhereBackupsAreAndRefusesTheLiveDatabase) {
+    ASSERT_FALSE(QFileInfo::exists(temp.root().backupDir()));
+    for (const bool backedUp : {false, true}) {
+        SCOPED_TRACE(backedUp);
+        if (backedUp) {
+            ASSERT_TRUE(appearance::backupDatabase(session, QDate(2014, 1, 5)));
+        }
+        // A folder that is not there would type its name into the file box.
+        dialogs.files.enqueue(temp.root().databasePath());
+        EXPECT_EQ(appearance::restoreDatabase(session, catalogue), RestoreOutcome::Refused);
+        EXPECT_EQ(dialogs.fileFolders.last(),
+                  backedUp ? temp.root().backupDir() : temp.root().dateDir());
+        EXPECT_EQ(lastText(), "数据库恢复失败！");
+        EXPECT_EQ(categories(session.database()), (QStringList{"工具"}));
+    }
+    EXPECT_EQ(reinitialisations, 0);
+    EXPECT_TRUE(safetyCopies().isEmpty());
 }
 
 TEST_F(DataCommandsTest, RestoringTheOldestSafetyCopyNeverPrunesIt) {

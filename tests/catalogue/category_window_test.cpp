@@ -187,6 +187,7 @@ TEST_F(CategoryWindowTest, DeleteAsksRemovesEverywhereAndKeepsRememberedColumns)
     click(c().deleteButton);
     EXPECT_EQ(lastMessage(), QStringLiteral("是否删除 一 ?"));
     EXPECT_EQ(dialogs.shown.last().buttons, core::MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.shown.last().defaultAnswer, core::Answer::No);
     EXPECT_EQ(storedCategories().size(), 4);
 
     select(1);

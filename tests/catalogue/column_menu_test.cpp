@@ -113,6 +113,7 @@ TEST_F(ColumnMenuTest, DeleteAsksRemovesItemsAndOpensTheFirstColumn) {
     menuColumn = 1;
     menu().deleteColumn(menuColumn);  // unscripted: answered No
     EXPECT_EQ(lastMessage(), QStringLiteral("是否删除 乙 ?"));
+    EXPECT_EQ(dialogs.shown.last().defaultAnswer, core::Answer::No);
     EXPECT_EQ(catalogue->columns().size(), 3);
 
     dialogs.answers.enqueue(core::Answer::Yes);

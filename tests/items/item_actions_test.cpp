@@ -38,6 +38,7 @@ TEST_F(ItemActionsTest, DeleteAsksAndOnlyYesRemovesRecordAndEntry) {
     EXPECT_EQ(dialogs.shown[0].title, hx::core::Dialogs::kDefaultTitle);
     EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Question);
     EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(dialogs.shown[0].defaultAnswer, hx::core::Answer::No);  // Enter keeps the entry
     EXPECT_EQ(storedNames(), (QStringList{"a", "b's", "c"}));
     EXPECT_EQ(rowNames(), (QStringList{"a", "b's", "c"}));
 

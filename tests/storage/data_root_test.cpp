@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/scoped_env.h"
 
@@ -6,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <optional>
 
 #include "storage/data_root.h"
@@ -140,4 +144,59 @@ TEST(DataRoot, ShippedPicturesAreSmallBitmapsWithABackgroundCorner) {
         EXPECT_GT(drawn, 40);
         EXPECT_LT(drawn, 256);
     }
+}
+
+TEST(DataRoot, LayoutRemovesOnlyTheLeftoversOfKilledWrites) {
+    hx::test::TempRoot temp;
+    // A process that has ended: its number belongs to nobody now.
+    QProcess ended;
+    ended.start("true", {});
+    ASSERT_TRUE(ended.waitForStarted());
+    const QString gone = QString::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString own = QString::number(::getpid());
+    const QString alive = "1";  // init outlives every test
+
+    struct Case {
+        QString file;
+        bool old;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"Date/QVdata.mdb.tmp-" + gone + "-0", true, true},
+        {"Date/QVdata.mdb.tmp-" + gone + "-0-journal", true, true},
+        {"Date/Backup/2013年8月12日.mdb.tmp-" + gone + "-3-wal", true, true},
+        {"User/Config.ini.tmp-" + own + "-7", true, true},  // our number, an earlier run
+        {"Shens/shepf.ini.tmp-" + gone + "-1", true, true},
+        {"Date/QVdata.mdb.tmp-" + own + "-9", false, false},      // a write of this run
+        {"Date/QVdata.mdb.tmp-" + alive + "-0", true, false},     // its writer still runs
+        {"Date/QVdata.mdb.tmp-" + gone + "-0.bak", true, false},  // not our name
+        {"Date/notes.tmp-" + gone, true, false},
+        {"Date/QVdata.mdb", true, false},
+    };
+    const time_t hourAgo = ::time(nullptr) - 3600;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(temp.write(c.file, "partial copy"));
+        const timespec times[2] = {{hourAgo, 0}, {hourAgo, 0}};
+        if (c.old) {
+            ASSERT_EQ(
+                ::utimensat(AT_FDCWD, QFile::encodeName(temp.file(c.file)).constData(), times, 0),
+                0);
+        }
+    }
+    // Things of that name that are no plain file are never followed or removed.
+    const QString folder = temp.file("Date/QVdata.mdb.tmp-" + gone + "-5");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString link = temp.file("User/Config.ini.tmp-" + gone + "-2");
+    ASSERT_TRUE(QFile::link(temp.file("Date/QVdata.mdb"), link));
+    const timespec times[2] = {{hourAgo, 0}, {hourAgo, 0}};
+    ASSERT_EQ(
+        ::utimensat(AT_FDCWD, QFile::encodeName(link).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+
+    ASSERT_TRUE(temp.root().ensureLayout(true));
+    for (const Case& c : cases)
+        EXPECT_EQ(QFileInfo::exists(temp.file(c.file)), !c.removed) << c.file.toStdString();
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(temp.read("Date/QVdata.mdb"), "partial copy");
 }

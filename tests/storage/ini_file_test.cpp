@@ -1,9 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <tuple>
 
 #include "storage/ini_file.h"
+#include "support/fifo_guard.h"
 #include "support/temp_root.h"
 #include "text/gbk.h"
 
@@ -153,4 +159,124 @@ TEST_F(IniFileTest, CommentsAndOtherKeysOfAHandWrittenFileSurviveAWrite) {
     EXPECT_TRUE(text().contains("; kept"));
     EXPECT_EQ(IniFile::read(path, "关闭状态", "左边"), "3");
     EXPECT_EQ(IniFile::read(path, "其他", "x"), "y");
+}
+
+namespace {
+
+QStringList noticesNaming(const QString& path) { return IniFile::takeNotices().filter(path); }
+
+}  // namespace
+
+TEST_F(IniFileTest, FilesThatAreNotPlainSmallFilesReadAsDefaultsAndStayAsTheyAre) {
+    const QByteArray big = "[关闭状态]\n左边=5\n" + QByteArray(IniFile::kSizeLimit, ';') + "\n";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        std::function<bool()> unchanged;
+    };
+    const QString fifo = root.file("User/pipe.ini");
+    const Case cases[] = {
+        {"fifo", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+         [&] { return QFileInfo(path).isFile() == false && QFileInfo::exists(path); }},
+        {"link to a fifo",
+         [&] {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+             ASSERT_TRUE(QFile::link(fifo, path));
+         },
+         [&] { return QFileInfo(path).isSymLink() && !QFileInfo(fifo).isFile(); }},
+        {"folder", [&] { ASSERT_TRUE(QDir().mkpath(path)); },
+         [&] { return QFileInfo(path).isDir() && QDir(path).isEmpty(); }},
+        {"over the size limit", [&] { ASSERT_TRUE(root.write("User/Config.ini", big)); },
+         [&] { return root.read("User/Config.ini") == big; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IniFile::takeNotices();
+        c.make();
+        const QString target = QFileInfo(path).isSymLink() ? fifo : path;
+        for (int i = 0; i < 3; ++i) {
+            QString value = "unread";
+            EXPECT_TRUE(hx::test::finishesWithoutBlocking(
+                target, [&] { value = IniFile::read(path, "关闭状态", "左边"); }));
+            EXPECT_EQ(value, QString());
+        }
+        bool written = true;
+        EXPECT_TRUE(hx::test::finishesWithoutBlocking(
+            target, [&] { written = IniFile::write(path, "关闭状态", "顶边", "1"); }));
+        EXPECT_FALSE(written);
+        EXPECT_TRUE(c.unchanged());
+        EXPECT_EQ(noticesNaming(path).size(), 1) << "reported once";
+        EXPECT_EQ(QDir(root.root().userDir()).entryList(QDir::Files | QDir::Hidden).filter(".tmp-"),
+                  QStringList());
+        QFile::remove(path);
+        QDir().rmdir(path);
+        QFile::remove(fifo);
+        EXPECT_EQ(IniFile::read(path, "关闭状态", "左边"), QString());  // gone, then seen gone
+    }
+}
+
+TEST_F(IniFileTest, FileIsParsedOnceAndAgainOnlyWhenItChangesOnDisk) {
+    // File times an hour old: a change within the clock's tick cannot hide.
+    const time_t hourAgo = ::time(nullptr) - 3600;
+    auto age = [&] {
+        const timespec times[2] = {{hourAgo, 0}, {hourAgo, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    };
+    ASSERT_TRUE(root.write("User/Config.ini", "[关闭状态]\n左边=1\n顶边=2\n"));
+    age();
+    const int before = IniFile::loadCount();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(IniFile::read(path, "关闭状态", "左边"), "1");
+        EXPECT_EQ(IniFile::read(path, "关闭状态", "顶边"), "2");
+        EXPECT_EQ(IniFile::read(path, "其他", "x"), QString());
+    }
+    EXPECT_EQ(IniFile::loadCount() - before, 1);
+
+    // Same size, same times: rewritten in place, the inode's change time moves.
+    ASSERT_TRUE(root.write("User/Config.ini", "[关闭状态]\n左边=7\n顶边=2\n"));
+    age();
+    EXPECT_EQ(IniFile::read(path, "关闭状态", "左边"), "7");
+    EXPECT_EQ(IniFile::read(path, "关闭状态", "顶边"), "2");
+    EXPECT_EQ(IniFile::loadCount() - before, 2);
+
+    // Our own write is seen at once.
+    ASSERT_TRUE(IniFile::write(path, "关闭状态", "左边", "8"));
+    EXPECT_EQ(IniFile::read(path, "关闭状态", "左边"), "8");
+}
+
+TEST_F(IniFileTest, FileNotReadWholeIsKeptBesideItAndNeverCut) {
+    QByteArray tail;
+    for (int i = 0; i < 1000; ++i) tail += "键" + QByteArray::number(i) + "=值\n";
+    struct Case {
+        const char* name;
+        QByteArray damage;
+    };
+    const Case cases[] = {{"NUL byte", QByteArray("x=\0y\n", 5)},
+                          {"neither UTF-8 nor GBK", QByteArray("x=\xFF\n")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IniFile::takeNotices();
+        const QByteArray original =
+            "[关闭状态]\n左边=3\n" + c.damage + "[工具条]\n工具条=2\n[其他]\n" + tail;
+        ASSERT_TRUE(root.write("User/Config.ini", original));
+        EXPECT_EQ(IniFile::read(path, "工具条", "工具条"), "2");
+        ASSERT_TRUE(IniFile::write(path, "关闭状态", "顶边", "4"));
+
+        const QStringList copies =
+            QDir(root.root().userDir()).entryList({"Config.ini.damaged-*"}, QDir::Files);
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_EQ(root.read("User/" + copies[0]), original);
+        for (const auto& [section, key, value] :
+             {std::tuple{"关闭状态", "左边", "3"}, std::tuple{"关闭状态", "顶边", "4"},
+              std::tuple{"工具条", "工具条", "2"}, std::tuple{"其他", "键999", "值"}})
+            EXPECT_EQ(IniFile::read(path, section, key), value) << key;
+        const QStringList notices = noticesNaming(path);
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].contains(copies[0]));
+
+        // The next write finds a whole file and makes no second copy.
+        ASSERT_TRUE(IniFile::write(path, "关闭状态", "顶边", "5"));
+        EXPECT_EQ(QDir(root.root().userDir()).entryList({"Config.ini.damaged-*"}).size(), 1);
+        ASSERT_TRUE(QFile::remove(root.file("User/" + copies[0])));
+    }
 }

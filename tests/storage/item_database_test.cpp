@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -495,6 +496,40 @@ TEST_F(ItemDatabaseTest, RestoreChecksTheSourceFirst) {
     EXPECT_EQ(categoryNames(db), (QStringList{"工具"}));
     EXPECT_EQ(db.countItems("工具", "乙"), 3);
     EXPECT_TRUE(ItemDatabase::isItemDatabase(saved));
+}
+
+TEST_F(ItemDatabaseTest, RestoreOnlyReadsTheChosenFileAndRefusesTheLiveOne) {
+    fill(QStringLiteral("工具"));
+    const QString backups = root.root().backupDir();
+    ASSERT_TRUE(QDir().mkpath(backups));
+    // A name that must be escaped to reach SQLite as a URI.
+    const QString saved = backups + QStringLiteral("/saved #1?%.mdb");
+    ASSERT_TRUE(db.backupTo(saved));
+    ASSERT_TRUE(db.deleteCategory(QStringLiteral("工具")));
+    const QByteArray bytes = readAll(saved);
+
+    // The live file is no backup of itself, under any of its names.
+    const QString link = backups + QStringLiteral("/link.mdb");
+    const QString second = backups + QStringLiteral("/second-name.mdb");
+    ASSERT_TRUE(QFile::link(path, link));
+    ASSERT_EQ(::link(QFile::encodeName(path).constData(), QFile::encodeName(second).constData()),
+              0);
+    for (const QString& live : {path, link, second}) {
+        SCOPED_TRACE(live.toStdString());
+        EXPECT_FALSE(ItemDatabase::canRestoreFrom(live, path));
+        EXPECT_FALSE(db.restoreFrom(live, path));
+        EXPECT_TRUE(db.isOpen());
+    }
+    for (const QString& name : QDir(backups).entryList({"link.mdb*", "second-name.mdb*"}))
+        ASSERT_TRUE(QFile::remove(backups + '/' + name));
+
+    EXPECT_TRUE(ItemDatabase::canRestoreFrom(saved, path));
+    ASSERT_TRUE(db.restoreFrom(saved, path)) << db.lastError().toStdString();
+    EXPECT_EQ(categoryNames(db), (QStringList{"工具"}));
+    // Nothing was written to or beside the chosen file.
+    EXPECT_EQ(readAll(saved), bytes);
+    EXPECT_EQ(QDir(backups).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList{QFileInfo(saved).fileName()});
 }
 
 TEST_F(ItemDatabaseTest, WorkerReadsNeverInterleaveWithChanges) {

@@ -10,8 +10,8 @@
 
 namespace hx::test {
 
-// Records every box and answers from a script; an unscripted question is
-// answered No, an unscripted input box is cancelled.
+// Records every box (with its default button) and answers from a script; an
+// unscripted question is answered No, an unscripted input box is cancelled.
 class FakeDialogs final : public core::Dialogs {
   public:
     QVector<core::Message> shown;
@@ -20,6 +20,7 @@ class FakeDialogs final : public core::Dialogs {
     QQueue<QString> files;
     QQueue<QStringList> fileLists;  // answers of openFiles
     QVector<QString> fileFilters;   // filter of every file dialog
+    QVector<QString> fileFolders;   // folder every file dialog opens in
     QQueue<std::optional<QColor>> colours;
     QVector<QString> inputPrompts;
     QVector<QString> inputTitles;
@@ -32,12 +33,14 @@ class FakeDialogs final : public core::Dialogs {
         inputInitials.push_back(initial);
         return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
     }
-    QString openFile(const QString&, const QString&, const QString& filter) override {
+    QString openFile(const QString&, const QString& folder, const QString& filter) override {
         fileFilters.push_back(filter);
+        fileFolders.push_back(folder);
         return files.isEmpty() ? QString() : files.dequeue();
     }
-    QStringList openFiles(const QString&, const QString&, const QString& filter) override {
+    QStringList openFiles(const QString&, const QString& folder, const QString& filter) override {
         fileFilters.push_back(filter);
+        fileFolders.push_back(folder);
         return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
     }
     std::optional<QColor> colour(const QColor&) override {
