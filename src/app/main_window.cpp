@@ -357,8 +357,15 @@ void MainWindow::selectLastCategory() {
         catalogue().selectCategory(session().config().lastCategory());
 }
 
+// Nobody sees the hidden weather window before the panel: a shown panel
+// builds it on the first turn of the loop after its first paint (a hover
+// before that builds it at once).
 void MainWindow::loadWeatherWindow() {
-    if (weather_.load) weather_.load();
+    if (!weather_.load) return;
+    if (painted_ || !isVisible())
+        weather_.load();
+    else
+        weatherAfterPaint_ = true;
 }
 
 void MainWindow::ensureDesktopShortcut() { runtime_.ensureOwnShortcut(); }
@@ -393,10 +400,11 @@ void MainWindow::playSwitchSound() {
 
 void MainWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    if (std::exchange(painted_, true) || !soundAfterPaint_) return;
+    if (std::exchange(painted_, true)) return;
     QTimer::singleShot(0, this, [this] {
         if (soundAfterPaint_)
             session().services().sound->play(*std::exchange(soundAfterPaint_, std::nullopt));
+        if (std::exchange(weatherAfterPaint_, false)) weather_.load();
     });
 }
 
@@ -430,7 +438,7 @@ void MainWindow::toggleTopmost() {
     move(position);
     show();
     topmostButton()->setIcon(pictureIcon(topmost_ ? QStringLiteral(":/ui/btn_topmost_on.bmp")
-                                            : QStringLiteral(":/ui/btn_topmost_off.bmp")));
+                                                  : QStringLiteral(":/ui/btn_topmost_off.bmp")));
 }
 
 void MainWindow::screenOff() {

@@ -168,6 +168,7 @@ class MainWindow : public QWidget, public core::ConnectingWindow, public Lifecyc
     bool shutDown_ = false;
     bool painted_ = false;
     bool topmost_ = false;
+    bool weatherAfterPaint_ = false;
     int menuColumn_ = 0;  // the header right-clicked last
     // The switch sound of a switch made before the first paint: the audio
     // library loads only once the window is on screen.

@@ -42,7 +42,7 @@ class WeatherHoverTest : public hx::test::MainWindowTest {
     }
 };
 
-TEST_F(WeatherHoverTest, BuiltHiddenAtStartUpAndAsksOnlyAfterThePaint) {
+TEST_F(WeatherHoverTest, BuiltHiddenAfterTheFirstPaintAndAsksOnlyThen) {
     WeatherSources sources;
     sources.cityLookup = QUrl(QStringLiteral("http://city.test/cityjson?ie=gb2312"));
     usePanel(fakeNetwork, sources);
@@ -50,7 +50,8 @@ TEST_F(WeatherHoverTest, BuiltHiddenAtStartUpAndAsksOnlyAfterThePaint) {
     createWindow();
     window->show();
     ASSERT_TRUE(window->start());
-    ASSERT_NE(panel->window(), nullptr);
+    EXPECT_EQ(panel->window(), nullptr) << "built before the first paint";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->window() != nullptr; }, 5000));
     EXPECT_FALSE(panel->window()->isVisible());
     EXPECT_EQ(panel->window()->pos(), QPoint(window->x() - 283, window->y() + 25));
     EXPECT_TRUE(fakeNetwork.requested.isEmpty()) << "asked before the first paint";
