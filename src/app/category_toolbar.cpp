@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "core/catalogue.h"
+#include "platform/image_read.h"
 #include "text/display_name.h"
 
 namespace hx::app {
@@ -18,7 +19,7 @@ CategoryToolbar::CategoryToolbar(QWidget* parent) : QToolBar(parent) {
 }
 
 QImage CategoryToolbar::designImage() {
-    QImage image(QStringLiteral(":/icons/toolbar_design16.png"));
+    QImage image = platform::readImage(QStringLiteral(":/icons/toolbar_design16.png"), "png");
     if (image.isNull()) {
         image = QImage(16, 16, QImage::Format_ARGB32);
         image.fill(Qt::transparent);

@@ -11,6 +11,7 @@
 
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
+#include "app/panel_style.h"
 #include "app/picture_icon.h"
 #include "app/program_icon.h"
 #include "app/quick_open.h"
@@ -32,6 +33,7 @@
 #include "items/item_actions.h"
 #include "items/launcher.h"
 #include "platform/desktop.h"
+#include "platform/image_read.h"
 #include "platform/sound_player.h"
 #include "text/display_name.h"
 
@@ -60,6 +62,7 @@ MainWindow::MainWindow(Runtime& runtime, WeatherHooks weather, QWidget* parent)
       windows_(runtime, [this] { return pos(); }) {
     setWindowTitle(kTitle);
     setWindowIcon(programIcon());
+    PanelStyle::install();
     core::makeFixedSizeWindow(*this, kClientWidth, kClientHeight);
     setMouseTracking(true);
     actions_ = new items::ItemActions(session(), catalogue(), runtime_.launcher(), this);
@@ -175,7 +178,7 @@ void MainWindow::buildControls() {
 }
 
 QImage MainWindow::designItemImage() const {
-    QImage image(QStringLiteral(":/ui/app_icon_32.png"));
+    QImage image = platform::readImage(QStringLiteral(":/ui/app_icon_32.png"), "png");
     if (image.isNull()) {
         image = QImage(32, 32, QImage::Format_ARGB32);
         image.fill(Qt::transparent);

@@ -8,6 +8,8 @@
 #include <array>
 #include <map>
 
+#include "platform/image_read.h"
+
 namespace hx::app {
 namespace {
 
@@ -27,7 +29,9 @@ class ProgramIconEngine final : public QIconEngine {
             }
         }
         QPixmap& source = files_[drawn];
-        if (source.isNull()) source.load(QStringLiteral(":/ui/app_icon_%1.png").arg(drawn));
+        if (source.isNull())
+            source = QPixmap::fromImage(
+                platform::readImage(QStringLiteral(":/ui/app_icon_%1.png").arg(drawn), "png"));
         QPixmap picture = drawn == want ? source
                                         : source.scaled(want, want, Qt::KeepAspectRatio,
                                                         Qt::SmoothTransformation);

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "platform/ico_reader.h"
+#include "platform/image_read.h"
 #include "platform/regular_file.h"
 #include "storage/atomic_file.h"
 
@@ -30,7 +31,9 @@ QImage fromIconImage(const platform::ico::IconImage& icon) {
         QByteArray bytes(reinterpret_cast<const char*>(icon.png.data()),
                          static_cast<qsizetype>(icon.png.size()));
         QBuffer buffer(&bytes);
-        QImageReader reader(&buffer, "png");
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader;
+        platform::chooseReader(reader, &buffer, "png");
         if (!withinCap(reader.size())) return {};
         return reader.read();
     }
@@ -107,7 +110,8 @@ QImage readPicture(const QString& path) {
     QBuffer buffer(&*bytes);
     buffer.open(QIODevice::ReadOnly);
     // The name's extension is tried first, the content after it.
-    QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
+    QImageReader reader;
+    platform::chooseReader(reader, &buffer, QFileInfo(path).suffix().toLower().toLatin1());
     // The declared size comes from the header; nothing is decoded yet.
     if (!withinCap(reader.size())) return {};
     return reader.read();
@@ -121,7 +125,8 @@ QImage categoryPicture(const storage::DataRoot& root, const QString& file) {
         if (!own.isNull()) return own;
     }
     QImage folderPicture = readPicture(folder + kFolderPicture);
-    if (folderPicture.isNull()) folderPicture.load(QStringLiteral(":/bmpns/") + kFolderPicture);
+    if (folderPicture.isNull())
+        folderPicture = platform::readImage(QStringLiteral(":/bmpns/") + kFolderPicture, "bmp");
     if (folderPicture.isNull()) {
         folderPicture = QImage(16, 16, QImage::Format_ARGB32);
         folderPicture.fill(Qt::transparent);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
+
 #include <QMutexLocker>
 #include <QPainter>
 #include <QSet>
@@ -14,6 +15,7 @@
 #include <climits>
 #include <cstdlib>
 #include <span>
+#include "platform/image_read.h"
 
 #include "platform/ico_reader.h"
 #include "platform/icon_library.h"
@@ -77,7 +79,8 @@ QImage readPicture(const QString& path, int size) {
     QBuffer buffer(&*bytes);
     buffer.open(QIODevice::ReadOnly);
     // The extension stays the first guess at the format, as for a named file.
-    QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
+    QImageReader reader;
+    chooseReader(reader, &buffer, QFileInfo(path).suffix().toLower().toLatin1());
     const QSize natural = reader.size();
     if (!natural.isValid() || natural.isEmpty()) return {};
     const bool tooBig =

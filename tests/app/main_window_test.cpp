@@ -607,3 +607,24 @@ TEST_F(MainWindowTest, TheAvatarArrivesFromAWorker) {
 
 }  // namespace
 }  // namespace hx::test
+
+namespace hx::test {
+namespace {
+
+// Pictures are read by their named format: a start loads none of the image
+// plugins for formats the panel never reads.
+TEST_F(MainWindowTest, StartingLoadsNoImagePluginItHasNoUseFor) {
+    makeDatabase({"工具", "网络"}, {{"工具", "甲", {"a", "b"}}});
+    ASSERT_TRUE(startWindow());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    for (const char* plugin : {"libqgif", "libqjpeg", "libqtiff", "libqwebp", "libqmng", "libqtga",
+                               "libqicns", "libqwbmp"})
+        EXPECT_FALSE(mapped.contains(QByteArray("imageformats/") + plugin)) << plugin;
+}
+
+}  // namespace
+}  // namespace hx::test
