@@ -7,10 +7,10 @@
 #include <QGroupBox>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QShortcut>
 
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
+#include "app/keyboard_navigation.h"
 #include "app/panel_style.h"
 #include "app/picture_icon.h"
 #include "app/program_icon.h"
@@ -68,7 +68,8 @@ MainWindow::MainWindow(Runtime& runtime, WeatherHooks weather, QWidget* parent)
     actions_ = new items::ItemActions(session(), catalogue(), runtime_.launcher(), this);
     buildControls();
     buildMenus();
-    installKeyboardNavigation();
+    installKeyboardNavigation(*this, *grid_, catalogue(), *actions_,
+                              [this](const QPoint& at) { itemGridContextMenu(at); });
     runtime_.setEndProgram([this] { endProgram(); });
 
     core::Catalogue& c = catalogue();
@@ -184,40 +185,6 @@ QImage MainWindow::designItemImage() const {
         image.fill(Qt::transparent);
     }
     return image;
-}
-
-// Keys only add ways in: each one ends in the slot a click on the same control runs.
-void MainWindow::installKeyboardNavigation() {
-    auto onKey = [this](const QKeySequence& keys, QWidget* scope, auto&& action) {
-        auto* shortcut = new QShortcut(keys, scope);
-        shortcut->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, action);
-    };
-    core::Catalogue& c = catalogue();
-    for (int i = 0; i < 9; ++i)
-        onKey(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this, [&c, i] {
-            if (i < c.categoryCount()) c.selectCategory(i);
-        });
-    auto stepCategory = [&c](int step) {
-        const int n = c.categoryCount();
-        if (n > 0) c.selectCategory((c.currentCategory() + step + n) % n);
-    };
-    onKey(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this, [stepCategory] { stepCategory(-1); });
-    onKey(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this, [stepCategory] { stepCategory(1); });
-    auto stepColumn = [&c](int step) {
-        const int n = c.columnCount();
-        if (n > 0) c.openColumnAt((c.openColumn() + step + n) % n);
-    };
-    onKey(QKeySequence(Qt::ALT | Qt::Key_Up), this, [stepColumn] { stepColumn(-1); });
-    onKey(QKeySequence(Qt::ALT | Qt::Key_Down), this, [stepColumn] { stepColumn(1); });
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
-        onKey(QKeySequence(key), grid_, [this] { actions_->openCurrent(); });
-    onKey(QKeySequence(Qt::Key_Menu), grid_, [this] {
-        const int selected = grid_->selectedIndex();
-        if (selected < 0) return;
-        const QRect place = grid_->visualItemRect(grid_->item(selected));
-        itemGridContextMenu(grid_->viewport()->mapToGlobal(place.center()));
-    });
 }
 
 void MainWindow::buildMenus() {

@@ -139,7 +139,6 @@ class MainWindow : public QWidget, public core::ConnectingWindow, public Lifecyc
   private:
     void buildControls();
     void buildMenus();
-    void installKeyboardNavigation();
     void placeItemList();
     void playSwitchSound();
     QImage designItemImage() const;
