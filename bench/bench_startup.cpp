@@ -1,16 +1,24 @@
 // Process start to first paint of the main window (10 categories x 10
 // columns) against a bare Qt window of the same size and the same window
 // showing one line of Chinese text, all offscreen; and peak resident memory.
+// On a real X server (the one in DISPLAY, or an Xvfb with openbox started
+// here): process start to the first window mapped, for the program, the text
+// window and rofi.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+#include <xcb/xcb.h>
+
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "storage/config.h"
@@ -112,6 +120,130 @@ void BM_TextWindowToFirstPaint(benchmark::State& state) {
     state.counters["peak_rss_MB"] = rss / 1024.0;
 }
 
+// ---- On a real X server ----------------------------------------------------
+// Time from the start of a process to the first window it maps, as the
+// window manager sees it: a MapNotify on the root window.
+
+struct XServer {
+    std::unique_ptr<QProcess> server, manager;
+    QByteArray display;
+
+    // The display given, or a private Xvfb with openbox started here.
+    bool start() {
+        if (const char* given = std::getenv("DISPLAY"); given && *given) {
+            display = given;
+            return true;
+        }
+        display = ":" + QByteArray::number(90 + getpid() % 9);
+        server = std::make_unique<QProcess>();
+        server->start(
+            QStringLiteral("Xvfb"),
+            {QString::fromLatin1(display), QStringLiteral("-screen"), QStringLiteral("0"),
+             QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!server->waitForStarted(5000)) return false;
+        for (int i = 0; i < 100; ++i) {
+            if (xcb_connection_t* c = xcb_connect(display.constData(), nullptr)) {
+                const bool ok = !xcb_connection_has_error(c);
+                xcb_disconnect(c);
+                if (ok) break;
+            }
+            QThread::msleep(50);
+        }
+        manager = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(display));
+        manager->setProcessEnvironment(env);
+        manager->start(QStringLiteral("openbox"), {});
+        manager->waitForStarted(5000);
+        QThread::sleep(1);
+        return true;
+    }
+    ~XServer() {
+        for (auto* p : {manager.get(), server.get()})
+            if (p) {
+                p->terminate();
+                p->waitForFinished(3000);
+            }
+    }
+};
+
+XServer& xServer() {
+    static XServer x;
+    static const bool started = x.start();
+    (void)started;
+    return x;
+}
+
+// Seconds from fork to the first map on the root, or -1; the process is then ended.
+double secondsToVisible(const std::vector<std::string>& argv) {
+    xcb_connection_t* c = xcb_connect(xServer().display.constData(), nullptr);
+    if (!c || xcb_connection_has_error(c)) return -1;
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("DISPLAY", xServer().display.constData(), 1);
+        unsetenv("QT_QPA_PLATFORM");
+        setenv("HENGXIU_POWER", "dry-run", 1);
+        setenv("HENGXIU_PROBE_URL", "http://127.0.0.1:9/", 1);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    double seconds = -1;
+    while (seconds < 0) {
+        xcb_generic_event_t* event = xcb_wait_for_event(c);
+        if (!event) break;
+        if ((event->response_type & ~0x80) == XCB_MAP_NOTIFY)
+            seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        free(event);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    xcb_disconnect(c);
+    return seconds;
+}
+
+void timeToVisible(benchmark::State& state, const std::vector<std::string>& argv) {
+    secondsToVisible(argv);  // untimed: lays out the data root, fills the caches
+    for (auto _ : state) {
+        const double seconds = secondsToVisible(argv);
+        if (seconds < 0) {
+            state.SkipWithError("no window was mapped");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+
+void BM_ProgramToVisible(benchmark::State& state) {
+    QTemporaryDir desktop;
+    setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
+    timeToVisible(state, {HX_PROGRAM, "--root", preparedRoot().path().toStdString()});
+}
+
+void BM_TextWindowToVisible(benchmark::State& state) {
+    timeToVisible(state, {HX_BARE_WINDOW, "--text"});
+}
+
+void BM_RofiToVisible(benchmark::State& state) {
+    if (std::system("command -v rofi >/dev/null 2>&1") != 0) {
+        state.SkipWithError("rofi is not installed");
+        return;
+    }
+    timeToVisible(state, {"rofi", "-show", "drun"});
+}
+
+BENCHMARK(BM_TextWindowToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ProgramToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_RofiToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
 BENCHMARK(BM_TextWindowToFirstPaint)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
@@ -133,6 +265,14 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(
             "BM_BaselineToFirstPaint",
             [program](benchmark::State& state) { timeProgram(state, program); })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(20);
+        benchmark::RegisterBenchmark(
+            "BM_BaselineToVisible",
+            [program](benchmark::State& state) {
+                timeToVisible(state, {program, "--root", preparedRoot().path().toStdString()});
+            })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(20);
