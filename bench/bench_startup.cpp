@@ -32,19 +32,31 @@ struct Run {
     long maxRssKb = 0;
 };
 
-Run runToFirstPaint(const std::vector<std::string>& argv) {
+// Starts `argv` (found on PATH) with the program's test settings; `display`
+// empty runs it offscreen.
+pid_t spawn(const std::vector<std::string>& argv, const QByteArray& display = {}) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        if (display.isEmpty()) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        } else {
+            setenv("DISPLAY", display.constData(), 1);
+            unsetenv("QT_QPA_PLATFORM");
+        }
         setenv("HENGXIU_POWER", "dry-run", 1);
         setenv("HENGXIU_PROBE_URL", "http://127.0.0.1:9/", 1);
-        execv(args[0], args.data());
+        execvp(args[0], args.data());
         _exit(127);
     }
+    return pid;
+}
+
+Run runToFirstPaint(const std::vector<std::string>& argv) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = spawn(argv);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -182,19 +194,8 @@ double secondsToVisible(const std::vector<std::string>& argv) {
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(c);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("DISPLAY", xServer().display.constData(), 1);
-        unsetenv("QT_QPA_PLATFORM");
-        setenv("HENGXIU_POWER", "dry-run", 1);
-        setenv("HENGXIU_PROBE_URL", "http://127.0.0.1:9/", 1);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
+    const pid_t pid = spawn(argv, xServer().display);
     double seconds = -1;
     while (seconds < 0) {
         xcb_generic_event_t* event = xcb_wait_for_event(c);
