@@ -9,6 +9,7 @@
 #include "icon_test_bytes.h"
 #include "platform/icon_library.h"
 #include "platform/icon_loader.h"
+#include "support/write_file.h"
 
 namespace hx::test {
 namespace {
@@ -17,14 +18,6 @@ using platform::IconLoader;
 using platform::IconSource;
 
 bool adwaitaInstalled() { return QFileInfo::exists("/usr/share/icons/Adwaita/index.theme"); }
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(bytes);
-    return path;
-}
 
 QRgb centre(const QImage& image) { return image.pixel(image.width() / 2, image.height() / 2); }
 

@@ -11,20 +11,13 @@
 #include "platform/linux/linux_file_probe.h"
 #include "platform/regular_file.h"
 #include "support/fifo.h"
+#include "support/write_file.h"
 
 namespace hx::test {
 namespace {
 
 using platform::IconLoader;
 using platform::IconSource;
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(bytes);
-    return path;
-}
 
 // Every reader of a file that the catalogue or a launcher names, handed a
 // FIFO: each comes back at once with nothing, instead of waiting for a writer.
