@@ -5,7 +5,7 @@
 #include "platform/linux/lazy_sound_player.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_file_probe.h"
-#include "platform/linux/linux_network.h"
+#include "platform/linux/lazy_network.h"
 #include "platform/linux/linux_power_backend.h"
 #include "platform/linux/linux_shell.h"
 
@@ -17,7 +17,7 @@ struct LinuxBackends {
     platform::LinuxShell shell;
     platform::LazySoundPlayer sound;
     platform::LinuxPowerBackend power;
-    platform::LinuxNetwork network;
+    platform::LazyNetwork network;
     platform::LinuxDesktop desktop;
     platform::LinuxFileProbe probe;
     platform::IconLoader icons;

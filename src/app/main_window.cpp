@@ -268,10 +268,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // ---- Start-up steps -------------------------------------------------------
 
-void MainWindow::applySkin() {
-    runtime_.skins().apply(
-        session().root().file(QStringLiteral("Shens/") + session().config().skinName()));
-}
+void MainWindow::applySkin() { runtime_.applySkin(); }
 
 void MainWindow::addTrayIcon() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();

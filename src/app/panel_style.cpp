@@ -12,7 +12,10 @@ PanelStyle::PanelStyle(QStyle* base) : QProxyStyle(base) {}
 
 void PanelStyle::install() {
     QStyle* current = QApplication::style();
-    if (qobject_cast<PanelStyle*>(current)) return;
+    // Under a style sheet the application's style wraps ours, which becomes its child.
+    if (qobject_cast<PanelStyle*>(current) ||
+        current->findChild<PanelStyle*>(QString(), Qt::FindDirectChildrenOnly))
+        return;
     QApplication::setStyle(new PanelStyle(QStyleFactory::create(current->name())));
 }
 

@@ -8,6 +8,7 @@
 #include "app/linux_backends.h"
 #include "app/main_window.h"
 #include "app/panel_key.h"
+#include "app/panel_style.h"
 #include "app/runtime.h"
 #include "app/single_instance.h"
 #include "app/unix_signals.h"
@@ -89,6 +90,11 @@ int Program::run(const QStringList& arguments) {
     p.session->state().setClockDefaults();
 
     p.runtime = std::make_unique<Runtime>(*p.session);
+    // Before any widget exists, so that each is styled once as it is first
+    // shown instead of again by the start-up's skin step (which finds the same
+    // sheet in place and leaves it).
+    PanelStyle::install();
+    p.runtime->applySkin();
     p.weather = std::make_unique<extras::WeatherPanel>(
         p.backends.network, extras::WeatherSources::from(p.session->config()));
 

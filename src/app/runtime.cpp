@@ -44,6 +44,10 @@ Runtime::~Runtime() {
     launcher_.reset();
 }
 
+void Runtime::applySkin() const {
+    skins_->apply(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
+}
+
 QImage Runtime::iconFor(const QString& iconText, int size) const {
     const core::Services& s = session_.services();
     return s.icons->load(items::resolveIconSource(iconText, *s.probe), size);

@@ -41,6 +41,9 @@ class Runtime {
     appearance::SkinEngine& skins() const { return *skins_; }
     extras::UpdateCheck& updateCheck() const { return *updateCheck_; }
 
+    // The skin Config.ini names (the default one when it names none that will do).
+    void applySkin() const;
+
     // An icon text as a picture of `size` pixels; null when there is none.
     // Safe on the item loader's worker thread.
     QImage iconFor(const QString& iconText, int size) const;

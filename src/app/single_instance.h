@@ -7,7 +7,6 @@
 #include <QString>
 #include <memory>
 
-class QLocalSocket;
 class QWidget;
 
 namespace hx::app {
@@ -66,7 +65,8 @@ class SingleInstance : public QObject {
   private:
     bool listen();
     void acceptPending();
-    void serve(QLocalSocket* socket);
+    class Client;
+    void serve(int fd);
     void deliver(PanelRequest request);
 
     QString socketPath_;

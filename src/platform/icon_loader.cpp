@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <span>
@@ -161,41 +162,61 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
     if (indexFile.isEmpty()) return theme;
     const auto text = readRegularFile(indexFile, kMaxTextFileSize);
     if (!text) return theme;
-    QHash<QString, QHash<QString, QString>> groups;
-    QString group;
-    QTextStream in(*text);
-    for (int lines = 0; !in.atEnd() && lines < 100000; ++lines) {
-        const QString line = in.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            group = line.mid(1, line.size() - 2);
+    // Read as bytes, keeping only the keys the lookup uses: hicolor's index
+    // has thousands of lines, read at the first themed icon of every start.
+    static constexpr QByteArrayView kKeys[] = {"Inherits", "Directories", "ScaledDirectories",
+                                               "Size",     "Scale",       "MinSize",
+                                               "MaxSize",  "Threshold",   "Type"};
+    QHash<QByteArray, QHash<QByteArray, QByteArray>> groups;
+    QHash<QByteArray, QByteArray>* group = nullptr;
+    const QByteArrayView all(*text);
+    qsizetype at = 0;
+    for (int lines = 0; at < all.size() && lines < 100000; ++lines) {
+        qsizetype end = all.indexOf('\n', at);
+        if (end < 0) end = all.size();
+        const QByteArrayView line = all.sliced(at, end - at).trimmed();
+        at = end + 1;
+        if (line.isEmpty() || line.front() == '#') continue;
+        if (line.front() == '[' && line.back() == ']') {
+            group = &groups[line.sliced(1, line.size() - 2).toByteArray()];
             continue;
         }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq <= 0) continue;
-        groups[group].insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+        const qsizetype eq = line.indexOf('=');
+        if (eq <= 0 || !group) continue;
+        const QByteArrayView key = line.first(eq).trimmed();
+        if (std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys))
+            group->insert(key.toByteArray(), line.sliced(eq + 1).trimmed().toByteArray());
     }
-    const auto& head = groups.value(QStringLiteral("Icon Theme"));
-    theme.inherits =
-        head.value(QStringLiteral("Inherits")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    QStringList dirNames =
-        head.value(QStringLiteral("Directories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
-    dirNames +=
-        head.value(QStringLiteral("ScaledDirectories")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const auto list = [](const QByteArray& value) {
+        QStringList items;
+        for (const QByteArray& item : value.split(','))
+            if (!item.trimmed().isEmpty()) items << QString::fromUtf8(item.trimmed());
+        return items;
+    };
+    const auto number = [](const QHash<QByteArray, QByteArray>& keys, const char* key,
+                           int fallback) {
+        bool ok = false;
+        const int value = keys.value(key).toInt(&ok);
+        return ok ? value : fallback;
+    };
+    const auto& head = groups.value("Icon Theme");
+    theme.inherits = list(head.value("Inherits"));
+    QStringList dirNames = list(head.value("Directories"));
+    dirNames += list(head.value("ScaledDirectories"));
     for (const QString& d : dirNames) {
-        const auto& keys = groups.value(d.trimmed());
+        const auto& keys = groups.value(d.toUtf8());
         ThemeDir dir;
-        dir.path = d.trimmed();
-        dir.size = keys.value(QStringLiteral("Size")).toInt();
+        dir.path = d;
+        dir.size = number(keys, "Size", 0);
         if (dir.size <= 0) continue;
-        dir.scale = qMax(1, keys.value(QStringLiteral("Scale"), QStringLiteral("1")).toInt());
-        dir.minSize = keys.value(QStringLiteral("MinSize"), QString::number(dir.size)).toInt();
-        dir.maxSize = keys.value(QStringLiteral("MaxSize"), QString::number(dir.size)).toInt();
-        dir.threshold = keys.value(QStringLiteral("Threshold"), QStringLiteral("2")).toInt();
-        const QString type = keys.value(QStringLiteral("Type"), QStringLiteral("Threshold"));
-        if (type == QLatin1String("Fixed"))
+        dir.scale = qMax(1, number(keys, "Scale", 1));
+        dir.minSize = number(keys, "MinSize", dir.size);
+        dir.maxSize = number(keys, "MaxSize", dir.size);
+        dir.threshold = number(keys, "Threshold", 2);
+        const QByteArray type = keys.value("Type", "Threshold");
+        if (type == "Fixed")
             dir.type = ThemeDir::Fixed;
-        else if (type == QLatin1String("Scalable"))
+        else if (type == "Scalable")
             dir.type = ThemeDir::Scalable;
         else
             dir.type = ThemeDir::Threshold;
