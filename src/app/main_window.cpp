@@ -268,7 +268,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // ---- Start-up steps -------------------------------------------------------
 
-void MainWindow::applySkin() { runtime_.applySkin(); }
+void MainWindow::applySkin() {
+    if (!runtime_.takeFreshSkin()) runtime_.applySkin();
+}
 
 void MainWindow::addTrayIcon() {
     if (QSystemTrayIcon::isSystemTrayAvailable()) tray_->show();

@@ -90,11 +90,8 @@ int Program::run(const QStringList& arguments) {
     p.session->state().setClockDefaults();
 
     p.runtime = std::make_unique<Runtime>(*p.session);
-    // Before any widget exists, so that each is styled once as it is first
-    // shown instead of again by the start-up's skin step (which finds the same
-    // sheet in place and leaves it).
     PanelStyle::install();
-    p.runtime->applySkin();
+    p.runtime->applySkinBeforeWindows();
     p.weather = std::make_unique<extras::WeatherPanel>(
         p.backends.network, extras::WeatherSources::from(p.session->config()));
 

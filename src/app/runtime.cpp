@@ -44,7 +44,7 @@ Runtime::~Runtime() {
     launcher_.reset();
 }
 
-void Runtime::applySkin() const {
+void Runtime::applySkin() {
     skins_->apply(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace hx::core {
 class Session;
@@ -42,7 +43,14 @@ class Runtime {
     extras::UpdateCheck& updateCheck() const { return *updateCheck_; }
 
     // The skin Config.ini names (the default one when it names none that will do).
-    void applySkin() const;
+    void applySkin();
+    // Before any window is built, so that each widget is styled once as it is
+    // first shown; the start's skin step then finds it done (takeFreshSkin).
+    void applySkinBeforeWindows() {
+        applySkin();
+        skinFresh_ = true;
+    }
+    bool takeFreshSkin() { return std::exchange(skinFresh_, false); }
 
     // An icon text as a picture of `size` pixels; null when there is none.
     // Safe on the item loader's worker thread.
@@ -58,6 +66,7 @@ class Runtime {
 
   private:
     core::Session& session_;
+    bool skinFresh_ = false;
     std::function<void()> endProgram_;
     std::unique_ptr<core::Catalogue> catalogue_;
     std::unique_ptr<extras::CountdownHost> countdown_;
