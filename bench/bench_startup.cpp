@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -241,6 +242,54 @@ void BM_RofiToVisible(benchmark::State& state) {
     timeToVisible(state, {"rofi", "-show", "drun"});
 }
 
+// The program and a yardstick started in turn, pair after pair, so that a
+// change in the machine's load falls on both alike. Counters: the median of
+// each and the median of the per-pair ratios (program / yardstick).
+void timePairsToVisible(benchmark::State& state, const std::vector<std::string>& yardstick) {
+    QTemporaryDir desktop;
+    setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
+    const std::vector<std::string> program{HX_PROGRAM, "--root",
+                                           preparedRoot().path().toStdString()};
+    secondsToVisible(program);
+    secondsToVisible(yardstick);
+    std::vector<double> ours, theirs, ratios;
+    for (auto _ : state) {
+        const double a = secondsToVisible(program), b = secondsToVisible(yardstick);
+        if (a < 0 || b < 0) {
+            state.SkipWithError("no window was mapped");
+            return;
+        }
+        ours.push_back(a);
+        theirs.push_back(b);
+        ratios.push_back(a / b);
+        state.SetIterationTime(a);
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    };
+    state.counters["program_ms"] = median(ours) * 1000;
+    state.counters["yardstick_ms"] = median(theirs) * 1000;
+    state.counters["ratio"] = median(ratios);
+}
+
+void BM_ProgramVsRofiToVisible(benchmark::State& state) {
+    if (std::system("command -v rofi >/dev/null 2>&1") != 0) {
+        state.SkipWithError("rofi is not installed");
+        return;
+    }
+    timePairsToVisible(state, {"rofi", "-show", "drun"});
+}
+
+void BM_ProgramVsTextWindowToVisible(benchmark::State& state) {
+    timePairsToVisible(state, {HX_BARE_WINDOW, "--text"});
+}
+
+BENCHMARK(BM_ProgramVsRofiToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_ProgramVsTextWindowToVisible)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 BENCHMARK(BM_TextWindowToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ProgramToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_RofiToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -273,6 +322,15 @@ int main(int argc, char** argv) {
             "BM_BaselineToVisible",
             [program](benchmark::State& state) {
                 timeToVisible(state, {program, "--root", preparedRoot().path().toStdString()});
+            })
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(20);
+        benchmark::RegisterBenchmark(
+            "BM_ProgramVsBaselineToVisible",
+            [program](benchmark::State& state) {
+                timePairsToVisible(state,
+                                   {program, "--root", preparedRoot().path().toStdString()});
             })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
