@@ -1,6 +1,8 @@
 #include "items/installed_programs_window.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QSet>
 #include <QVBoxLayout>
@@ -207,7 +209,11 @@ InstalledProgramsWindow::InstalledProgramsWindow(core::Session& session,
     fillTargets();
     if (!apps_.started()) apps_.start();
     rebuild();
-    move(panel + QPoint(-370, 0));
+    // Beside the panel: on its left when the screen has room there, else on its right.
+    const QScreen* screen = QGuiApplication::screenAt(panel);
+    const QRect area = screen ? screen->availableGeometry() : QRect(panel, size());
+    const int left = panel.x() - width() - 10;
+    move(left >= area.left() ? left : panel.x() + 230, std::max(panel.y(), area.top()));
 }
 
 void InstalledProgramsWindow::fillTargets() {
@@ -386,6 +392,7 @@ void InstalledProgramsWindow::addChecked() {
         if (column >= 0 && column != catalogue_.openColumn()) catalogue_.openColumnAt(column);
     }
     for (const auto& app : checked) setChecked(app.path, false);
+    c_.target->setCurrentIndex(std::max(0, c_.target->findText(category)));
     QString report = tr("已添加 %n 个程序", nullptr, int(plan.batch.rows.size()));
     if (plan.duplicates > 0) report += tr("，%n 个同名程序已跳过", nullptr, plan.duplicates);
     report += tr("。");

@@ -55,7 +55,7 @@ TEST_F(InstalledProgramsWiringTest, IndexWaitsForThePaintAndAnEmptyColumnsClickO
     QTRY_VERIFY(runtime->installedApps().started());
     runtime->installedApps().waitForIdle();
 
-    ItemGrid* grid = window->itemGrid();
+    app::ItemGrid* grid = window->itemGrid();
     ASSERT_EQ(grid->count(), 0);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->viewport()->rect().center());
     EXPECT_EQ(openWindows(), 1);
