@@ -78,6 +78,8 @@ TEST_F(InstalledProgramsWiringTest, QuickOpenListsInstalledProgramsNotInTheCatal
                                 stored, stored}));
     }
     ASSERT_TRUE(startWindow());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     runtime->installedApps().start();
     runtime->installedApps().waitForIdle();
 
