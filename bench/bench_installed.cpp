@@ -88,8 +88,8 @@ void BM_OpenWindowWith3000Programs(benchmark::State& state) {
     index.start();
     index.waitForIdle();
     for (auto _ : state) {
-        auto* window = new items::InstalledProgramsWindow(*program.session, program.runtime->catalogue(),
-                                                          index, QPoint(400, 100));
+        auto* window = new items::InstalledProgramsWindow(
+            *program.session, program.runtime->catalogue(), index, QPoint(400, 100));
         window->show();
         window->repaint();
         state.PauseTiming();
@@ -111,7 +111,8 @@ void BM_QuickOpenKeystrokeWithPrograms(benchmark::State& state) {
         db.addColumn(QStringLiteral("大"), QStringLiteral("全部"));
         QVector<storage::ItemRow> rows;
         for (const QString& name : list)
-            rows.append({QStringLiteral("大"), QStringLiteral("全部"), name, QStringLiteral("/x"), {}});
+            rows.append(
+                {QStringLiteral("大"), QStringLiteral("全部"), name, QStringLiteral("/x"), {}});
         db.addItems(rows);
     }
     storage::ItemDatabase db;

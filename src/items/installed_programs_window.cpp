@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QHeaderView>
+#include <QScreen>
 #include <QSet>
 #include <QVBoxLayout>
 
@@ -112,8 +112,8 @@ InstalledAddPlan planInstalledAdd(const QString& category, bool newCategory,
         }
         if (!names.contains(column)) {
             const bool exists = columns.contains(column);
-            if (!exists && columns.size() + plan.batch.newColumns.size() >=
-                               core::Catalogue::kMaxColumns) {
+            if (!exists &&
+                columns.size() + plan.batch.newColumns.size() >= core::Catalogue::kMaxColumns) {
                 leftOut.insert(column);
                 plan.groupsLeftOut << column;
                 ++plan.programsLeftOut;
@@ -135,10 +135,9 @@ InstalledAddPlan planInstalledAdd(const QString& category, bool newCategory,
     return plan;
 }
 
-InstalledProgramsWindow::InstalledProgramsWindow(core::Session& session,
-                                                 core::Catalogue& catalogue,
-                                                 platform::InstalledApps& apps,
-                                                 const QPoint& panel, QWidget* parent)
+InstalledProgramsWindow::InstalledProgramsWindow(core::Session& session, core::Catalogue& catalogue,
+                                                 platform::InstalledApps& apps, const QPoint& panel,
+                                                 QWidget* parent)
     : QWidget(parent), session_(session), catalogue_(catalogue), apps_(apps) {
     setObjectName(QStringLiteral("installedProgramsWindow"));
     setWindowTitle(tr("添加已安装程序"));
@@ -272,8 +271,9 @@ void InstalledProgramsWindow::rebuild() {
     QStringList order;
     for (const auto& app : shown_)
         if (!order.contains(app.group)) order << app.group;
-    std::stable_sort(order.begin(), order.end(),
-                     [](const QString& a, const QString& b) { return groupOrder(a) < groupOrder(b); });
+    std::stable_sort(order.begin(), order.end(), [](const QString& a, const QString& b) {
+        return groupOrder(a) < groupOrder(b);
+    });
     for (const QString& group : order) {
         auto* item = new QStandardItem(installedGroupCaption(group));
         item->setData(group, kGroupRole);
@@ -375,19 +375,22 @@ void InstalledProgramsWindow::addChecked() {
         }
         columns = listed.value;
     }
-    const InstalledAddPlan plan =
-        planInstalledAdd(category, newCategory, columns, [&db, &category](const QString& column) {
+    const InstalledAddPlan plan = planInstalledAdd(
+        category, newCategory, columns,
+        [&db, &category](const QString& column) {
             QStringList names;
             for (const auto& row : db.itemsOf(category, column).value) names << row.name;
             return names;
-        }, checked);
+        },
+        checked);
     if (!plan.batch.rows.isEmpty() || !plan.batch.newColumns.isEmpty() || plan.batch.newCategory)
         if (!catalogue_.addBatch(plan.batch)) return;  // nothing stored; the error was shown
 
     // Show where they went: the category, at the first column added to.
     const int at = int(catalogue_.categories().indexOf(category));
     if (at >= 0 && !plan.batch.rows.isEmpty()) {
-        if (at != catalogue_.currentCategory() || catalogue_.openColumn() < 0) catalogue_.selectCategory(at);
+        if (at != catalogue_.currentCategory() || catalogue_.openColumn() < 0)
+            catalogue_.selectCategory(at);
         const int column = int(catalogue_.columns().indexOf(plan.batch.rows.first().column));
         if (column >= 0 && column != catalogue_.openColumn()) catalogue_.openColumnAt(column);
     }
@@ -397,11 +400,10 @@ void InstalledProgramsWindow::addChecked() {
     if (plan.duplicates > 0) report += tr("，%n 个同名程序已跳过", nullptr, plan.duplicates);
     report += tr("。");
     if (!plan.groupsLeftOut.isEmpty()) {
-        const QString leftOut =
-            tr("每个分类最多 %1 个栏目：%2 放不下，其中 %n 个程序未添加。", nullptr,
-               plan.programsLeftOut)
-                .arg(core::Catalogue::kMaxColumns)
-                .arg(plan.groupsLeftOut.join(tr("、")));
+        const QString leftOut = tr("每个分类最多 %1 个栏目：%2 放不下，其中 %n 个程序未添加。",
+                                   nullptr, plan.programsLeftOut)
+                                    .arg(core::Catalogue::kMaxColumns)
+                                    .arg(plan.groupsLeftOut.join(tr("、")));
         report += leftOut;
         session_.dialogs().show(leftOut, windowTitle(), core::MessageIcon::Warning);
     }

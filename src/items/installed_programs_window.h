@@ -27,7 +27,7 @@ QString installedGroupCaption(const QString& group);
 // What adding the checked programs to one category stores, and what it leaves out.
 struct InstalledAddPlan {
     storage::ItemBatch batch;
-    int duplicates = 0;       // a name already in its column (or checked twice): skipped
+    int duplicates = 0;         // a name already in its column (or checked twice): skipped
     QStringList groupsLeftOut;  // no room for their column (ten per category)
     int programsLeftOut = 0;
 };

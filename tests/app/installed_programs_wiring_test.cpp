@@ -28,8 +28,8 @@ class InstalledProgramsWiringTest : public MainWindowTest {
         QDir().mkpath(folder);
         QFile out(folder + u'/' + QString::fromUtf8(file));
         EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("[Desktop Entry]\nType=Application\nExec=true\nCategories=Utility;\nName=" + name +
-                  "\n");
+        out.write("[Desktop Entry]\nType=Application\nExec=true\nCategories=Utility;\nName=" +
+                  name + "\n");
         return out.fileName();
     }
     QAction* action(QMenu* menu) {
@@ -65,7 +65,8 @@ TEST_F(InstalledProgramsWiringTest, IndexWaitsForThePaintAndAnEmptyColumnsClickO
     window->windows().closeAll();
 }
 
-TEST_F(InstalledProgramsWiringTest, QuickOpenListsInstalledProgramsNotInTheCatalogueAndEnterLaunches) {
+TEST_F(InstalledProgramsWiringTest,
+       QuickOpenListsInstalledProgramsNotInTheCatalogueAndEnterLaunches) {
     const QString notes = install("notes.desktop", "记事本");
     const QString stored = install("jisuanqi.desktop", "计算器");
     install("other.desktop", "扫雷");
@@ -74,8 +75,8 @@ TEST_F(InstalledProgramsWiringTest, QuickOpenListsInstalledProgramsNotInTheCatal
         storage::ItemDatabase db;
         ASSERT_TRUE(db.open(root().databasePath()));
         ASSERT_TRUE(db.addColumn(QStringLiteral("一"), QStringLiteral("p")));
-        ASSERT_TRUE(db.addItem({QStringLiteral("一"), QStringLiteral("p"), QStringLiteral("计算器"),
-                                stored, stored}));
+        ASSERT_TRUE(db.addItem(
+            {QStringLiteral("一"), QStringLiteral("p"), QStringLiteral("计算器"), stored, stored}));
     }
     ASSERT_TRUE(startWindow());
     window->show();
@@ -94,7 +95,8 @@ TEST_F(InstalledProgramsWiringTest, QuickOpenListsInstalledProgramsNotInTheCatal
     for (int i = 0; i < quick->controls().results->count(); ++i)
         rows << quick->controls().results->item(i)->text();
     // The stored 计算器 once, from the catalogue; 记事本 below it, as an installed program.
-    EXPECT_EQ(rows, (QStringList{QStringLiteral("计算器\n一 · p"), QStringLiteral("记事本\n已安装程序")}));
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("计算器\n一 · p"),
+                                 QStringLiteral("记事本\n已安装程序")}));
     quick->controls().results->setCurrentRow(1);
     QTest::keyClick(quick->controls().line, Qt::Key_Return);
     EXPECT_EQ(launched(), QStringList{notes});

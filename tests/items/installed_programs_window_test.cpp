@@ -32,16 +32,35 @@ TEST(InstalledAddPlanTest, OneColumnPerGroupDuplicatesSkippedAndTheTenColumnRule
         int programsLeftOut;
     };
     const Case cases[] = {
-        {"new category: groups in menu order, others last", true, {},
-         {app("扫雷", "Game"), app("终端", ""), app("计算器", "Utility"), app("播放器", "AudioVideo")},
+        {"new category: groups in menu order, others last",
+         true,
+         {},
+         {app("扫雷", "Game"), app("终端", ""), app("计算器", "Utility"),
+          app("播放器", "AudioVideo")},
          {"影音", "游戏", "实用工具", "其他程序"},
-         {"影音/播放器", "游戏/扫雷", "实用工具/计算器", "其他程序/终端"}, 0, {}, 0},
-        {"an existing column is used; a stored or repeated name is skipped", false, {"游戏"},
-         {app("扫雷", "Game"), app("纸牌", "Game"), app("纸牌", "Game")}, {}, {"游戏/纸牌"}, 2, {}, 0},
-        {"a tenth column fits, an eleventh is reported", false, nineColumns,
+         {"影音/播放器", "游戏/扫雷", "实用工具/计算器", "其他程序/终端"},
+         0,
+         {},
+         0},
+        {"an existing column is used; a stored or repeated name is skipped",
+         false,
+         {"游戏"},
+         {app("扫雷", "Game"), app("纸牌", "Game"), app("纸牌", "Game")},
+         {},
+         {"游戏/纸牌"},
+         2,
+         {},
+         0},
+        {"a tenth column fits, an eleventh is reported",
+         false,
+         nineColumns,
          {app("扫雷", "Game"), app("计算器", "Utility"), app("播放器", "AudioVideo"),
           app("电影", "AudioVideo")},
-         {"影音"}, {"影音/播放器", "影音/电影", "实用工具/计算器"}, 0, {"游戏"}, 1},
+         {"影音"},
+         {"影音/播放器", "影音/电影", "实用工具/计算器"},
+         0,
+         {"游戏"},
+         1},
     };
     for (const Case& c : cases) {
         const InstalledAddPlan plan = planInstalledAdd(
@@ -152,7 +171,8 @@ TEST_F(InstalledProgramsWindowTest, ABatchTheDatabaseRefusesStoresNothingAndShow
     storage::ItemBatch batch;
     batch.category = QStringLiteral("新分类");
     batch.newCategory = true;
-    batch.newColumns = {QStringLiteral("好"), QString(storage::ItemDatabase::kColumnLength + 1, u'长')};
+    batch.newColumns = {QStringLiteral("好"),
+                        QString(storage::ItemDatabase::kColumnLength + 1, u'长')};
     batch.rows = {{batch.category, QStringLiteral("好"), QStringLiteral("甲"), QStringLiteral("/a"),
                    QStringLiteral("/a")}};
     EXPECT_FALSE(catalogue->addBatch(batch));

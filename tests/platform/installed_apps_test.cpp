@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,7 +21,8 @@ QByteArray entry(const QByteArray& name, const QByteArray& extra = {}) {
 class InstalledAppsTest : public ::testing::Test {
   protected:
     QString write(bool home, const QString& file, const QByteArray& bytes) {
-        const QString path = (home ? homeDir : systemDir).filePath(QStringLiteral("applications/") + file);
+        const QString path =
+            (home ? homeDir : systemDir).filePath(QStringLiteral("applications/") + file);
         QDir().mkpath(QFileInfo(path).path());
         QFile out(path);
         EXPECT_TRUE(out.open(QIODevice::WriteOnly));
@@ -43,7 +45,8 @@ class InstalledAppsTest : public ::testing::Test {
 
 TEST_F(InstalledAppsTest, ListsWhatTheMenuShowsWithLocalNamesAndMainCategories) {
     const test::ScopedEnv home("XDG_DATA_HOME", homeDir.path().toUtf8());
-    const test::ScopedEnv dirs("XDG_DATA_DIRS", systemDir.path().toUtf8() + ":" + systemDir.path().toUtf8());
+    const test::ScopedEnv dirs("XDG_DATA_DIRS",
+                               systemDir.path().toUtf8() + ":" + systemDir.path().toUtf8());
     EXPECT_EQ(applicationFolders(), folders());
 
     struct Case {
@@ -54,8 +57,8 @@ TEST_F(InstalledAppsTest, ListsWhatTheMenuShowsWithLocalNamesAndMainCategories) 
         const char* group;
     };
     const Case cases[] = {
-        {false, "calc.desktop", entry("Calculator", "Name[zh_CN]=计算器\nCategories=GTK;Utility;\n"),
-         "计算器", "Utility"},
+        {false, "calc.desktop",
+         entry("Calculator", "Name[zh_CN]=计算器\nCategories=GTK;Utility;\n"), "计算器", "Utility"},
         {false, "player.desktop", entry("Player", "Categories=Audio;Player;\n"), "Player",
          "AudioVideo"},
         {false, "kde/term.desktop", entry("Term", "Categories=Qt;\n"), "Term", ""},
@@ -65,8 +68,8 @@ TEST_F(InstalledAppsTest, ListsWhatTheMenuShowsWithLocalNamesAndMainCategories) 
         {false, "notgnome.desktop", entry("NotGnome", "NotShowIn=GNOME;\n"), nullptr, ""},
         {false, "gnomeonly.desktop", entry("GnomeOnly", "OnlyShowIn=GNOME;\n"), "GnomeOnly", ""},
         {false, "tryexec.desktop", entry("TryExec", "TryExec=/no/such/program\n"), nullptr, ""},
-        {false, "noexec.desktop", "[Desktop Entry]\nType=Application\nName=NoProgram\nExec=/no/such/program\n",
-         nullptr, ""},
+        {false, "noexec.desktop",
+         "[Desktop Entry]\nType=Application\nName=NoProgram\nExec=/no/such/program\n", nullptr, ""},
         {false, "link.desktop", "[Desktop Entry]\nType=Link\nName=Web\nURL=https://example.org\n",
          nullptr, ""},
         // The same desktop file id in the home folder wins; hidden there, it hides the system one.
@@ -107,11 +110,15 @@ TEST_F(InstalledAppsTest, HostileEntriesAreListedSafelyOrSkippedAndNothingRuns) 
         {"semicolon.desktop", entry("Semicolon", "Exec=true; " + touch + "\n"), false, false},
         {"backquotes.desktop", entry("Backquotes", "Exec=true `" + touch + "`\n"), true, false},
         {"dollar.desktop", entry("Dollar", "Exec=true $(" + touch + ")\n"), true, false},
-        {"huge.desktop", entry("Huge", "Comment=" + QByteArray(10 * 1024 * 1024, 'x') + "\n"), false,
-         true},
-        {"x.desktop", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\xff\xfe\n\0\0=\x80\x81", 20), false,
-         true},
-        {"lines.desktop", entry("Line\\nbreak", "Name[zh_CN]=第一行\\n第二行\\r第三行\n"), true, false},
+        {"huge.desktop", entry("Huge", "Comment=" + QByteArray(10 * 1024 * 1024, 'x') + "\n"),
+         false, true},
+        {"x.desktop",
+         QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0\0\0\xff\xfe\n\0\0=\x80\x81",
+                    20),
+         false, true},
+        {"lines.desktop", entry("Line\\nbreak", "Name[zh_CN]=第一行\\n第二行\\r第三行\n"), true,
+         false},
         {"long.desktop", entry(QByteArray(5000, 'N')), true, false},
         {"plain.desktop", entry("Plain"), true, false},
     };
@@ -127,7 +134,8 @@ TEST_F(InstalledAppsTest, HostileEntriesAreListedSafelyOrSkippedAndNothingRuns) 
     QStringList files;
     for (const InstalledApp& app : apps) {
         files << QFileInfo(app.path).fileName();
-        EXPECT_FALSE(app.name.contains(u'\n') || app.name.contains(u'\r')) << app.name.toStdString();
+        EXPECT_FALSE(app.name.contains(u'\n') || app.name.contains(u'\r'))
+            << app.name.toStdString();
         EXPECT_LE(app.name.size(), 255);
         EXPECT_FALSE(app.name.isEmpty());
     }
@@ -137,7 +145,8 @@ TEST_F(InstalledAppsTest, HostileEntriesAreListedSafelyOrSkippedAndNothingRuns) 
     for (const Case& c : cases)
         EXPECT_EQ(err.contains(QString::fromUtf8(c.file)), c.warned) << c.file << err.toStdString();
 
-    for (const InstalledApp& app : apps) EXPECT_TRUE(launchDesktopEntry(app.path)) << app.path.toStdString();
+    for (const InstalledApp& app : apps)
+        EXPECT_TRUE(launchDesktopEntry(app.path)) << app.path.toStdString();
     QTest::qWait(500);  // what was started has long finished
     EXPECT_FALSE(QFile::exists(marker));
 }
@@ -161,6 +170,44 @@ TEST_F(InstalledAppsTest, ReadsOnAWorkerAndAgainWhenAskedWithTheNewEntry) {
     index.rescan();
     index.waitForIdle();
     EXPECT_EQ(changes, 2);
+}
+
+}  // namespace
+}  // namespace hx::platform
+
+namespace hx::platform {
+namespace {
+
+// GIO reads $XDG_DATA_DIRS once per process: the watch is tried in a child
+// started with a folder of its own.
+TEST(InstalledAppsWatch, AProgramInstalledWhileRunningIsListed) {
+    const QByteArray folder = qgetenv("HX_WATCHED_DATA_DIR");
+    if (folder.isEmpty()) {
+        QTemporaryDir data;
+        QDir().mkpath(data.filePath(QStringLiteral("applications")));
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HX_WATCHED_DATA_DIR"), data.path());
+        env.insert(QStringLiteral("XDG_DATA_DIRS"), data.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data.filePath(QStringLiteral("home")));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=InstalledAppsWatch.*")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        return;
+    }
+    InstalledApps index;
+    index.start();
+    index.waitForIdle();
+    EXPECT_TRUE(index.apps().isEmpty());
+    QFile out(QString::fromUtf8(folder) + QStringLiteral("/applications/new.desktop"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(entry("New"));
+    out.close();
+    QTRY_COMPARE_WITH_TIMEOUT(index.apps().size(), 1, 10000);
+    EXPECT_EQ(index.apps().first().name, QStringLiteral("New"));
 }
 
 }  // namespace

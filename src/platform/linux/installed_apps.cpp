@@ -98,7 +98,8 @@ QString storableName(QString name) {
 std::optional<InstalledApp> readApp(const Gio& g, const QString& path) {
     const auto bytes = readRegularFile(path, kMaxLauncherSize);
     if (!bytes) {
-        skipped(path, QStringLiteral("not a regular file of at most %1 bytes").arg(kMaxLauncherSize));
+        skipped(path,
+                QStringLiteral("not a regular file of at most %1 bytes").arg(kMaxLauncherSize));
         return std::nullopt;
     }
     GKeyFile* keys = g.newKeyFile();
