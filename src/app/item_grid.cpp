@@ -4,7 +4,9 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 
 #include "core/catalogue.h"
 #include "text/display_name.h"
@@ -36,6 +38,7 @@ ItemGrid::ItemGrid(QWidget* parent) : QListWidget(parent) {
 
 void ItemGrid::follow(core::Catalogue& catalogue) {
     core::Catalogue* c = &catalogue;
+    catalogue_ = c;
     const auto clearAll = [this] {
         clearEntries();
         resetImages();
@@ -198,8 +201,31 @@ void ItemGrid::mousePressEvent(QMouseEvent* event) {
     QListWidget::mousePressEvent(event);
 }
 
+// Only once the open column has loaded: a column still loading is not empty.
+bool ItemGrid::showsEmptyLine() const {
+    return count() == 0 && catalogue_ && !catalogue_->loading();
+}
+
+void ItemGrid::paintEvent(QPaintEvent* event) {
+    QListWidget::paintEvent(event);
+    if (count() != 0 || !catalogue_) return;
+    if (catalogue_->loading()) {
+        QTimer::singleShot(50, viewport(), qOverload<>(&QWidget::update));
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     tr("这里还是空的：可把文件拖到这里，或单击这里添加已安装程序"));
+}
+
 void ItemGrid::mouseReleaseEvent(QMouseEvent* event) {
     QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && showsEmptyLine() &&
+        rect().contains(event->position().toPoint())) {
+        emit emptyClicked();
+        return;
+    }
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit leftClicked();
 }

@@ -54,6 +54,8 @@ class ItemGrid : public QListWidget {
   signals:
     void hotChanged(int index);  // -1 when the pointer is over no entry
     void leftClicked();
+    // A left click on a column without entries (its line offers installed programs).
+    void emptyClicked();
     void rightPressed(const QPoint& globalPos);
     void filesDropped(const QList<QUrl>& urls);
 
@@ -65,12 +67,16 @@ class ItemGrid : public QListWidget {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void setHot(int index);
 
     QIcon iconFor(int imageIndex);
 
+    bool showsEmptyLine() const;
+
+    core::Catalogue* catalogue_ = nullptr;
     items::ImageList baseImages_;
     // Many entries share one picture (the loader's cache hands out the same
     // image): one icon per distinct picture keeps filling the grid cheap.

@@ -34,6 +34,7 @@
 #include "items/launcher.h"
 #include "platform/desktop.h"
 #include "platform/image_read.h"
+#include "platform/installed_apps.h"
 #include "platform/sound_player.h"
 #include "text/display_name.h"
 
@@ -173,6 +174,14 @@ void MainWindow::buildControls() {
     connect(grid_, &ItemGrid::leftClicked, actions_, &items::ItemActions::openCurrent);
     connect(grid_, &ItemGrid::rightPressed, this, &MainWindow::itemGridContextMenu);
     connect(grid_, &ItemGrid::filesDropped, actions_, &items::ItemActions::filesDropped);
+    connect(grid_, &ItemGrid::emptyClicked, this, [this] { windows_.openInstalledPrograms(); });
+    // Quick open also finds the installed programs, as soon as they are read.
+    connect(&runtime_.installedApps(), &platform::InstalledApps::changed, this, [this] {
+        QVector<QuickOpen::InstalledEntry> programs;
+        for (const platform::InstalledApp& app : runtime_.installedApps().apps())
+            programs.append({app.name, app.path});
+        quickOpen_->setInstalledPrograms(std::move(programs));
+    });
 
     status_ = new StatusBar(this);
     status_->setGeometry(0, 446, 222, 20);
@@ -208,6 +217,7 @@ void MainWindow::buildMenus() {
     entry(itemMenu_, QStringLiteral("修改资料"), [this] { windows_.openItemEditor(); });
     entry(itemMenu_, QStringLiteral("添加超链接"), [this] { windows_.openWebLinkWindow(); });
     entry(itemMenu_, QStringLiteral("添加系统功能"), [this] { windows_.openSystemPicker(); });
+    entry(itemMenu_, tr("添加已安装程序"), [this] { windows_.openInstalledPrograms(); });
     itemMenu_->addSeparator();
     entry(itemMenu_, QStringLiteral("属性"), [this] { actions_->showProperties(); });
     entry(itemMenu_, QStringLiteral("浏览文件夹"), [this] { actions_->browseFolder(); });
@@ -223,6 +233,7 @@ void MainWindow::buildMenus() {
     entry(trayMenu_, QStringLiteral("基本设置"),
           [this] { windows_.openSettings(SettingsWindow::BasicPage); });
     entry(trayMenu_, QStringLiteral("分类管理"), [this] { windows_.openCategoryWindow(); });
+    entry(trayMenu_, tr("添加已安装程序"), [this] { windows_.openInstalledPrograms(); });
     entry(trayMenu_, QStringLiteral("数据库管理"),
           [this] { windows_.openSettings(SettingsWindow::DataPage); });
     trayMenu_->addSeparator();
@@ -374,6 +385,8 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         if (soundAfterPaint_)
             session().services().sound->play(*std::exchange(soundAfterPaint_, std::nullopt));
         if (std::exchange(weatherAfterPaint_, false)) weather_.load();
+        // Reading every desktop entry waits until the panel is on screen.
+        runtime_.installedApps().start();
     });
 }
 

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSet>
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
@@ -12,6 +13,7 @@ namespace hx::app {
 namespace {
 
 constexpr int kShownResults = 50;
+constexpr int kShownInstalled = 20;
 
 bool startsSearch(const QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
@@ -46,7 +48,7 @@ void QuickOpen::reload() {
     if (watcher_.isRunning()) return;
     storage::ItemDatabase* database = &database_;
     // Reading every entry and its pinyin is kept off the interface thread.
-    watcher_.setFuture(QtConcurrent::run([database] {
+    watcher_.setFuture(QtConcurrent::run([database, installed = installed_] {
         Loaded loaded;
         qint64 cursor = 0;
         constexpr int kPage = 4096;
@@ -60,6 +62,15 @@ void QuickOpen::reload() {
         names.reserve(loaded.rows.size());
         for (const storage::ItemRow& row : loaded.rows) names << row.name;
         loaded.index = items::PinyinIndex::build(names);
+        QSet<QString> links;
+        for (const storage::ItemRow& row : loaded.rows) links.insert(row.link);
+        QStringList installedNames;
+        for (const InstalledEntry& program : installed) {
+            if (links.contains(program.link)) continue;
+            loaded.installed << program;
+            installedNames << program.name;
+        }
+        loaded.installedIndex = items::PinyinIndex::build(installedNames);
         return loaded;
     }));
 }
@@ -100,12 +111,18 @@ void QuickOpen::begin(const QString& text) {
     refresh();
 }
 
+void QuickOpen::setInstalledPrograms(QVector<InstalledEntry> programs) {
+    installed_ = std::move(programs);
+    if (isVisible()) reload();
+}
+
 void QuickOpen::finish() {
     hide();
     if (!c_.line) return;
     c_.line->clear();
     c_.results->clear();
     shown_.clear();
+    shownInstalled_.clear();
     grid_->setFocus();
 }
 
@@ -113,6 +130,7 @@ void QuickOpen::refresh() {
     if (!isVisible()) return;
     c_.results->clear();
     shown_.clear();
+    shownInstalled_.clear();
     if (watcher_.isRunning()) return;  // filled when the index arrives
     std::vector<qint64> recency(loaded_.rows.size(), 0);
     for (qsizetype i = 0; i < loaded_.rows.size(); ++i)
@@ -128,12 +146,31 @@ void QuickOpen::refresh() {
             item->setIcon(platform::listIcon([&](int size) { return icons_(row.icon, size); }, 16,
                                              devicePixelRatioF()));
     }
-    if (!shown_.empty()) c_.results->setCurrentRow(0);
+    if (!c_.line->text().isEmpty())
+        shownInstalled_ = loaded_.installedIndex.search(c_.line->text(), {}, kShownInstalled);
+    for (std::size_t i : shownInstalled_) {
+        const InstalledEntry& program = loaded_.installed.at(qsizetype(i));
+        const QString text = QStringLiteral("%1\n%2").arg(program.name, tr("已安装程序"));
+        auto* item = new QListWidgetItem(text, c_.results);
+        item->setToolTip(QStringLiteral("%1\n%2").arg(program.name, program.link));
+        if (icons_)
+            item->setIcon(platform::listIcon([&](int size) { return icons_(program.link, size); },
+                                             16, devicePixelRatioF()));
+    }
+    if (c_.results->count() > 0) c_.results->setCurrentRow(0);
 }
 
 void QuickOpen::openCurrent() {
     const int row = c_.results->currentRow();
-    if (row < 0 || std::size_t(row) >= shown_.size()) return;
+    if (row < 0) return;
+    if (std::size_t(row) >= shown_.size()) {
+        const std::size_t at = std::size_t(row) - shown_.size();
+        if (at >= shownInstalled_.size()) return;
+        const QString link = loaded_.installed.at(qsizetype(shownInstalled_[at])).link;
+        finish();
+        if (open_) open_(link);
+        return;
+    }
     const storage::ItemRow entry = loaded_.rows.at(qsizetype(shown_[std::size_t(row)]));
     openedAt_.insert(keyOf(entry), ++openings_);
     finish();

@@ -27,6 +27,10 @@ class QuickOpen : public QWidget {
     };
     using Opener = std::function<void(const QString& link)>;
     using IconSource = std::function<QImage(const QString& iconText, int size)>;
+    struct InstalledEntry {
+        QString name;
+        QString link;  // the .desktop path
+    };
 
     // Watches `grid` for typing and covers it while open.
     QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open, IconSource icons);
@@ -38,6 +42,9 @@ class QuickOpen : public QWidget {
     void begin(const QString& text);
     void finish();
     bool indexReady() const { return !watcher_.isRunning(); }
+    // Programs of the desktop's menu, listed below the catalogue's matches
+    // unless the catalogue already links to them.
+    void setInstalledPrograms(QVector<InstalledEntry> programs);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +53,8 @@ class QuickOpen : public QWidget {
     struct Loaded {
         QVector<storage::ItemRow> rows;
         items::PinyinIndex index;
+        QVector<InstalledEntry> installed;  // those the catalogue does not link to
+        items::PinyinIndex installedIndex;
     };
     void buildControls();
     void reload();
@@ -63,6 +72,8 @@ class QuickOpen : public QWidget {
     QHash<QString, qint64> openedAt_;  // by entry, a counter that grows with each opening
     qint64 openings_ = 0;
     std::vector<std::size_t> shown_;
+    QVector<InstalledEntry> installed_;
+    std::vector<std::size_t> shownInstalled_;  // listed after shown_
 };
 
 }  // namespace hx::app

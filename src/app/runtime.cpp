@@ -12,6 +12,7 @@
 #include "items/icon_text.h"
 #include "items/launcher.h"
 #include "platform/icon_loader.h"
+#include "platform/installed_apps.h"
 #include "platform/own_shortcut.h"
 
 namespace hx::app {
@@ -31,6 +32,7 @@ Runtime::Runtime(core::Session& session) : session_(session) {
     launcher_ = std::make_unique<items::Launcher>(
         *s.shell, *s.sound, [this](const QString& title) { countdown_->showFor(title); });
     skins_ = std::make_unique<appearance::SkinEngine>(session.root());
+    installedApps_ = std::make_unique<platform::InstalledApps>();
     updateCheck_ =
         std::make_unique<extras::UpdateCheck>(*s.network, *s.shell, session.dialogs(),
                                               extras::updateUrl(session.config().readConfig(

@@ -20,6 +20,9 @@ class UpdateCheck;
 namespace hx::appearance {
 class SkinEngine;
 }
+namespace hx::platform {
+class InstalledApps;
+}
 
 namespace hx::app {
 
@@ -41,6 +44,8 @@ class Runtime {
     extras::CountdownHost& countdown() const { return *countdown_; }
     appearance::SkinEngine& skins() const { return *skins_; }
     extras::UpdateCheck& updateCheck() const { return *updateCheck_; }
+    // The desktop's installed programs; read only once something starts it.
+    platform::InstalledApps& installedApps() const { return *installedApps_; }
 
     // The skin Config.ini names (the default one when it names none that will do).
     void applySkin();
@@ -73,6 +78,7 @@ class Runtime {
     std::unique_ptr<items::Launcher> launcher_;
     std::unique_ptr<appearance::SkinEngine> skins_;
     std::unique_ptr<extras::UpdateCheck> updateCheck_;
+    std::unique_ptr<platform::InstalledApps> installedApps_;
 };
 
 }  // namespace hx::app

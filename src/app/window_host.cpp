@@ -7,6 +7,7 @@
 #include "catalogue/column_window.h"
 #include "core/catalogue.h"
 #include "items/icon_picker.h"
+#include "items/installed_programs_window.h"
 #include "items/item_editor.h"
 #include "items/launcher.h"
 #include "items/system_picker.h"
@@ -77,6 +78,13 @@ void WindowHost::openWebLinkWindow() {
 void WindowHost::openSystemPicker() {
     open<items::SystemPicker>(QStringLiteral("system picker"), [this] {
         return new items::SystemPicker(runtime_.session(), runtime_.catalogue(), panel_());
+    });
+}
+
+void WindowHost::openInstalledPrograms() {
+    open<items::InstalledProgramsWindow>(QStringLiteral("installed programs"), [this] {
+        return new items::InstalledProgramsWindow(runtime_.session(), runtime_.catalogue(),
+                                                  runtime_.installedApps(), panel_());
     });
 }
 

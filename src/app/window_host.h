@@ -38,6 +38,7 @@ class WindowHost : public QObject {
     void openWebLinkWindow();
     void openSystemPicker();
     void openIconPicker();
+    void openInstalledPrograms();
 
     // The open window of that name ("item editor", ...), or nullptr.
     QWidget* window(const QString& key) const { return windows_.value(key); }

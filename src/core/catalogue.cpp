@@ -1,5 +1,7 @@
 #include "core/catalogue.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -329,6 +331,30 @@ QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
     if (reload) reloadOpenColumn();
     if (rowCount() > first) emit rowsAppended(first, rowCount() - first);
     return stored;
+}
+
+bool Catalogue::addBatch(const storage::ItemBatch& batch) {
+    if (!session_.database().addBatch(batch)) {
+        showError(session_.database().lastError());
+        return false;
+    }
+    if (batch.newCategory) {
+        categories_ << batch.category;
+        pictureFiles_ << batch.picture;
+        pictures_ << QImage();
+        readPictures(int(categories_.size()) - 1);
+        emit categoryAdded(int(categories_.size()) - 1);
+    }
+    if (batch.category != currentCategoryName()) return true;
+    for (const QString& column : batch.newColumns) {
+        columns_ << column;
+        emit columnAdded(int(columns_.size()) - 1);
+    }
+    const bool intoOpen = std::any_of(batch.rows.begin(), batch.rows.end(), [&](const auto& row) {
+        return open_ >= 0 && row.column == openColumnName();
+    });
+    if (intoOpen) reloadOpenColumn();
+    return true;
 }
 
 bool Catalogue::removeItem(int index) {

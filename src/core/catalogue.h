@@ -38,6 +38,7 @@ class Catalogue : public QObject {
     using PictureFunction = std::function<QImage(const QString& file)>;
 
     static constexpr int kMaxColumns = 10;
+    static constexpr int kMaxCategories = 11;
 
     Catalogue(Session& session, IconFunction icons, PictureFunction pictures,
               QObject* parent = nullptr);
@@ -109,6 +110,9 @@ class Catalogue : public QObject {
     // column shows them. Per row whether it was stored.
     QVector<bool> addItems(const QVector<storage::ItemRow>& rows,
                            const QVector<QImage>& pictures = {});
+    // A category, columns and rows in one transaction (nothing stored on
+    // failure, the message shown); what is shown follows.
+    bool addBatch(const storage::ItemBatch& batch);
     bool removeItem(int index);
     // Rewrites the stored row at `index` of the open column; false (nothing
     // written) when there is none.

@@ -484,6 +484,23 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
     return stored;
 }
 
+bool ItemDatabase::addBatch(const ItemBatch& batch) {
+    return changeInTransaction([&](SQLite::Database& db) {
+        if (batch.newCategory)
+            run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {batch.category, batch.picture});
+        for (const QString& column : batch.newColumns)
+            run(db, "INSERT INTO 表2 (分类, 栏目) VALUES (?, ?)", {batch.category, column});
+        SQLite::Statement q(
+            db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
+        for (const ItemRow& item : batch.rows) {
+            q.reset();
+            q.clearBindings();
+            bindItem(q, item);
+            q.exec();
+        }
+    });
+}
+
 bool ItemDatabase::addCategory(const QString& name, const QString& picture) {
     return changeInTransaction([&](SQLite::Database& db) {
         run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {name, picture});

@@ -29,6 +29,16 @@ struct ItemRow {
     bool operator==(const ItemRow&) const = default;
 };
 
+// Entries added together: into `category` (created first when `newCategory`,
+// with `picture`), after creating `newColumns` in it.
+struct ItemBatch {
+    QString category;
+    bool newCategory = false;
+    QString picture;
+    QStringList newColumns;
+    QVector<ItemRow> rows;
+};
+
 // Result of a listing: `ok` false means the open was refused and `error`
 // holds the engine's description, which callers show to the user.
 template <class T>
@@ -96,6 +106,8 @@ class ItemDatabase {
     // text) is left out and the others stay. Per row whether it was stored;
     // all false when the transaction failed.
     QVector<bool> addItems(const QVector<ItemRow>& items);
+    // The whole batch in one transaction: anything refused stores nothing.
+    bool addBatch(const ItemBatch& batch);
     bool addCategory(const QString& name, const QString& picture);
     bool addColumn(const QString& category, const QString& column);
     bool updateItemAt(const QString& category, const QString& column, int index,

@@ -97,9 +97,10 @@ TEST_F(MainWindowTest, MenusHoldTheirEntriesInOrder) {
               QStringList({"新建栏目", "修改栏目", "删除栏目", "加密栏目"}));
     EXPECT_EQ(texts(window->itemMenu()),
               QStringList({"删除", "查看路径", "复制路径", "修改资料", "添加超链接", "添加系统功能",
-                           "-", "属性", "浏览文件夹", "生成桌面快捷方式"}));
-    EXPECT_EQ(texts(window->trayMenu()), QStringList({"搜索", "更换皮肤", "基本设置", "分类管理",
-                                                      "数据库管理", "-", "关闭", "最小化"}));
+                           "添加已安装程序", "-", "属性", "浏览文件夹", "生成桌面快捷方式"}));
+    EXPECT_EQ(texts(window->trayMenu()),
+              QStringList({"搜索", "更换皮肤", "基本设置", "分类管理", "添加已安装程序",
+                           "数据库管理", "-", "关闭", "最小化"}));
     EXPECT_EQ(window->trayIcon()->toolTip(), QStringLiteral("衡岫电脑工具箱"));
 }
 

@@ -1,0 +1,264 @@
+#include "platform/installed_apps.h"
+
+#include <dlfcn.h>
+
+#include <QCollator>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/desktop_entry.h"
+#include "platform/regular_file.h"
+#include "storage/item_database.h"
+
+// GLib names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
+namespace hx::platform {
+
+namespace {
+
+// GIO is opened on first use, as for launching: a start that never lists
+// programs never loads it.
+struct Gio {
+    decltype(&g_key_file_new) newKeyFile = nullptr;
+    decltype(&g_key_file_load_from_data) loadKeyFile = nullptr;
+    decltype(&g_key_file_free) freeKeyFile = nullptr;
+    decltype(&g_desktop_app_info_new_from_keyfile) fromKeyFile = nullptr;
+    decltype(&g_desktop_app_info_new) fromId = nullptr;
+    decltype(&g_desktop_app_info_get_is_hidden) isHidden = nullptr;
+    decltype(&g_desktop_app_info_get_categories) categories = nullptr;
+    decltype(&g_app_info_should_show) shouldShow = nullptr;
+    decltype(&g_app_info_monitor_get) monitor = nullptr;
+    decltype(&g_signal_connect_data) connect = nullptr;
+    decltype(&g_signal_handler_disconnect) disconnect = nullptr;
+    decltype(&g_object_unref) unref = nullptr;
+    decltype(&g_error_free) freeError = nullptr;
+
+    bool ok() const {
+        return newKeyFile && loadKeyFile && freeKeyFile && fromKeyFile && fromId && isHidden &&
+               categories && shouldShow && monitor && connect && disconnect && unref && freeError;
+    }
+};
+
+template <class F>
+void bind(void* library, F& function, const char* name) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+}
+
+const Gio& gio() {
+    static const Gio loaded = [] {
+        Gio g;
+        void* library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return g;
+        bind(library, g.newKeyFile, "g_key_file_new");
+        bind(library, g.loadKeyFile, "g_key_file_load_from_data");
+        bind(library, g.freeKeyFile, "g_key_file_free");
+        bind(library, g.fromKeyFile, "g_desktop_app_info_new_from_keyfile");
+        bind(library, g.fromId, "g_desktop_app_info_new");
+        bind(library, g.isHidden, "g_desktop_app_info_get_is_hidden");
+        bind(library, g.categories, "g_desktop_app_info_get_categories");
+        bind(library, g.shouldShow, "g_app_info_should_show");
+        bind(library, g.monitor, "g_app_info_monitor_get");
+        bind(library, g.connect, "g_signal_connect_data");
+        bind(library, g.disconnect, "g_signal_handler_disconnect");
+        bind(library, g.unref, "g_object_unref");
+        bind(library, g.freeError, "g_error_free");
+        return g;
+    }();
+    return loaded;
+}
+
+void skipped(const QString& path, const QString& why) {
+    std::fprintf(stderr, "hengxiu-toolbox: desktop entry %s skipped: %s\n",
+                 QFile::encodeName(path).constData(), why.toLocal8Bit().constData());
+}
+
+// A name as one line the catalogue can store.
+QString storableName(QString name) {
+    for (QChar& c : name)
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            c = u' ';
+    name = name.simplified();
+    if (name.size() > storage::ItemDatabase::kTextLength)
+        name.truncate(storage::ItemDatabase::kTextLength);
+    return name;
+}
+
+std::optional<InstalledApp> readApp(const Gio& g, const QString& path) {
+    const auto bytes = readRegularFile(path, kMaxLauncherSize);
+    if (!bytes) {
+        skipped(path,
+                QStringLiteral("not a regular file of at most %1 bytes").arg(kMaxLauncherSize));
+        return std::nullopt;
+    }
+    GKeyFile* keys = g.newKeyFile();
+    GError* error = nullptr;
+    if (!g.loadKeyFile(keys, bytes->constData(), gsize(bytes->size()), G_KEY_FILE_NONE, &error)) {
+        skipped(path, error ? QString::fromUtf8(error->message) : QStringLiteral("unreadable"));
+        if (error) g.freeError(error);
+        g.freeKeyFile(keys);
+        return std::nullopt;
+    }
+    // GIO refuses other types and entries whose TryExec or Exec program is missing.
+    GDesktopAppInfo* info = g.fromKeyFile(keys);
+    g.freeKeyFile(keys);
+    if (!info) return std::nullopt;
+    std::optional<InstalledApp> app;
+    if (!g.isHidden(info) && g.shouldShow(reinterpret_cast<GAppInfo*>(info))) {
+        const auto entry = parseDesktopEntry(*bytes);
+        QString name = storableName(entry ? entry->name : QString());
+        if (name.isEmpty()) name = storableName(QFileInfo(path).completeBaseName());
+        const char* list = g.categories(info);
+        const QStringList categories =
+            QString::fromUtf8(list ? list : "").split(u';', Qt::SkipEmptyParts);
+        app = InstalledApp{path, name, mainCategoryOf(categories)};
+    }
+    g.unref(info);
+    return app;
+}
+
+}  // namespace
+
+const QStringList& mainCategories() {
+    static const QStringList names = {
+        QStringLiteral("AudioVideo"), QStringLiteral("Development"), QStringLiteral("Education"),
+        QStringLiteral("Game"),       QStringLiteral("Graphics"),    QStringLiteral("Network"),
+        QStringLiteral("Office"),     QStringLiteral("Science"),     QStringLiteral("Settings"),
+        QStringLiteral("System"),     QStringLiteral("Utility")};
+    return names;
+}
+
+QString mainCategoryOf(const QStringList& categories) {
+    for (const QString& c : categories) {
+        if (c == QLatin1String("Audio") || c == QLatin1String("Video"))
+            return QStringLiteral("AudioVideo");
+        if (mainCategories().contains(c)) return c;
+    }
+    return {};
+}
+
+QStringList applicationFolders() {
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (home.isEmpty()) home = QDir::homePath() + QStringLiteral("/.local/share");
+    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (dirs.isEmpty()) dirs = QStringLiteral("/usr/local/share/:/usr/share/");
+    QStringList folders{QDir::cleanPath(home + QStringLiteral("/applications"))};
+    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
+        const QString folder = QDir::cleanPath(dir + QStringLiteral("/applications"));
+        if (!folders.contains(folder)) folders << folder;
+    }
+    return folders;
+}
+
+QVector<InstalledApp> scanInstalledApps(const QStringList& folders) {
+    QVector<InstalledApp> apps;
+    const Gio& g = gio();
+    if (!g.ok()) return apps;
+    QSet<QString> seen;
+    for (const QString& folder : folders) {
+        QDirIterator it(folder, {QStringLiteral("*.desktop")}, QDir::Files | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            // The desktop file id: subfolders joined by '-'.
+            QString id = path.mid(folder.size() + 1);
+            id.replace(u'/', u'-');
+            if (seen.contains(id)) continue;
+            seen.insert(id);  // also when refused: it hides the same id further on
+            if (auto app = readApp(g, path)) apps << std::move(*app);
+        }
+    }
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    std::stable_sort(apps.begin(), apps.end(), [&](const InstalledApp& a, const InstalledApp& b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
+    return apps;
+}
+
+InstalledApps::InstalledApps(Folders folders, QObject* parent)
+    : QObject(parent), folders_(std::move(folders)) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(300);
+    connect(&settle_, &QTimer::timeout, this, &InstalledApps::rescan);
+}
+
+InstalledApps::~InstalledApps() {
+    if (worker_) {
+        worker_->disconnect(this);
+        worker_->wait();
+        delete worker_;
+    }
+    if (monitor_) {
+        const Gio& g = gio();
+        g.disconnect(monitor_, handler_);
+        g.unref(monitor_);
+    }
+}
+
+void InstalledApps::start() {
+    if (std::exchange(started_, true)) return;
+    watch();
+    rescan();
+}
+
+void InstalledApps::watch() {
+    const Gio& g = gio();
+    if (!g.ok()) return;
+    // Taken on this thread: the signal comes through its main context, which
+    // the event loop runs.
+    monitor_ = g.monitor();
+    const auto changedCallback = +[](GAppInfoMonitor*, gpointer self) {
+        static_cast<InstalledApps*>(self)->settle_.start();
+    };
+    handler_ = g.connect(monitor_, "changed", reinterpret_cast<GCallback>(changedCallback), this,
+                         nullptr, GConnectFlags(0));
+}
+
+void InstalledApps::rescan() {
+    if (worker_) {
+        again_ = true;
+        return;
+    }
+    const QStringList folders = folders_();
+    worker_ = QThread::create([this, folders] {
+        result_ = scanInstalledApps(folders);
+        // GIO watches its folders again only once asked for an application.
+        const Gio& g = gio();
+        if (g.ok())
+            if (GDesktopAppInfo* none = g.fromId("hengxiu-toolbox-none.desktop")) g.unref(none);
+    });
+    connect(worker_, &QThread::finished, this, [this] {
+        std::exchange(worker_, nullptr)->deleteLater();
+        finished(std::move(result_));
+    });
+    worker_->start(QThread::LowPriority);
+}
+
+void InstalledApps::finished(QVector<InstalledApp> apps) {
+    const bool differs = !ready_ || apps != apps_;
+    apps_ = std::move(apps);
+    ready_ = true;
+    if (differs) emit changed();
+    if (std::exchange(again_, false)) rescan();
+}
+
+void InstalledApps::waitForIdle() {
+    while (worker_) {
+        worker_->wait();
+        QCoreApplication::sendPostedEvents(this);
+        QCoreApplication::processEvents();
+    }
+}
+
+}  // namespace hx::platform

@@ -1,0 +1,106 @@
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/main_window_fixture.h"
+#include "app/quick_open.h"
+#include "items/installed_programs_window.h"
+#include "platform/installed_apps.h"
+#include "support/scoped_env.h"
+
+namespace hx::test {
+namespace {
+
+// A main window over an empty catalogue, and the desktop's applications in a
+// temporary $XDG_DATA_DIRS.
+class InstalledProgramsWiringTest : public MainWindowTest {
+  protected:
+    QTemporaryDir data;
+    ScopedEnv home{"XDG_DATA_HOME", data.filePath(QStringLiteral("home")).toUtf8()};
+    ScopedEnv dirs{"XDG_DATA_DIRS", data.filePath(QStringLiteral("system")).toUtf8()};
+
+    QString install(const char* file, const QByteArray& name) {
+        const QString folder = data.filePath(QStringLiteral("system/applications"));
+        QDir().mkpath(folder);
+        QFile out(folder + u'/' + QString::fromUtf8(file));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("[Desktop Entry]\nType=Application\nExec=true\nCategories=Utility;\nName=" +
+                  name + "\n");
+        return out.fileName();
+    }
+    QAction* action(QMenu* menu) {
+        for (QAction* a : menu->actions())
+            if (a->text() == QStringLiteral("添加已安装程序")) return a;
+        return nullptr;
+    }
+    int openWindows() const {
+        const auto windows = QApplication::topLevelWidgets();
+        return int(std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+            return qobject_cast<items::InstalledProgramsWindow*>(w) && w->isVisible();
+        }));
+    }
+};
+
+TEST_F(InstalledProgramsWiringTest, IndexWaitsForThePaintAndAnEmptyColumnsClickOpensTheWindowOnce) {
+    install("calc.desktop", "计算器");
+    makeDatabase({});
+    createWindow();
+    window->show();
+    ASSERT_TRUE(window->start());
+    EXPECT_FALSE(runtime->installedApps().started());  // nothing read before the first paint
+    QTRY_VERIFY(runtime->installedApps().started());
+    runtime->installedApps().waitForIdle();
+
+    app::ItemGrid* grid = window->itemGrid();
+    ASSERT_EQ(grid->count(), 0);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->viewport()->rect().center());
+    EXPECT_EQ(openWindows(), 1);
+    action(window->itemMenu())->trigger();
+    action(window->trayMenu())->trigger();
+    EXPECT_EQ(openWindows(), 1);
+    window->windows().closeAll();
+}
+
+TEST_F(InstalledProgramsWiringTest,
+       QuickOpenListsInstalledProgramsNotInTheCatalogueAndEnterLaunches) {
+    const QString notes = install("notes.desktop", "记事本");
+    const QString stored = install("jisuanqi.desktop", "计算器");
+    install("other.desktop", "扫雷");
+    makeDatabase({"一"});
+    {
+        storage::ItemDatabase db;
+        ASSERT_TRUE(db.open(root().databasePath()));
+        ASSERT_TRUE(db.addColumn(QStringLiteral("一"), QStringLiteral("p")));
+        ASSERT_TRUE(db.addItem(
+            {QStringLiteral("一"), QStringLiteral("p"), QStringLiteral("计算器"), stored, stored}));
+    }
+    ASSERT_TRUE(startWindow());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    runtime->installedApps().start();
+    runtime->installedApps().waitForIdle();
+
+    auto* quick = window->findChild<app::QuickOpen*>(QStringLiteral("quickOpen"));
+    ASSERT_NE(quick, nullptr);
+    window->itemGrid()->setFocus();
+    QTest::keyClicks(window->itemGrid(), QStringLiteral("j"));
+    QTest::keyClicks(quick->controls().line, QStringLiteral("s"));
+    QTRY_VERIFY(quick->indexReady());
+    QCoreApplication::processEvents();
+    QStringList rows;
+    for (int i = 0; i < quick->controls().results->count(); ++i)
+        rows << quick->controls().results->item(i)->text();
+    // The stored 计算器 once, from the catalogue; 记事本 below it, as an installed program.
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("计算器\n一 · p"),
+                                 QStringLiteral("记事本\n已安装程序")}));
+    quick->controls().results->setCurrentRow(1);
+    QTest::keyClick(quick->controls().line, Qt::Key_Return);
+    EXPECT_EQ(launched(), QStringList{notes});
+}
+
+}  // namespace
+}  // namespace hx::test
