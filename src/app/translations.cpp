@@ -25,7 +25,9 @@ bool installTranslations(QCoreApplication& application, const QLocale& locale,
                          const QString& folder) {
     const QString toolkit = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(&application);
-    if (locale.language() == QLocale::Chinese)
+    // The first language asked for decides, as when Qt loads a translation by locale:
+    // LANGUAGE comes first, even over a C locale.
+    if (QLocale(locale.uiLanguages().value(0)).language() == QLocale::Chinese)
         return install(translator, translator->load(QStringLiteral("qtbase_zh_CN"), toolkit));
     // English is the one translation there is, whatever other language is asked for.
     const bool ours =
