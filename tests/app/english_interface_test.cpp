@@ -1,7 +1,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTranslator>
-#include <QTreeWidget>
 #include <QXmlStreamReader>
 
 #include "app/panel_key.h"
@@ -120,7 +118,6 @@ class FitCheck {
             if (auto* box = qobject_cast<QGroupBox*>(child)) groupBox(box, where);
             if (auto* tabs = qobject_cast<QTabBar*>(child)) tabBar(tabs, where);
             if (auto* header = qobject_cast<QHeaderView*>(child)) this->header(header, where);
-            if (auto* tree = qobject_cast<QTreeWidget*>(child)) items(tree, where);
         }
     }
 
@@ -198,16 +195,6 @@ class FitCheck {
         for (int i = 0; i < h->count(); ++i) {
             const QString t = h->model()->headerData(i, h->orientation()).toString();
             text(t, h->fontMetrics().horizontalAdvance(t) + padding, h->sectionSize(i), where);
-        }
-    }
-
-    void items(QTreeWidget* tree, const QString& where) {
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* item = tree->topLevelItem(i);
-            const QRect r = tree->visualItemRect(item);
-            const int icon = item->icon(0).isNull() ? 0 : tree->iconSize().width() + 4;
-            text(item->text(0), tree->fontMetrics().horizontalAdvance(item->text(0)) + icon,
-                 r.width(), where);
         }
     }
 };
