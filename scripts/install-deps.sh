@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-wqy-microhei adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils x11-utils
-  openbox xdotool qt6-translations-l10n
+  openbox xdotool qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file lintian
   libicu-dev unicode-data bzip2 libxcb1-dev

@@ -495,7 +495,7 @@ chmod 0755 "$CHROOT/usr/local/bin/hx-session-check"
 run_session() {
   set +e
   chroot "$CHROOT" /usr/sbin/runuser -u tester -- /usr/bin/env -i HOME=/home/tester \
-    USER=tester LOGNAME=tester SHELL=/bin/bash LANG=C.UTF-8 \
+    USER=tester LOGNAME=tester SHELL=/bin/bash LANG=C.UTF-8 LANGUAGE=zh_CN \
     PATH=/usr/local/bin:/usr/bin:/bin XDG_RUNTIME_DIR="/run/user/$uid" \
     /usr/bin/dbus-run-session -- /usr/local/bin/hx-session-check "$1" "$display" \
     >"$OUT/session-$1.log" 2>&1

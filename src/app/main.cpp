@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(hx::app::programIcon());
     // Closing the main window ends the program through its own shut-down.
     QApplication::setQuitOnLastWindowClosed(false);
-    hx::app::installToolkitTranslations(application);
+    hx::app::installTranslations(application);
     hx::app::Program program;
     return program.run(QApplication::arguments());
 }

@@ -41,8 +41,8 @@
 namespace hx::app {
 namespace {
 
-const QString kTitle = QStringLiteral("衡岫电脑工具箱");
-const QString kWelcome = QStringLiteral("衡岫软件欢迎使用！");
+const char* const kTitle = QT_TRANSLATE_NOOP("hx::app::MainWindow", "衡岫电脑工具箱");
+const char* const kWelcome = QT_TRANSLATE_NOOP("hx::app::MainWindow", "衡岫软件欢迎使用！");
 
 QToolButton* pictureButton(QWidget* parent, const QRect& rect, const QString& picture) {
     auto* button = new QToolButton(parent);
@@ -61,7 +61,7 @@ MainWindow::MainWindow(Runtime& runtime, WeatherHooks weather, QWidget* parent)
       runtime_(runtime),
       weather_(std::move(weather)),
       windows_(runtime, [this] { return pos(); }) {
-    setWindowTitle(kTitle);
+    setWindowTitle(tr(kTitle));
     setWindowIcon(programIcon());
     PanelStyle::install();
     core::makeFixedSizeWindow(*this, kClientWidth, kClientHeight);
@@ -169,7 +169,7 @@ void MainWindow::buildControls() {
         [this](const QString& icon, int size) { return runtime_.iconFor(icon, size); });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
         setStatusText(
-            0, index < 0 ? kWelcome : text::displayName(catalogue().rows().value(index).name));
+            0, index < 0 ? tr(kWelcome) : text::displayName(catalogue().rows().value(index).name));
     });
     connect(grid_, &ItemGrid::leftClicked, actions_, &items::ItemActions::openCurrent);
     connect(grid_, &ItemGrid::rightPressed, this, &MainWindow::itemGridContextMenu);
@@ -202,46 +202,46 @@ void MainWindow::buildMenus() {
         connect(menu->addAction(text), &QAction::triggered, this, slot);
     };
     columnMenu_ = new QMenu(QStringLiteral("菜单"), this);
-    entry(columnMenu_, QStringLiteral("新建栏目"),
+    entry(columnMenu_, tr("新建栏目"),
           [this] { catalogue::ColumnMenu(session(), catalogue()).addColumn(); });
-    entry(columnMenu_, QStringLiteral("修改栏目"),
+    entry(columnMenu_, tr("修改栏目"),
           [this] { catalogue::ColumnMenu(session(), catalogue()).renameColumn(menuColumn_); });
-    entry(columnMenu_, QStringLiteral("删除栏目"),
+    entry(columnMenu_, tr("删除栏目"),
           [this] { catalogue::ColumnMenu(session(), catalogue()).deleteColumn(menuColumn_); });
-    columnMenu_->addAction(QStringLiteral("加密栏目"));  // does nothing, as designed
+    columnMenu_->addAction(tr("加密栏目"));  // does nothing, as designed
 
     itemMenu_ = new QMenu(QStringLiteral("菜单2"), this);
-    entry(itemMenu_, QStringLiteral("删除"), [this] { actions_->deleteCurrent(); });
-    entry(itemMenu_, QStringLiteral("查看路径"), [this] { actions_->viewLink(); });
-    entry(itemMenu_, QStringLiteral("复制路径"), [this] { actions_->copyLink(); });
-    entry(itemMenu_, QStringLiteral("修改资料"), [this] { windows_.openItemEditor(); });
-    entry(itemMenu_, QStringLiteral("添加超链接"), [this] { windows_.openWebLinkWindow(); });
-    entry(itemMenu_, QStringLiteral("添加系统功能"), [this] { windows_.openSystemPicker(); });
+    entry(itemMenu_, tr("删除"), [this] { actions_->deleteCurrent(); });
+    entry(itemMenu_, tr("查看路径"), [this] { actions_->viewLink(); });
+    entry(itemMenu_, tr("复制路径"), [this] { actions_->copyLink(); });
+    entry(itemMenu_, tr("修改资料"), [this] { windows_.openItemEditor(); });
+    entry(itemMenu_, tr("添加超链接"), [this] { windows_.openWebLinkWindow(); });
+    entry(itemMenu_, tr("添加系统功能"), [this] { windows_.openSystemPicker(); });
     entry(itemMenu_, tr("添加已安装程序"), [this] { windows_.openInstalledPrograms(); });
     itemMenu_->addSeparator();
-    entry(itemMenu_, QStringLiteral("属性"), [this] { actions_->showProperties(); });
-    entry(itemMenu_, QStringLiteral("浏览文件夹"), [this] { actions_->browseFolder(); });
-    entry(itemMenu_, QStringLiteral("生成桌面快捷方式"),
+    entry(itemMenu_, tr("属性"), [this] { actions_->showProperties(); });
+    entry(itemMenu_, tr("浏览文件夹"), [this] { actions_->browseFolder(); });
+    entry(itemMenu_, tr("生成桌面快捷方式"),
           [this] { actions_->createDesktopShortcut(); });
 
     using appearance::SettingsWindow;
     trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
-    entry(trayMenu_, QStringLiteral("搜索"),
+    entry(trayMenu_, tr("搜索"),
           [this] { windows_.openSettings(SettingsWindow::SearchPage); });
-    entry(trayMenu_, QStringLiteral("更换皮肤"),
+    entry(trayMenu_, tr("更换皮肤"),
           [this] { windows_.openSettings(SettingsWindow::BasicPage); });
-    entry(trayMenu_, QStringLiteral("基本设置"),
+    entry(trayMenu_, tr("基本设置"),
           [this] { windows_.openSettings(SettingsWindow::BasicPage); });
-    entry(trayMenu_, QStringLiteral("分类管理"), [this] { windows_.openCategoryWindow(); });
+    entry(trayMenu_, tr("分类管理"), [this] { windows_.openCategoryWindow(); });
     entry(trayMenu_, tr("添加已安装程序"), [this] { windows_.openInstalledPrograms(); });
-    entry(trayMenu_, QStringLiteral("数据库管理"),
+    entry(trayMenu_, tr("数据库管理"),
           [this] { windows_.openSettings(SettingsWindow::DataPage); });
     trayMenu_->addSeparator();
-    entry(trayMenu_, QStringLiteral("关闭"), [this] { endProgram(); });
-    entry(trayMenu_, QStringLiteral("最小化"), [this] { showMinimized(); });
+    entry(trayMenu_, tr("关闭"), [this] { endProgram(); });
+    entry(trayMenu_, tr("最小化"), [this] { showMinimized(); });
 
     tray_ = new QSystemTrayIcon(windowIcon(), this);
-    tray_->setToolTip(kTitle);
+    tray_->setToolTip(tr(kTitle));
     connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::trayActivated);
 }
 
@@ -305,11 +305,11 @@ bool MainWindow::connectDatabase() {
 void MainWindow::fillCategoryToolbar() { catalogue().reload(); }
 
 void MainWindow::setTooltips() {
-    categoryButton()->setToolTip(QStringLiteral("分类管理 "));
-    optionsButton()->setToolTip(QStringLiteral("管理选项 "));
-    itemsButton()->setToolTip(QStringLiteral("项目管理 "));
-    topmostButton()->setToolTip(QStringLiteral("显示最前 "));
-    screenOffButton()->setToolTip(QStringLiteral("关闭屏幕 "));
+    categoryButton()->setToolTip(tr("分类管理 "));
+    optionsButton()->setToolTip(tr("管理选项 "));
+    itemsButton()->setToolTip(tr("项目管理 "));
+    topmostButton()->setToolTip(tr("显示最前 "));
+    screenOffButton()->setToolTip(tr("关闭屏幕 "));
 }
 
 void MainWindow::applyAppearance() {

@@ -1,5 +1,7 @@
 #include "app/panel_key.h"
 
+#include <QCoreApplication>
+
 #include "platform/global_key.h"
 
 namespace hx::app {
@@ -11,7 +13,8 @@ PanelKey::PanelKey(platform::GlobalKey& key, std::function<void(const QString&)>
     connect(&key_, &platform::GlobalKey::failed, this, [this](platform::GlobalKey::Failure why) {
         if (why == platform::GlobalKey::Failure::Held) {
             qWarning("hengxiu-toolbox: the panel key is held by another program.");
-            if (!std::exchange(reported_, true)) say_(kHeld);
+            if (!std::exchange(reported_, true))
+                say_(QCoreApplication::translate("PanelKey", qUtf8Printable(kHeld)));
             return;
         }
         // Nothing to say in the panel: the desktop's own key settings with
@@ -29,7 +32,8 @@ bool PanelKey::bind(const QString& text) {
     if (!combination) {
         qWarning("hengxiu-toolbox: [快捷键] 显示面板=%s is not a key combination.",
                  qPrintable(text));
-        if (!std::exchange(reported_, true)) say_(kUnreadable);
+        if (!std::exchange(reported_, true))
+            say_(QCoreApplication::translate("PanelKey", qUtf8Printable(kUnreadable)));
         return false;
     }
     key_.bind(*combination);

@@ -14,8 +14,10 @@ namespace hx::app {
 // not parse or that another program holds is said once in the status bar.
 class PanelKey : public QObject {
   public:
-    static inline const QString kUnreadable = QStringLiteral("快捷键设置无法识别");
-    static inline const QString kHeld = QStringLiteral("快捷键已被其他程序占用");
+    static inline const QString kUnreadable =
+        QStringLiteral(QT_TRANSLATE_NOOP("PanelKey", "快捷键设置无法识别"));
+    static inline const QString kHeld =
+        QStringLiteral(QT_TRANSLATE_NOOP("PanelKey", "快捷键已被其他程序占用"));
 
     // `say` writes to status bar part 0; `toggle` is what a press does.
     PanelKey(platform::GlobalKey& key, std::function<void(const QString&)> say,

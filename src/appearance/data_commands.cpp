@@ -1,5 +1,6 @@
 #include "appearance/data_commands.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,11 @@
 
 namespace hx::appearance {
 namespace {
+
+// The constants stay the source texts, which tests compare; boxes show them translated.
+QString shown(const QString& source) {
+    return QCoreApplication::translate("DataCommands", qUtf8Printable(source));
+}
 
 // A catalogue that cannot be copied first is not replaced: the copy is what
 // makes the step undoable. A database that is not open has nothing to keep.
@@ -31,15 +37,16 @@ bool backupDatabase(core::Session& session, const QDate& today) {
     const QString target = folder + QLatin1Char('/') + storage::backupFileName(today);
     const bool ok = QFileInfo(folder).isDir() && session.database().backupTo(target);
     if (ok)
-        session.dialogs().notice(kBackupDone);
+        session.dialogs().notice(shown(kBackupDone));
     else
-        session.dialogs().failure(kBackupFailed);
+        session.dialogs().failure(shown(kBackupFailed));
     return ok;
 }
 
 RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue) {
-    const QString chosen = session.dialogs().openFile(
-        QString(), storage::restoreStartFolder(session.root()), qtFileFilter(kRestoreFilter));
+    const QString chosen =
+        session.dialogs().openFile(QString(), storage::restoreStartFolder(session.root()),
+                                   qtFileFilter(shown(kRestoreFilter)));
     if (chosen.isEmpty()) return RestoreOutcome::Cancelled;
 
     storage::ItemDatabase& db = session.database();
@@ -47,18 +54,18 @@ RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogu
                     keepSafetyCopy(session, chosen) &&
                     db.restoreFrom(chosen, session.root().databasePath());
     if (!ok) {
-        session.dialogs().failure(kRestoreFailed);
+        session.dialogs().failure(shown(kRestoreFailed));
         return RestoreOutcome::Refused;
     }
-    session.dialogs().show(kRestoreDone);
+    session.dialogs().show(shown(kRestoreDone));
     catalogue.requestReinitialisation();
     return RestoreOutcome::Restored;
 }
 
 bool clearDatabase(core::Session& session, core::Catalogue& catalogue) {
-    if (!session.dialogs().askDestructive(kClearQuestion)) return false;
+    if (!session.dialogs().askDestructive(shown(kClearQuestion))) return false;
     if (!keepSafetyCopy(session)) {
-        session.dialogs().failure(kClearFailed);
+        session.dialogs().failure(shown(kClearFailed));
         return false;
     }
     QFile::remove(session.root().configPath());

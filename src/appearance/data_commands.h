@@ -10,13 +10,19 @@ class Catalogue;
 
 namespace hx::appearance {
 
-inline const QString kBackupDone = QStringLiteral("备份成功！");
-inline const QString kBackupFailed = QStringLiteral("备份失败！");
-inline const QString kRestoreDone = QStringLiteral("数据库恢复成功！程序即将重启！");
-inline const QString kRestoreFailed = QStringLiteral("数据库恢复失败！");
-inline const QString kClearQuestion = QStringLiteral("是否清空所有的数据？");
-inline const QString kClearFailed = QStringLiteral("清空数据失败！");
-inline const QString kRestoreFilter = QStringLiteral("数据库文件（*.mdb）|*.mdb");
+inline const QString kBackupDone = QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "备份成功！"));
+inline const QString kBackupFailed =
+    QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "备份失败！"));
+inline const QString kRestoreDone =
+    QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "数据库恢复成功！程序即将重启！"));
+inline const QString kRestoreFailed =
+    QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "数据库恢复失败！"));
+inline const QString kClearQuestion =
+    QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "是否清空所有的数据？"));
+inline const QString kClearFailed =
+    QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "清空数据失败！"));
+inline const QString kRestoreFilter =
+    QStringLiteral(QT_TRANSLATE_NOOP("DataCommands", "数据库文件（*.mdb）|*.mdb"));
 
 // "数据备份": an online copy of the live database to Date/Backup/<date>.mdb,
 // replacing that day's earlier backup; reports the outcome in a box.

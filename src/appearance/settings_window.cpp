@@ -23,11 +23,14 @@ namespace hx::appearance {
 namespace {
 
 // The classic avatar filter plus PNG, the picture format most users have today.
-const QString kAvatarFilter = QStringLiteral(
+const char* const kAvatarFilter = QT_TRANSLATE_NOOP(
+    "hx::appearance::SettingsWindow",
     "JPG图像文件（*.jpg）|*.jpg|GIF动画文件（*.gif）|*.gif|BMP位图文件（*.bmp）|*.bmp|"
     "PNG图像文件（*.png）|*.png");
 
-const char* const kEntries[] = {"基本设置", "数据管理", "搜索"};
+const char* const kEntries[] = {QT_TRANSLATE_NOOP("hx::appearance::SettingsWindow", "基本设置"),
+                                QT_TRANSLATE_NOOP("hx::appearance::SettingsWindow", "数据管理"),
+                                QT_TRANSLATE_NOOP("hx::appearance::SettingsWindow", "搜索")};
 
 // The first page fills the list's screen at once; later pages are sized to
 // take a few milliseconds each.
@@ -82,7 +85,7 @@ SettingsWindow::SettingsWindow(core::Session& session, core::Catalogue& catalogu
                                const QPoint& panel, QWidget* parent)
     : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("settingsWindow"));
-    setWindowTitle(QStringLiteral("设置"));
+    setWindowTitle(tr("设置"));
     core::withoutMaximiseButton(*this);
     setFixedSize(kClientWidth, kClientHeight);
 
@@ -109,7 +112,7 @@ void SettingsWindow::buildTree() {
     c_.tree->setRootIsDecorated(false);
     c_.tree->setIconSize(QSize(32, 32));
     for (int i = 0; i < 3; ++i) {
-        auto* item = new QTreeWidgetItem(c_.tree, {QString::fromUtf8(kEntries[i])});
+        auto* item = new QTreeWidgetItem(c_.tree, {tr(kEntries[i])});
         item->setIcon(0, QIcon(QPixmap::fromImage(treePicture(i))));
     }
     connect(c_.tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
@@ -122,28 +125,28 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
     c_.avatar = place(new QLabel(page), "avatar", 10, 5, 64, 64);
     c_.avatar->setScaledContents(true);
     c_.avatar->setFrameShape(QFrame::StyledPanel);
-    c_.changeAvatar = button(page, "changeAvatar", QStringLiteral("更换头像"), 79, 41, 59, 26);
+    c_.changeAvatar = button(page, "changeAvatar", tr("更换头像"), 79, 41, 59, 26);
     connect(c_.changeAvatar, &QPushButton::clicked, this, &SettingsWindow::changeAvatar);
 
-    label(page, "borderLabel", QStringLiteral("[边框颜色]"), 16, 76, 94, 15);
+    label(page, "borderLabel", tr("[边框颜色]"), 16, 76, 94, 15);
     c_.borderColour = place(new ColourButton(page), "borderColour", 112, 71, 112, 23);
-    label(page, "backgroundLabel", QStringLiteral("[栏目背景颜色]"), 16, 101, 94, 15);
+    label(page, "backgroundLabel", tr("[栏目背景颜色]"), 16, 101, 94, 15);
     c_.backgroundColour = place(new ColourButton(page), "backgroundColour", 112, 97, 112, 23);
-    label(page, "highlightLabel", QStringLiteral("[栏目点燃颜色]"), 16, 128, 94, 15);
+    label(page, "highlightLabel", tr("[栏目点燃颜色]"), 16, 128, 94, 15);
     c_.highlightColour = place(new ColourButton(page), "highlightColour", 112, 124, 112, 23);
     for (ColourButton* b : {c_.borderColour, c_.backgroundColour, c_.highlightColour})
         connect(b, &QPushButton::clicked, this, [this, b] { pickColour(b); });
 
-    label(page, "skinLabel", QStringLiteral("[皮肤]"), 18, 156, 44, 15);
+    label(page, "skinLabel", tr("[皮肤]"), 18, 156, 44, 15);
     c_.skins = place(new DropDownList(page), "skinList", 64, 152, 160, 20);
     connect(c_.skins, &DropDownList::aboutToDropDown, this, &SettingsWindow::fillSkinList);
     connect(c_.skins, &QComboBox::activated, this, &SettingsWindow::chooseSkin);
 
     c_.iconGroup =
-        place(new QGroupBox(QStringLiteral("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
-    c_.largeIcons = place(new QRadioButton(QStringLiteral("大图标"), c_.iconGroup), "largeIcons",
+        place(new QGroupBox(tr("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
+    c_.largeIcons = place(new QRadioButton(tr("大图标"), c_.iconGroup), "largeIcons",
                           30, 17, 80, 20);
-    c_.smallIcons = place(new QRadioButton(QStringLiteral("小图标"), c_.iconGroup), "smallIcons",
+    c_.smallIcons = place(new QRadioButton(tr("小图标"), c_.iconGroup), "smallIcons",
                           150, 17, 80, 20);
     c_.largeIcons->setChecked(true);
     connect(c_.largeIcons, &QRadioButton::clicked, this,
@@ -152,35 +155,35 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
             [this] { session_.state().smallIconsChosen = true; });
 
     c_.soundGroup =
-        place(new QGroupBox(QStringLiteral("声音"), page), "soundGroup", 8, 234, 264, 48);
-    c_.sound1 = place(new QRadioButton(QStringLiteral("栏目切换音1"), c_.soundGroup), "sound1", 12,
+        place(new QGroupBox(tr("声音"), page), "soundGroup", 8, 234, 264, 48);
+    c_.sound1 = place(new QRadioButton(tr("栏目切换音1"), c_.soundGroup), "sound1", 12,
                       20, 92, 20);
-    c_.sound2 = place(new QRadioButton(QStringLiteral("栏目切换音2"), c_.soundGroup), "sound2", 106,
+    c_.sound2 = place(new QRadioButton(tr("栏目切换音2"), c_.soundGroup), "sound2", 106,
                       20, 92, 20);
     c_.silent =
-        place(new QRadioButton(QStringLiteral("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
+        place(new QRadioButton(tr("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
     c_.sound2->setChecked(true);  // the default; the live mode may mark another
     const std::pair<QRadioButton*, int> sounds[] = {{c_.sound1, 1}, {c_.sound2, 2}, {c_.silent, 3}};
     for (const auto& [radio, mode] : sounds)
         connect(radio, &QRadioButton::clicked, this,
                 [this, mode = mode] { session_.state().liveSoundMode = mode; });
 
-    c_.save = button(page, "saveSettings", QStringLiteral("保存设置"), 160, 306, 64, 29);
-    c_.cancel = button(page, "cancel", QStringLiteral("取消"), 232, 307, 40, 28);
+    c_.save = button(page, "saveSettings", tr("保存设置"), 160, 306, 64, 29);
+    c_.cancel = button(page, "cancel", tr("取消"), 232, 307, 40, 28);
     connect(c_.save, &QPushButton::clicked, this, &SettingsWindow::saveSettings);
     connect(c_.cancel, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void SettingsWindow::buildDataPage(QWidget* page) {
-    auto* backupGroup = place(new QGroupBox(QStringLiteral("[ 数据备份与恢复 ]"), page),
+    auto* backupGroup = place(new QGroupBox(tr("[ 数据备份与恢复 ]"), page),
                               "backupGroup", 9, 10, 263, 120);
-    c_.backup = button(backupGroup, "backup", QStringLiteral("数据备份"), 28, 32, 90, 30);
-    c_.restore = button(backupGroup, "restore", QStringLiteral("数据恢复"), 145, 32, 90, 30);
-    label(backupGroup, "backupNote", QStringLiteral("建议定期备份数据库！"), 28, 80, 210, 18);
+    c_.backup = button(backupGroup, "backup", tr("数据备份"), 28, 32, 90, 30);
+    c_.restore = button(backupGroup, "restore", tr("数据恢复"), 145, 32, 90, 30);
+    label(backupGroup, "backupNote", tr("建议定期备份数据库！"), 28, 80, 210, 18);
     auto* clearGroup =
-        place(new QGroupBox(QStringLiteral("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
-    c_.clear = button(clearGroup, "clear", QStringLiteral("清空数据"), 28, 32, 90, 30);
-    c_.close = button(page, "close", QStringLiteral("关闭"), 206, 316, 63, 28);
+        place(new QGroupBox(tr("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
+    c_.clear = button(clearGroup, "clear", tr("清空数据"), 28, 32, 90, 30);
+    c_.close = button(page, "close", tr("关闭"), 206, 316, 63, 28);
     connect(c_.backup, &QPushButton::clicked, this, &SettingsWindow::backup);
     connect(c_.restore, &QPushButton::clicked, this, &SettingsWindow::restore);
     connect(c_.clear, &QPushButton::clicked, this, &SettingsWindow::clear);
@@ -189,7 +192,7 @@ void SettingsWindow::buildDataPage(QWidget* page) {
 
 void SettingsWindow::buildSearchPage(QWidget* page) {
     c_.searchText = place(new QLineEdit(page), "searchText", 9, 8, 207, 24);
-    c_.search = button(page, "search", QStringLiteral("搜索"), 228, 7, 40, 24);
+    c_.search = button(page, "search", tr("搜索"), 228, 7, 40, 24);
     c_.results = place(new QTreeView(page), "results", 8, 40, 264, 304);
     // The grid's size, as the window-created step reads it.
     const int size = session_.config().iconSize() == 16 ? 16 : 32;
@@ -266,7 +269,7 @@ void SettingsWindow::pickColour(ColourButton* button) {
 void SettingsWindow::changeAvatar() {
     const QString userDir = session_.root().userDir();
     const QString chosen =
-        session_.dialogs().openFile(QString(), userDir, qtFileFilter(kAvatarFilter));
+        session_.dialogs().openFile(QString(), userDir, qtFileFilter(tr(kAvatarFilter)));
     if (chosen.isEmpty()) return;
     // A picture that could not be copied is not recorded: the save would
     // otherwise delete the old avatar for a file that is not there.

@@ -16,8 +16,9 @@ namespace hx::catalogue {
 namespace {
 
 const QString kDefaultPicture = QStringLiteral("Folder.bmp");
-const QString kDuplicate = QStringLiteral("发现分类名称重复，请返回修改！");
-const QString kDuplicateTitle = QStringLiteral("重复");
+const char* const kDuplicate =
+    QT_TRANSLATE_NOOP("hx::catalogue::CategoryWindow", "发现分类名称重复，请返回修改！");
+const char* const kDuplicateTitle = QT_TRANSLATE_NOOP("hx::catalogue::CategoryWindow", "重复");
 constexpr int kImageRole = Qt::UserRole;
 
 // Keeps a window above all others for the span of one operation.
@@ -59,7 +60,7 @@ QPixmap previewPixmap(const QImage& image) {
 CategoryWindow::CategoryWindow(core::Session& session, core::Catalogue& catalogue,
                                const QPoint& panel, QWidget* parent)
     : QWidget(parent), session_(session), catalogue_(catalogue) {
-    setWindowTitle(QStringLiteral("添加分类"));
+    setWindowTitle(tr("添加分类"));
     setFixedSize(kClientWidth, kClientHeight);
     core::withoutMaximiseButton(*this);
     buildControls();
@@ -77,13 +78,10 @@ void CategoryWindow::buildControls() {
         b->setGeometry(rect);
         return b;
     };
-    c_.newButton = button(QStringLiteral("新  建"), QStringLiteral("newButton"), {8, 8, 48, 24});
-    c_.renameButton =
-        button(QStringLiteral("改 名"), QStringLiteral("renameButton"), {56, 8, 48, 24});
-    c_.deleteButton =
-        button(QStringLiteral("删 除"), QStringLiteral("deleteButton"), {104, 8, 56, 24});
-    c_.clearButton =
-        button(QStringLiteral("清 空"), QStringLiteral("clearButton"), {160, 8, 56, 24});
+    c_.newButton = button(tr("新  建"), QStringLiteral("newButton"), {8, 8, 48, 24});
+    c_.renameButton = button(tr("改 名"), QStringLiteral("renameButton"), {56, 8, 48, 24});
+    c_.deleteButton = button(tr("删 除"), QStringLiteral("deleteButton"), {104, 8, 56, 24});
+    c_.clearButton = button(tr("清 空"), QStringLiteral("clearButton"), {160, 8, 56, 24});
 
     c_.categoryList = new QTreeWidget(this);
     c_.categoryList->setObjectName(QStringLiteral("categoryList"));
@@ -118,7 +116,7 @@ void CategoryWindow::buildControls() {
     c_.iconChooser->hide();
     c_.iconChooser->installEventFilter(this);
 
-    c_.label = new QLabel(QStringLiteral("更换图标："), this);
+    c_.label = new QLabel(tr("更换图标："), this);
     c_.label->setObjectName(QStringLiteral("iconLabel"));
     c_.label->setGeometry(8, 200, 56, 16);
 
@@ -129,7 +127,7 @@ void CategoryWindow::buildControls() {
     c_.iconPreview->setCursor(Qt::PointingHandCursor);
     c_.iconPreview->installEventFilter(this);
 
-    c_.importLink = new QLabel(QStringLiteral("添加图标"), this);
+    c_.importLink = new QLabel(tr("添加图标"), this);
     c_.importLink->setObjectName(QStringLiteral("importLink"));
     c_.importLink->setGeometry(110, 200, 56, 16);
     QFont linkFont(QStringLiteral("宋体"));
@@ -139,8 +137,7 @@ void CategoryWindow::buildControls() {
     c_.importLink->setCursor(Qt::PointingHandCursor);
     c_.importLink->installEventFilter(this);
 
-    c_.closeButton =
-        button(QStringLiteral("关闭"), QStringLiteral("closeButton"), {168, 200, 56, 19});
+    c_.closeButton = button(tr("关闭"), QStringLiteral("closeButton"), {168, 200, 56, 19});
 
     // The chooser lies over the list and is opened last.
     c_.iconChooser->raise();
@@ -201,19 +198,17 @@ void CategoryWindow::showSelectedIcon() {
 
 void CategoryWindow::addCategory() {
     core::Dialogs& dialogs = session_.dialogs();
-    const QString suggested =
-        QStringLiteral("分类") + QString::number(catalogue_.categoryCount() + 1);
-    const auto name =
-        dialogs.input(QStringLiteral("添加分类"), QStringLiteral("添加分类"), suggested);
+    const QString suggested = tr("分类") + QString::number(catalogue_.categoryCount() + 1);
+    const auto name = dialogs.input(tr("添加分类"), tr("添加分类"), suggested);
     // Tested after the dialog, whatever was entered.
     if (c_.categoryList->topLevelItemCount() >= kMaxCategories) {
-        dialogs.notice(QStringLiteral("不能再添加了！"));
+        dialogs.notice(tr("不能再添加了！"));
         return;
     }
     if (!name || name->isEmpty()) return;
     storage::ItemDatabase& db = session_.database();
     if (db.hasCategory(*name)) {
-        dialogs.notice(kDuplicate, kDuplicateTitle);
+        dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));
         return;
     }
     StayAbove above(this);
@@ -228,7 +223,7 @@ void CategoryWindow::renameCategory() {
     if (row < 0) return;
     const QString old = catalogue_.categoryName(row);
     core::Dialogs& dialogs = session_.dialogs();
-    const auto input = dialogs.input(QStringLiteral("修改栏目"), QStringLiteral("修改栏目"), old);
+    const auto input = dialogs.input(tr("修改栏目"), tr("修改栏目"), old);
     if (!input || input->isEmpty()) return;
     const QString& name = *input;
     const int rows = c_.categoryList->topLevelItemCount();
@@ -237,7 +232,7 @@ void CategoryWindow::renameCategory() {
         // The statements match names without letter case: a name equal that
         // way to another category would carry that category's rows along.
         if (text == name || (r != row && text.compare(name, Qt::CaseInsensitive) == 0)) {
-            dialogs.notice(kDuplicate, kDuplicateTitle);
+            dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));
             return;
         }
     }
@@ -250,7 +245,7 @@ void CategoryWindow::deleteCategory() {
     // Without a selection there is nothing the user meant to delete.
     if (row < 0) return;
     const QString name = catalogue_.categoryName(row);
-    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(tr("是否删除 %1 ?").arg(name))) return;
     if (!catalogue_.removeCategory(row)) return;
     delete c_.categoryList->takeTopLevelItem(row);
     const int left = c_.categoryList->topLevelItemCount();
@@ -261,7 +256,7 @@ void CategoryWindow::deleteCategory() {
 void CategoryWindow::clearCategories() {
     // No question, as designed; a safety copy lets a restore undo a mis-click.
     if (storage::writeSafetyCopy(session_.root(), session_.database()).isEmpty()) {
-        session_.dialogs().failure(QStringLiteral("无法写入自动备份，分类未清空。"));
+        session_.dialogs().failure(tr("无法写入自动备份，分类未清空。"));
         return;
     }
     if (!catalogue_.clearCategories()) return;
@@ -334,7 +329,7 @@ void CategoryWindow::chooseIcon() {
 
 void CategoryWindow::importIcons() {
     const QStringList paths = session_.dialogs().openFiles(
-        QString(), QString(), QStringLiteral("图标ICO文件 (*.ico);;图标BMP文件 (*.bmp)"));
+        QString(), QString(), tr("图标ICO文件 (*.ico);;图标BMP文件 (*.bmp)"));
     const QColor background = palette().color(QPalette::Window);
     for (const QString& path : paths) {
         QImage canvas;

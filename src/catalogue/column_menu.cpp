@@ -6,8 +6,9 @@
 namespace hx::catalogue {
 namespace {
 
-const QString kDuplicate = QStringLiteral("发现栏目名称重复，请返回修改！");
-const QString kDuplicateTitle = QStringLiteral("重复");
+const char* const kDuplicate =
+    QT_TRANSLATE_NOOP("hx::catalogue::ColumnMenu", "发现栏目名称重复，请返回修改！");
+const char* const kDuplicateTitle = QT_TRANSLATE_NOOP("hx::catalogue::ColumnMenu", "重复");
 
 // Byte-exact, as the menu compares. The statements, though, match names
 // without letter case, so a header equal that way (other than `except`) would
@@ -26,20 +27,18 @@ int duplicateOf(const core::Catalogue& catalogue, const QString& name, int excep
 void ColumnMenu::addColumn() {
     core::Dialogs& dialogs = session_.dialogs();
     if (catalogue_.columnCount() >= kMaxColumns) {
-        dialogs.notice(QStringLiteral("最多只能添加10个栏目！"));
+        dialogs.notice(tr("最多只能添加10个栏目！"));
         return;
     }
     if (catalogue_.categoryCount() == 0) {
-        dialogs.notice(QStringLiteral("请添加分类！"));
+        dialogs.notice(tr("请添加分类！"));
         return;
     }
-    const QString suggested =
-        QStringLiteral("新建栏目") + QString::number(catalogue_.columnCount() + 1);
-    const auto name =
-        dialogs.input(QStringLiteral("新建栏目"), QStringLiteral("新建栏目"), suggested);
+    const QString suggested = tr("新建栏目") + QString::number(catalogue_.columnCount() + 1);
+    const auto name = dialogs.input(tr("新建栏目"), tr("新建栏目"), suggested);
     if (!name || name->isEmpty()) return;
     if (duplicateOf(catalogue_, *name, -1) >= 0) {
-        dialogs.notice(kDuplicate, kDuplicateTitle);
+        dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));
         return;
     }
     // Stored first: a header without its row would shift every later position.
@@ -51,10 +50,10 @@ void ColumnMenu::renameColumn(int column) {
     if (column < 0 || column >= catalogue_.columnCount()) return;
     const QString old = catalogue_.columnName(column);
     core::Dialogs& dialogs = session_.dialogs();
-    const auto input = dialogs.input(QStringLiteral("修改栏目"), QStringLiteral("修改栏目"), old);
+    const auto input = dialogs.input(tr("修改栏目"), tr("修改栏目"), old);
     if (!input || input->isEmpty()) return;
     if (duplicateOf(catalogue_, *input, column) >= 0) {
-        dialogs.notice(kDuplicate, kDuplicateTitle);
+        dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));
         return;
     }
     catalogue_.renameColumn(column, *input);
@@ -63,7 +62,7 @@ void ColumnMenu::renameColumn(int column) {
 void ColumnMenu::deleteColumn(int column) {
     if (column < 0 || column >= catalogue_.columnCount()) return;
     const QString name = catalogue_.columnName(column);
-    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + name + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(tr("是否删除 %1 ?").arg(name))) return;
     // By position: a second column of the same name keeps its own row. A
     // refusal means the menu no longer matched the table: it shows what is stored.
     if (!catalogue_.removeColumn(column)) return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 namespace hx::core {
 class Session;
 class Catalogue;
@@ -11,6 +13,8 @@ namespace hx::catalogue {
 // through the catalogue on its current category and on the header that was
 // right-clicked (`menuColumn`).
 class ColumnMenu {
+    Q_DECLARE_TR_FUNCTIONS(hx::catalogue::ColumnMenu)
+
   public:
     static constexpr int kMaxColumns = 10;
 

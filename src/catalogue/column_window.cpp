@@ -13,7 +13,7 @@ namespace hx::catalogue {
 ColumnWindow::ColumnWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
                            QWidget* parent)
     : QWidget(parent), session_(session), catalogue_(catalogue) {
-    setWindowTitle(QStringLiteral("项目管理"));
+    setWindowTitle(tr("项目管理"));
     setFixedSize(kClientWidth, kClientHeight);
     core::withoutMaximiseButton(*this);
     buildControls();
@@ -22,7 +22,7 @@ ColumnWindow::ColumnWindow(core::Session& session, core::Catalogue& catalogue, c
 }
 
 void ColumnWindow::buildControls() {
-    c_.label = new QLabel(QStringLiteral("项目："), this);
+    c_.label = new QLabel(tr("项目："), this);
     c_.label->setObjectName(QStringLiteral("nameLabel"));
     c_.label->setGeometry(8, 10, 32, 16);
 
@@ -36,11 +36,11 @@ void ColumnWindow::buildControls() {
         b->setGeometry(rect);
         return b;
     };
-    c_.addButton = button(QStringLiteral("添加"), QStringLiteral("addButton"), {161, 34, 40, 20});
+    c_.addButton = button(tr("添加"), QStringLiteral("addButton"), {161, 34, 40, 20});
     c_.modifyButton =
-        button(QStringLiteral("修改"), QStringLiteral("modifyButton"), {227, 34, 40, 20});
+        button(tr("修改"), QStringLiteral("modifyButton"), {227, 34, 40, 20});
     c_.deleteButton =
-        button(QStringLiteral("删除"), QStringLiteral("deleteButton"), {294, 34, 40, 20});
+        button(tr("删除"), QStringLiteral("deleteButton"), {294, 34, 40, 20});
 
     c_.categoryTree = new QTreeWidget(this);
     c_.categoryTree->setObjectName(QStringLiteral("categoryTree"));
@@ -53,7 +53,7 @@ void ColumnWindow::buildControls() {
     c_.columnTable->setObjectName(QStringLiteral("columnTable"));
     c_.columnTable->setGeometry(128, 59, 216, 240);
     c_.columnTable->setColumnCount(2);
-    c_.columnTable->setHeaderLabels({QStringLiteral("项目名称"), QStringLiteral("菜单数量")});
+    c_.columnTable->setHeaderLabels({tr("项目名称"), tr("菜单数量")});
     c_.columnTable->header()->setStretchLastSection(false);
     c_.columnTable->header()->setSectionsMovable(false);
     c_.columnTable->setColumnWidth(0, 140);
@@ -130,7 +130,7 @@ void ColumnWindow::modifyColumn() {
     if (name.isEmpty() || row < 0) return;
     for (const QString& column : columns_) {
         if (column.compare(name, Qt::CaseInsensitive) == 0) {
-            session_.dialogs().notice(QStringLiteral("发现项目重复！"));
+            session_.dialogs().notice(tr("发现项目重复！"));
             return;
         }
     }

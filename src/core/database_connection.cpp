@@ -1,18 +1,26 @@
 #include "core/database_connection.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include "core/session.h"
 
 namespace hx::core {
+namespace {
+
+QString shown(const QString& source) {
+    return QCoreApplication::translate("Database", qUtf8Printable(source));
+}
+
+}  // namespace
 
 ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window) {
     const storage::DataRoot& root = session.root();
     const QString path = root.databasePath();
 
     if (!QFileInfo::exists(path)) {
-        if (!session.dialogs().ask(kMissingDatabaseText, kMissingDatabaseTitle,
+        if (!session.dialogs().ask(shown(kMissingDatabaseText), shown(kMissingDatabaseTitle),
                                    MessageIcon::Error)) {
             window.removeTrayIcon();
             return ConnectResult::Declined;
@@ -27,10 +35,10 @@ ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window) {
     }
 
     if (session.database().open(path)) {
-        window.setStatusText(kConnectedText);
+        window.setStatusText(shown(kConnectedText));
         return ConnectResult::Connected;
     }
-    session.dialogs().failure(kConnectFailedText);
+    session.dialogs().failure(shown(kConnectFailedText));
     return ConnectResult::Failed;
 }
 

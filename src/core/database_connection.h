@@ -18,11 +18,15 @@ class ConnectingWindow {
 enum class ConnectResult { Connected, Failed, Declined };
 
 inline const QString kMissingDatabaseText = QStringLiteral(
-    "系统检测不到数据库，可能数据库文件已经丢失或者损坏。\r\n"
-    "系统暂时无法复原以前数据，点击【是】后将自动初始化数据库...");
-inline const QString kMissingDatabaseTitle = QStringLiteral("出错啦！！！");
-inline const QString kConnectedText = QStringLiteral("连接数据库成功！");
-inline const QString kConnectFailedText = QStringLiteral("数据库连接失败！");
+    QT_TRANSLATE_NOOP("Database",
+                      "系统检测不到数据库，可能数据库文件已经丢失或者损坏。\r\n"
+                      "系统暂时无法复原以前数据，点击【是】后将自动初始化数据库..."));
+inline const QString kMissingDatabaseTitle =
+    QStringLiteral(QT_TRANSLATE_NOOP("Database", "出错啦！！！"));
+inline const QString kConnectedText =
+    QStringLiteral(QT_TRANSLATE_NOOP("Database", "连接数据库成功！"));
+inline const QString kConnectFailedText =
+    QStringLiteral(QT_TRANSLATE_NOOP("Database", "数据库连接失败！"));
 
 // Connects to Date/QVdata.mdb, offering to create an empty database when none
 // exists. Declined means the user refused: the caller ends the process with

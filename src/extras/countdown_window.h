@@ -17,9 +17,9 @@ namespace hx::extras {
 class CountdownWindow : public QWidget {
     Q_OBJECT
   public:
-    static inline const QString kPowerOff = QStringLiteral("关闭计算机");
-    static inline const QString kLogoff = QStringLiteral("注销计算机");
-    static inline const QString kReboot = QStringLiteral("重启计算机");
+    static inline const QString kPowerOff = QStringLiteral(QT_TR_NOOP("关闭计算机"));
+    static inline const QString kLogoff = QStringLiteral(QT_TR_NOOP("注销计算机"));
+    static inline const QString kReboot = QStringLiteral(QT_TR_NOOP("重启计算机"));
 
     // `endProgram` runs the program's orderly shut-down; it is called after
     // every action request, whether the system accepted it or not.
@@ -59,6 +59,7 @@ class CountdownWindow : public QWidget {
     QPushButton* ok_;
     QPushButton* cancel_;
     QTimer timer_;
+    QString action_;  // the untranslated title, which names the action
     bool acted_ = false;
 };
 

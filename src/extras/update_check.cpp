@@ -1,5 +1,7 @@
 #include "extras/update_check.h"
 
+#include <QCoreApplication>
+
 #include "core/dialogs.h"
 #include "platform/network.h"
 #include "platform/shell.h"
@@ -55,9 +57,11 @@ void UpdateCheck::handleReply(bool ok, const QByteArray& body) {
     if (!ok) return;
     const UpdateReply reply = parseUpdateReply(body);
     if (reply.version.isEmpty() || reply.version == kOwnVersion) return;
-    const QString text = QStringLiteral("检测到新版本") + reply.version +
-                         QStringLiteral("是否更新？\r\nMD5：") + reply.digest;
-    if (dialogs_.show(text, QStringLiteral("更新"), core::MessageIcon::None,
+    const QString text =
+        QCoreApplication::translate("UpdateCheck", "检测到新版本%1是否更新？\r\nMD5：%2")
+            .arg(reply.version, reply.digest);
+    if (dialogs_.show(text, QCoreApplication::translate("UpdateCheck", "更新"),
+                      core::MessageIcon::None,
                       core::MessageButtons::YesNo) == core::Answer::Yes &&
         isSafeDownloadAddress(reply.address))
         shell_.open(reply.address);

@@ -1,5 +1,6 @@
 #include "extras/weather_page.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <cmath>
 
@@ -24,13 +25,17 @@ QString range(const DayWeather& day) {
     return {};
 }
 
-const QString kDayNames[kForecastDays] = {QStringLiteral("今天"), QStringLiteral("明天"),
-                                          QStringLiteral("后天")};
+const char* const kDayNames[kForecastDays] = {QT_TRANSLATE_NOOP("Weather", "今天"),
+                                              QT_TRANSLATE_NOOP("Weather", "明天"),
+                                              QT_TRANSLATE_NOOP("Weather", "后天")};
 
 }  // namespace
 
 QString weatherDateText(const QDate& date) {
-    return QStringLiteral("%1年%2月%3日").arg(date.year()).arg(date.month()).arg(date.day());
+    return QCoreApplication::translate("Weather", "%1年%2月%3日")
+        .arg(date.year())
+        .arg(date.month())
+        .arg(date.day());
 }
 
 QString renderWeatherPage(const QString& city, const Forecast& forecast) {
@@ -50,7 +55,8 @@ QString renderWeatherPage(const QString& city, const Forecast& forecast) {
     for (int i = 0; i < forecast.days.size() && i < kForecastDays; ++i) {
         const DayWeather& day = forecast.days.at(i);
         html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>")
-                    .arg(kDayNames[i], weatherCodeText(day.code), range(day));
+                    .arg(QCoreApplication::translate("Weather", kDayNames[i]),
+                         weatherCodeText(day.code), range(day));
     }
     html += QStringLiteral("</table></body></html>");
     return html;
@@ -62,7 +68,7 @@ QString renderNoticePage(const QString& line) {
     return QStringLiteral(
                "<html><body><p style=\"margin:0; font-size:64px;\">&nbsp;</p>"
                "<p align=\"center\" style=\"font-size:14px;\">%1</p></body></html>")
-        .arg(line.toHtmlEscaped());
+        .arg(QCoreApplication::translate("Weather", qUtf8Printable(line)).toHtmlEscaped());
 }
 
 QString hostPageText(const QByteArray& body) {

@@ -15,10 +15,11 @@ QString weatherDateText(const QDate& date);
 // high and low and the next two days. Every text from a reply is escaped.
 QString renderWeatherPage(const QString& city, const Forecast& forecast);
 
-// A single centred line: while waiting and whenever there is nothing to show.
+// A single centred line: while waiting and whenever there is nothing to show;
+// `line` is one of the two below, translated here.
 QString renderNoticePage(const QString& line);
-inline const QString kWaitingLine = QStringLiteral("正在获取天气…");
-inline const QString kNoWeatherLine = QStringLiteral("暂无天气信息");
+inline const QString kWaitingLine = QStringLiteral(QT_TRANSLATE_NOOP("Weather", "正在获取天气…"));
+inline const QString kNoWeatherLine = QStringLiteral(QT_TRANSLATE_NOOP("Weather", "暂无天气信息"));
 
 // A configured weather host's page as text: UTF-8 when it is valid UTF-8, else
 // GBK. Empty for a page too large to lay out without stalling the panel.

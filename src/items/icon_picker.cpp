@@ -53,28 +53,28 @@ IconPicker::IconPicker(core::Session& session, const QPoint& panel, QString edit
       programSource_(std::move(programSource)),
       generation_(std::make_shared<std::atomic<quint64>>(0)) {
     setObjectName(QStringLiteral("iconPicker"));
-    setWindowTitle(QStringLiteral("图标读取中........"));
+    setWindowTitle(tr("图标读取中........"));
     setFixedSize(392, 513);
     core::withoutMaximiseButton(*this);
 
     loader_ = session_.services().icons;
 
-    c_.sourceLabel = new QLabel(QStringLiteral("图标位置："), this);
+    c_.sourceLabel = new QLabel(tr("图标位置："), this);
     c_.sourceLabel->setObjectName(QStringLiteral("sourceLabel"));
     c_.sourceLabel->setGeometry(8, 16, 56, 16);
     c_.source = new QLineEdit(this);
     c_.source->setObjectName(QStringLiteral("sourceBox"));
     c_.source->setGeometry(72, 14, 232, 20);
     c_.browse = new QPushButton(QIcon(QStringLiteral(":/ui/picker_browse16.png")),
-                                QStringLiteral("浏览图标"), this);
+                                tr("浏览图标"), this);
     c_.browse->setObjectName(QStringLiteral("browseButton"));
     c_.browse->setGeometry(312, 13, 72, 24);
     c_.browse->setIconSize(QSize(16, 16));
     c_.tabs = new QTabWidget(this);
     c_.tabs->setObjectName(QStringLiteral("tabStrip"));
     c_.tabs->setGeometry(5, 45, 376, 432);
-    c_.tabs->addTab(new QWidget, QStringLiteral("系统图标"));
-    c_.tabs->addTab(new QWidget, QStringLiteral("程序扩展图标"));
+    c_.tabs->addTab(new QWidget, tr("系统图标"));
+    c_.tabs->addTab(new QWidget, tr("程序扩展图标"));
     // The first load lists the program's icons, so their page is shown.
     c_.tabs->setCurrentIndex(1);
     // The list lies over the tab strip's page area, shared by both pages.
@@ -191,7 +191,7 @@ void IconPicker::addEntry(quint64 generation, int index, const QImage& image, co
 void IconPicker::finishLoad(quint64 generation) {
     if (generation != generation_->load()) return;
     loading_ = false;
-    setWindowTitle(QStringLiteral("选择图标—") + editorTitle_);
+    setWindowTitle(tr("选择图标—") + editorTitle_);
     emit loadFinished();
 }
 

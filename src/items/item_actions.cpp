@@ -135,7 +135,7 @@ void ItemActions::deleteCurrent() {
     const int selected = catalogue_.selectedRow();
     if (selected < 0) return;
     const QString text = catalogue_.rows().value(selected).name;
-    if (!session_.dialogs().askDestructive(QStringLiteral("是否删除 ") + text + QStringLiteral(" ?"))) return;
+    if (!session_.dialogs().askDestructive(tr("是否删除 %1 ?").arg(text))) return;
     catalogue_.removeItem(selected);
 }
 
@@ -144,7 +144,7 @@ void ItemActions::copyLink() {
     QString link;
     if (!readCurrentLink(&name, &link)) return;
     if (!copyText_ || !copyText_(link)) return;
-    session_.dialogs().notice(name + QStringLiteral("的路径已经复制到粘贴板！"));
+    session_.dialogs().notice(tr("%1的路径已经复制到粘贴板！").arg(name));
 }
 
 void ItemActions::showProperties() {
@@ -171,14 +171,14 @@ void ItemActions::createDesktopShortcut() {
             kind == LinkKind::Plain && inspect_ ? inspect_(link) : platform::PathFacts{};
         ok = desktop.writeLauncher(*path, desktopLauncherFor(name, link, facts));
     }
-    session_.dialogs().notice(ok ? QStringLiteral("创建成功！") : QStringLiteral("创建失败！"));
+    session_.dialogs().notice(ok ? tr("创建成功！") : tr("创建失败！"));
 }
 
 void ItemActions::filesDropped(const QList<QUrl>& urls) { dropPaths(droppedPaths(urls)); }
 
 void ItemActions::dropPaths(const QStringList& paths) {
     if (catalogue_.columnCount() == 0) {
-        session_.dialogs().notice(QStringLiteral("请添加栏目！"));
+        session_.dialogs().notice(tr("请添加栏目！"));
         return;
     }
     if (catalogue_.openColumn() < 0 || paths.isEmpty()) return;
@@ -232,8 +232,8 @@ void ItemActions::runDropSlice() {
     if (duplicate) {
         // The paths after a duplicate are not added.
         drop.next = drop.paths.size();
-        session_.dialogs().show(QStringLiteral("发现项目名称重复，请返回修改！"),
-                                QStringLiteral("重复"), core::MessageIcon::Information);
+        session_.dialogs().show(tr("发现项目名称重复，请返回修改！"),
+                                tr("重复"), core::MessageIcon::Information);
     }
     busy_ = false;
     if (drop.next >= drop.paths.size())

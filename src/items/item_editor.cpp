@@ -72,16 +72,16 @@ ItemEditor::ItemEditor(core::Session& session, core::Catalogue& catalogue, const
                        QWidget* parent)
     : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("itemEditor"));
-    setWindowTitle(QStringLiteral("修改资料"));
+    setWindowTitle(tr("修改资料"));
     setFixedSize(329, 206);
     core::withoutMaximiseButton(*this);
     setMouseTracking(true);
 
-    c_.titleLabel = label(this, "titleLabel", QStringLiteral("标题："), QRect(8, 8, 40, 24));
+    c_.titleLabel = label(this, "titleLabel", tr("标题："), QRect(8, 8, 40, 24));
     c_.title = lineEdit(this, "titleBox", QRect(48, 8, 184, 20));
-    c_.linkLabel = label(this, "linkLabel", QStringLiteral("链接："), QRect(8, 56, 40, 24));
+    c_.linkLabel = label(this, "linkLabel", tr("链接："), QRect(8, 56, 40, 24));
     c_.link = lineEdit(this, "linkBox", QRect(48, 53, 224, 20));
-    c_.iconLabel = label(this, "iconLabel", QStringLiteral("图标："), QRect(8, 99, 40, 24));
+    c_.iconLabel = label(this, "iconLabel", tr("图标："), QRect(8, 99, 40, 24));
     c_.icon = lineEdit(this, "iconBox", QRect(48, 96, 224, 20));
     c_.preview = pictureBox(this, "preview", QRect(235, 8, 40, 40));
     c_.preview->setCursor(Qt::ArrowCursor);
@@ -94,21 +94,21 @@ ItemEditor::ItemEditor(core::Session& session, core::Catalogue& catalogue, const
     c_.iconBrowse = pictureButton(this, "iconBrowseButton", QRect(300, 99, 16, 19),
                                   QStringLiteral(":/ui/edit_icon_browse.png"),
                                   QStringLiteral(":/ui/edit_icon_browse_down.png"));
-    c_.help = button(this, "helpButton", QStringLiteral("关 联"), QRect(64, 136, 64, 24));
-    c_.ok = button(this, "okButton", QStringLiteral("确 定"), QRect(136, 136, 64, 24));
-    c_.cancel = button(this, "cancelButton", QStringLiteral("取 消"), QRect(208, 136, 64, 24));
+    c_.help = button(this, "helpButton", tr("关 联"), QRect(64, 136, 64, 24));
+    c_.ok = button(this, "okButton", tr("确 定"), QRect(136, 136, 64, 24));
+    c_.cancel = button(this, "cancelButton", tr("取 消"), QRect(208, 136, 64, 24));
 
-    c_.systemBox->setToolTip(QStringLiteral("设置系统功能"));
-    c_.linkBrowse->setToolTip(QStringLiteral("设置链接"));
-    c_.smallIcon->setToolTip(QStringLiteral("选择图标"));
-    c_.iconBrowse->setToolTip(QStringLiteral("浏览图标"));
+    c_.systemBox->setToolTip(tr("设置系统功能"));
+    c_.linkBrowse->setToolTip(tr("设置链接"));
+    c_.smallIcon->setToolTip(tr("选择图标"));
+    c_.iconBrowse->setToolTip(tr("浏览图标"));
 
     c_.systemBox->installEventFilter(this);
     c_.smallIcon->installEventFilter(this);
     connect(c_.linkBrowse, &QToolButton::clicked, this, [this] { browseInto(c_.link); });
     connect(c_.iconBrowse, &QToolButton::clicked, this, [this] { browseInto(c_.icon); });
     connect(c_.help, &QPushButton::clicked, this,
-            [this] { session_.dialogs().show(kHelpText, {}, core::MessageIcon::Information); });
+            [this] { session_.dialogs().show(tr(kHelpText), {}, core::MessageIcon::Information); });
     connect(c_.ok, &QPushButton::clicked, this, &ItemEditor::confirm);
     connect(c_.cancel, &QPushButton::clicked, this, &QWidget::close);
 

@@ -20,7 +20,7 @@ namespace hx::items {
 class ItemEditor : public QWidget {
     Q_OBJECT
   public:
-    static inline const QString kHelpText = QStringLiteral(
+    static inline const char* const kHelpText = QT_TR_NOOP(
         "图标：\r\n$/-调用系统相关图标-\r\n@/网址链接图标-\r\n链接：\r\n$/-调用系统相关命令-\r\n@/"
         "网址链接-");
 

@@ -31,7 +31,7 @@ const std::array<SystemFunction, 7>& systemFunctions();
 class SystemPicker : public QWidget {
     Q_OBJECT
   public:
-    static inline const QString kNoColumn = QStringLiteral("请添加栏目！");
+    static inline const char* const kNoColumn = QT_TR_NOOP("请添加栏目！");
 
     struct Controls {
         QListWidget* list = nullptr;

@@ -14,23 +14,23 @@ WebLinkWindow::WebLinkWindow(core::Session& session, core::Catalogue& catalogue,
                              const QPoint& panel, QWidget* parent)
     : QWidget(parent), session_(session), catalogue_(catalogue) {
     setObjectName(QStringLiteral("webLinkWindow"));
-    setWindowTitle(QStringLiteral("添加超链接"));
+    setWindowTitle(tr("添加超链接"));
     setFixedSize(377, 125);
     core::withoutMaximiseButton(*this);
 
-    c_.nameLabel = new QLabel(QStringLiteral("标题："), this);
+    c_.nameLabel = new QLabel(tr("标题："), this);
     c_.nameLabel->setObjectName(QStringLiteral("nameLabel"));
     c_.nameLabel->setGeometry(8, 11, 32, 16);
     c_.name = new QLineEdit(this);
     c_.name->setObjectName(QStringLiteral("nameBox"));
     c_.name->setGeometry(40, 8, 256, 24);
-    c_.addressLabel = new QLabel(QStringLiteral("地址："), this);
+    c_.addressLabel = new QLabel(tr("地址："), this);
     c_.addressLabel->setObjectName(QStringLiteral("addressLabel"));
     c_.addressLabel->setGeometry(8, 51, 32, 16);
     c_.address = new QLineEdit(this);
     c_.address->setObjectName(QStringLiteral("addressBox"));
     c_.address->setGeometry(40, 48, 256, 24);
-    c_.add = new QPushButton(QStringLiteral("添加"), this);
+    c_.add = new QPushButton(tr("添加"), this);
     c_.add->setObjectName(QStringLiteral("addButton"));
     c_.add->setGeometry(304, 8, 56, 64);
     connect(c_.add, &QPushButton::clicked, this, &WebLinkWindow::addLink);
@@ -49,12 +49,12 @@ void WebLinkWindow::addLink() {
     if (name.isEmpty() || address.isEmpty()) return;
     // Any line break, not only "\r\n": a link is one line of text.
     if (address.contains(u'\n') || address.contains(u'\r')) {
-        session_.dialogs().show(kLineBreakRefused, {}, core::MessageIcon::Information);
+        session_.dialogs().show(tr(kLineBreakRefused), {}, core::MessageIcon::Information);
         return;
     }
     if (catalogue_.openColumn() < 0) {
         // Without a column the entry would be stored where no grid shows it.
-        session_.dialogs().show(kNoColumn, {}, core::MessageIcon::Information);
+        session_.dialogs().show(tr(kNoColumn), {}, core::MessageIcon::Information);
         return;
     }
     storage::ItemRow row;

@@ -17,8 +17,8 @@ namespace hx::items {
 class WebLinkWindow : public QWidget {
     Q_OBJECT
   public:
-    static inline const QString kLineBreakRefused = QStringLiteral("地址中不能够含有换行符！");
-    static inline const QString kNoColumn = QStringLiteral("请添加栏目！");
+    static inline const char* const kLineBreakRefused = QT_TR_NOOP("地址中不能够含有换行符！");
+    static inline const char* const kNoColumn = QT_TR_NOOP("请添加栏目！");
 
     struct Controls {
         QLabel* nameLabel = nullptr;

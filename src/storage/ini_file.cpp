@@ -11,6 +11,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -234,14 +235,16 @@ std::shared_ptr<Snapshot> setAside(const QString& path, std::shared_ptr<Snapshot
         !atomic_file::replaceContents(target, damaged->text)) {
         reportOnce(path,
                    "not readable whole and no copy could be kept; changes are not saved to it",
-                   QStringLiteral("配置文件“%1”含有无法读取的内容，且无法另存副本；"
-                                  "设置的改动不会写入该文件。")
+                   QCoreApplication::translate("ConfigFile",
+                                               "配置文件“%1”含有无法读取的内容，且无法另存副本；"
+                                               "设置的改动不会写入该文件。")
                        .arg(QDir::toNativeSeparators(path)));
         return damaged;
     }
     reportOnce(path, "not readable whole; the original is kept beside it",
-               QStringLiteral("配置文件“%1”含有无法读取的内容，原文件已另存为“%2”；"
-                              "程序继续使用其中能读取的设置。")
+               QCoreApplication::translate("ConfigFile",
+                                           "配置文件“%1”含有无法读取的内容，原文件已另存为“%2”；"
+                                           "程序继续使用其中能读取的设置。")
                    .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy)));
     return readFile(path);
 }
@@ -251,18 +254,23 @@ void reportRefusal(const QString& path, const Snapshot& s) {
     switch (s.kind) {
         case Kind::NotRegular:
             reportOnce(path, "not a regular file; ignored, defaults are used",
-                       QStringLiteral("配置文件“%1”不是普通文件，已拒绝读取；程序使用默认设置。")
+                       QCoreApplication::translate(
+                           "ConfigFile", "配置文件“%1”不是普通文件，已拒绝读取；程序使用默认设置。")
                            .arg(shown));
             break;
         case Kind::TooLarge:
-            reportOnce(path, "larger than 1 MB; ignored and left as it is",
-                       QStringLiteral("配置文件“%1”超过 1 MB，已拒绝读取，文件保持原样；"
-                                      "程序使用默认设置，设置的改动不会保存。")
-                           .arg(shown));
+            reportOnce(
+                path, "larger than 1 MB; ignored and left as it is",
+                QCoreApplication::translate("ConfigFile",
+                                            "配置文件“%1”超过 1 MB，已拒绝读取，文件保持原样；"
+                                            "程序使用默认设置，设置的改动不会保存。")
+                    .arg(shown));
             break;
         case Kind::Unreadable:
             reportOnce(path, "cannot be read; defaults are used",
-                       QStringLiteral("无法读取配置文件“%1”；程序使用默认设置。").arg(shown));
+                       QCoreApplication::translate("ConfigFile",
+                                                   "无法读取配置文件“%1”；程序使用默认设置。")
+                           .arg(shown));
             break;
         default:
             break;

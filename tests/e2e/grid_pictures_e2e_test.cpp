@@ -96,6 +96,7 @@ class GridPictures : public ::testing::TestWithParam<int> {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("LANGUAGE", "zh_CN");  // the pictures show the design's Chinese
         env.insert("HENGXIU_POWER", "dry-run");
         env.insert("HENGXIU_DESKTOP_DIR", temp.file("Desktop"));
         env.insert("HENGXIU_PROBE_URL", "http://127.0.0.1:9/");

@@ -95,6 +95,7 @@ class X11Session : public ::testing::Test {
         env.insert("DISPLAY", display);
         env.remove("WAYLAND_DISPLAY");
         env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("LANGUAGE", "zh_CN");  // the window is found by its Chinese title
         env.insert("HENGXIU_POWER", "dry-run");
         env.insert("HENGXIU_DESKTOP_DIR", temp.file("Desktop"));
         env.insert("HENGXIU_PROBE_URL", "http://127.0.0.1:9/");

@@ -6,6 +6,7 @@ set(expected_files
     share/applications/hengxiu-toolbox.desktop
     share/doc/hengxiu-toolbox/changelog.gz
     share/doc/hengxiu-toolbox/copyright
+    share/hengxiu-toolbox/translations/hengxiu-toolbox_en.qm
     share/man/man1/hengxiu-toolbox.1.gz
     share/metainfo/${APPSTREAM_ID}.metainfo.xml)
 foreach(size 16 32 48 64 128 256)

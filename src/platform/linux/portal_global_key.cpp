@@ -116,7 +116,7 @@ void PortalGlobalKey::bind(QKeyCombination key) {
 void PortalGlobalKey::bindShortcut() {
     const int generation = generation_;
     const QString token = QStringLiteral("hengxiu%1").arg(++nextToken_);
-    QVariantMap properties{{QStringLiteral("description"), QStringLiteral("显示面板")}};
+    QVariantMap properties{{QStringLiteral("description"), tr("显示面板")}};
     if (!trigger_.isEmpty()) properties.insert(QStringLiteral("preferred_trigger"), trigger_);
     const QList<PortalShortcut> shortcuts{{QString::fromLatin1(kShortcutId), properties}};
     request(QStringLiteral("BindShortcuts"),
