@@ -15,6 +15,17 @@ namespace {
 
 constexpr std::array<int, 6> kDrawnSizes{16, 32, 48, 64, 128, 256};
 
+// Decoded once per run for every icon made here: the program's and the main
+// window's icons are separate objects, and the X window asks each for every
+// size to fill its _NET_WM_ICON.
+const QImage& drawnPicture(int size) {
+    static std::map<int, QImage> decoded;
+    QImage& picture = decoded[size];
+    if (picture.isNull())
+        picture = platform::readImage(QStringLiteral(":/ui/app_icon_%1.png").arg(size), "png");
+    return picture;
+}
+
 class ProgramIconEngine final : public QIconEngine {
   public:
     // `size` is in device pixels: the picture drawn for it, or the next
@@ -28,10 +39,7 @@ class ProgramIconEngine final : public QIconEngine {
                 break;
             }
         }
-        QPixmap& source = files_[drawn];
-        if (source.isNull())
-            source = QPixmap::fromImage(
-                platform::readImage(QStringLiteral(":/ui/app_icon_%1.png").arg(drawn), "png"));
+        const QPixmap source = QPixmap::fromImage(drawnPicture(drawn));
         QPixmap picture = drawn == want ? source
                                         : source.scaled(want, want, Qt::KeepAspectRatio,
                                                         Qt::SmoothTransformation);
@@ -54,17 +62,19 @@ class ProgramIconEngine final : public QIconEngine {
         return QSize(side, side);
     }
 
+    // What an X window hands its window manager (_NET_WM_ICON, every size
+    // listed here): up to 128 px. Decoding the 256 px picture too would cost
+    // the start more than all the others together; a dock that wants it finds
+    // it in the icon theme under the desktop entry's name.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
-        for (const int s : kDrawnSizes) sizes << QSize(s, s);
+        for (const int s : kDrawnSizes)
+            if (s <= 128) sizes << QSize(s, s);
         return sizes;
     }
 
     QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
     QString key() const override { return QStringLiteral("hengxiu-program-icon"); }
-
-  private:
-    std::map<int, QPixmap> files_;
 };
 
 }  // namespace
