@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <malloc.h>
+
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
@@ -158,6 +160,10 @@ int Program::run(const QStringList& arguments) {
             window->endProgram();
         });
     }
+    // By then the start's workers (icons of the open column, the installed
+    // programs, the weather) are done: what they freed goes back to the system
+    // instead of staying resident for the rest of the run.
+    QTimer::singleShot(5000, window, [] { malloc_trim(0); });
     // The desktop session is ending: store the position while we still can.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, window,
                      [window](QSessionManager&) { window->endProgram(); });
