@@ -1,5 +1,7 @@
 #include "storage/usage_store.h"
 
+#include <sqlite3.h>
+
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -83,8 +85,8 @@ void UsageStore::load() {
         usage_.clear();
         picks_.clear();
         try {
-            db_ = std::make_unique<SQLite::Database>(bytes(path_),
-                                                     SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            db_ = std::make_unique<SQLite::Database>(
+                bytes(path_), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 1000);
             db_->exec(
                 "CREATE TABLE IF NOT EXISTS usage(key TEXT PRIMARY KEY, weight REAL NOT NULL, "
                 "stamp INTEGER NOT NULL);"
@@ -92,7 +94,7 @@ void UsageStore::load() {
                 "stamp INTEGER NOT NULL);");
             SQLite::Statement check(*db_, "PRAGMA quick_check");
             if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-                throw SQLite::Exception("quick_check failed");
+                throw SQLite::Exception("the file fails its check", SQLITE_CORRUPT);
             SQLite::Statement u(*db_, "SELECT key, weight, stamp FROM usage");
             while (u.executeStep())
                 usage_.insert(text(u.getColumn(0)),
@@ -102,9 +104,14 @@ void UsageStore::load() {
                 picks_.insert(text(p.getColumn(0)),
                               {text(p.getColumn(1)), p.getColumn(2).getInt64()});
             return;
-        } catch (const std::exception& e) {
+        } catch (const SQLite::Exception& e) {
             qWarning("hengxiu-toolbox: usage file %s: %s", qPrintable(path_), e.what());
-            if (attempt == 0 && QFileInfo::exists(path_)) setAside();
+            // Only a damaged file is set aside; one that is busy or cannot be
+            // written is left as it is, and this run keeps what it learns in memory.
+            const int code = e.getErrorCode() & 0xff;
+            const bool damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+            if (attempt > 0 || !damaged || !QFileInfo::exists(path_)) break;
+            setAside();
         }
     }
     db_.reset();  // kept in memory only for this run

@@ -54,6 +54,7 @@ TEST_F(UsageStoreTest, CappedForgottenAndCleared) {
 
     // Catalogue entries not present go, picks of them too; programs stay.
     store.keepOnlyEntries({old});
+    store.flush();
     s = UsageStore(path).snapshot(t + 40);  // as written
     EXPECT_EQ(s.weights.keys(), QStringList{UsageStore::programKey("/p")});
     EXPECT_EQ(s.picks.keys(), QStringList{"p"});
