@@ -396,6 +396,9 @@ TEST_F(MainWindowTest, TwoItemsWithTheSameNameReachTheirOwnRows) {
     EXPECT_EQ(dialogs.shown.last().icon, core::MessageIcon::Information);
     window->itemActions()->openCurrent();
     EXPECT_EQ(launched(), QStringList({"second-link"}));
+    // An opening from the grid counts for quick open's ranking, for that row only.
+    EXPECT_EQ(session->usage().snapshot().weights.keys(),
+              QStringList{storage::UsageStore::entryKey("一", "p", "同名", "second-link")});
 }
 
 TEST_F(MainWindowTest, ViewLinkAndOpenDoNothingWithoutSelection) {
