@@ -37,7 +37,8 @@ void BM_QuickOpenKeystroke(benchmark::State& state) {
     const hx::items::PinyinIndex index = hx::items::PinyinIndex::build(names);
     std::vector<double> weights(names.size());
     QRandomGenerator random(7);
-    for (int i = 0; i < 10000; ++i) weights[random.bounded(int(names.size()))] = random.generateDouble() * 20;
+    for (int i = 0; i < 10000; ++i)
+        weights[random.bounded(int(names.size()))] = random.generateDouble() * 20;
     hx::storage::UsageStore::Snapshot usage;
     for (int i = 0; i < 1000; ++i)
         usage.picks.insert(QStringLiteral("k%1").arg(i), {QString::number(i), i});
@@ -48,7 +49,8 @@ void BM_QuickOpenKeystroke(benchmark::State& state) {
     for (auto _ : state) {
         auto hits = index.search(query, weights, 50);
         const QString picked = usage.pickFor(hx::items::foldForSearch(query).trimmed());
-        bool ok = !picked.isEmpty() && index.match(picked.toULongLong(), query) != hx::items::MatchKind::None;
+        bool ok = !picked.isEmpty() &&
+                  index.match(picked.toULongLong(), query) != hx::items::MatchKind::None;
         benchmark::DoNotOptimize(hits);
         benchmark::DoNotOptimize(ok);
     }
@@ -63,12 +65,14 @@ void BM_RecordOpening(benchmark::State& state) {
     QTemporaryDir dir;
     hx::storage::UsageStore store(dir.filePath(QStringLiteral("QuickOpen.db")));
     for (int i = 0; i < 10000; ++i)
-        store.record(QStringLiteral("entry %1").arg(i), i < 1000 ? QStringLiteral("t%1").arg(i) : QString());
+        store.record(QStringLiteral("entry %1").arg(i),
+                     i < 1000 ? QStringLiteral("t%1").arg(i) : QString());
     store.flush();
     const bool wholeWrite = state.range(0) == 1;
     int n = 0;
     for (auto _ : state) {
-        store.record(QStringLiteral("entry %1").arg(n % 10000), QStringLiteral("t%1").arg(n % 1000));
+        store.record(QStringLiteral("entry %1").arg(n % 10000),
+                     QStringLiteral("t%1").arg(n % 1000));
         ++n;
         if (wholeWrite) store.flush();
     }

@@ -5,9 +5,9 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QGuiApplication>
 #include <QScreen>
 
 #include "app/category_toolbar.h"
@@ -18,8 +18,8 @@
 #include "app/program_icon.h"
 #include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
-#include "app/screen_place.h"
 #include "app/runtime.h"
+#include "app/screen_place.h"
 #include "app/status_bar.h"
 #include "appearance/appearance_apply.h"
 #include "appearance/avatar_loader.h"
@@ -171,7 +171,7 @@ void MainWindow::buildControls() {
         [this](const QString& icon, int size) { return runtime_.iconFor(icon, size); },
         [this] {
             return session().config().readConfig(QStringLiteral("快速打开"),
-                                                  QStringLiteral("搜索地址"));
+                                                 QStringLiteral("搜索地址"));
         });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
         setStatusText(

@@ -66,7 +66,7 @@ std::optional<QUrl> QuickOpen::webSearchUrl(const QString& address, const QStrin
 
 QuickOpen::RowKind QuickOpen::rowKind(int row) const {
     return row >= 0 && std::size_t(row) < shown_.size() ? shown_[std::size_t(row)].kind
-                                                         : RowKind::Entry;
+                                                        : RowKind::Entry;
 }
 
 void QuickOpen::reload() {
@@ -93,7 +93,8 @@ void QuickOpen::reload() {
         for (const storage::ItemRow& row : std::as_const(loaded.rows)) links.insert(row.link);
         for (const InstalledEntry& program : programs)
             if (!links.contains(program.link))
-                loaded.rows.append({QString(), QString(), program.name, program.link, program.link});
+                loaded.rows.append(
+                    {QString(), QString(), program.name, program.link, program.link});
 
         loaded.usage = usage->snapshot();
         QStringList names;
@@ -199,14 +200,14 @@ void QuickOpen::refresh() {
     const QString trimmed = text.trimmed();
     if (const std::optional<QString> value = calculate(trimmed)) {
         shown_.push_back({RowKind::Calculation, 0, *value});
-        auto* item = new QListWidgetItem(
-            QStringLiteral("= %1\n%2").arg(*value, tr("按回车复制")), c_.results);
+        auto* item = new QListWidgetItem(QStringLiteral("= %1\n%2").arg(*value, tr("按回车复制")),
+                                         c_.results);
         item->setToolTip(QStringLiteral("%1 = %2").arg(trimmed, *value));
     }
     QString address = searchAddress_ ? searchAddress_() : QString();
     if (address.trimmed().isEmpty()) address = kDefaultSearchAddress;
-    if (const std::optional<QUrl> url = trimmed.isEmpty() ? std::nullopt
-                                                          : webSearchUrl(address, trimmed)) {
+    if (const std::optional<QUrl> url =
+            trimmed.isEmpty() ? std::nullopt : webSearchUrl(address, trimmed)) {
         shown_.push_back({RowKind::WebSearch, 0, QString::fromUtf8(url->toEncoded())});
         auto* item = new QListWidgetItem(
             QStringLiteral("%1\n%2").arg(tr("在网上搜索“%1”").arg(trimmed), url->host()),

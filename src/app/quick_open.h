@@ -3,8 +3,8 @@
 #include <QFutureWatcher>
 #include <QHash>
 #include <QImage>
-#include <QVector>
 #include <QUrl>
+#include <QVector>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -71,10 +71,10 @@ class QuickOpen : public QWidget {
 
   private:
     struct Loaded {
-        QVector<storage::ItemRow> rows;          // the catalogue, then installed programs
+        QVector<storage::ItemRow> rows;  // the catalogue, then installed programs
         qsizetype catalogueCount = 0;
-        std::vector<QString> keys;               // usage key by row
-        std::vector<double> weights;             // usage by row
+        std::vector<QString> keys;    // usage key by row
+        std::vector<double> weights;  // usage by row
         QHash<QString, std::size_t> rowOfKey;
         storage::UsageStore::Snapshot usage;
         items::PinyinIndex index;

@@ -161,7 +161,7 @@ MatchKind PinyinIndex::walk(const Entry& e, const std::string& q) const {
                     // The query ends at this unit: whole (initial or full
                     // reading of the last unit), or cut short.
                     auto ends = [&](bool whole) {
-                        const MatchKind k = !start                ? MatchKind::WordStart
+                        const MatchKind k = !start               ? MatchKind::WordStart
                                             : whole && u == last ? MatchKind::Exact
                                                                  : MatchKind::Prefix;
                         best = std::max(best, k);
@@ -245,8 +245,7 @@ std::vector<std::size_t> PinyinIndex::search(const QString& query,
     std::vector<Hit> hits;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const MatchKind kind = match(entries_[i], q);
-        if (kind != MatchKind::None)
-            hits.push_back({kind, i < weight.size() ? weight[i] : 0.0, i});
+        if (kind != MatchKind::None) hits.push_back({kind, i < weight.size() ? weight[i] : 0.0, i});
     }
     auto better = [](const Hit& a, const Hit& b) {
         if (a.kind != b.kind) return a.kind > b.kind;

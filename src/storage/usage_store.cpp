@@ -39,7 +39,9 @@ QString UsageStore::Snapshot::pickFor(const QString& typed) const {
 
 UsageStore::UsageStore(QString path) : UsageStore(std::move(path), Limits{}) {}
 
-UsageStore::UsageStore(QString path, Limits limits) : path_(std::move(path)), limits_(limits) { worker_.setMaxThreadCount(1); }
+UsageStore::UsageStore(QString path, Limits limits) : path_(std::move(path)), limits_(limits) {
+    worker_.setMaxThreadCount(1);
+}
 
 UsageStore::~UsageStore() {
     worker_.waitForDone();
@@ -67,9 +69,8 @@ void UsageStore::flush() const { worker_.waitForDone(); }
 
 void UsageStore::setAside() {
     db_.reset();
-    const QString aside =
-        path_ + QStringLiteral(".damaged-") +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    const QString aside = path_ + QStringLiteral(".damaged-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QFile::remove(aside);
     QFile::rename(path_, aside);
     // A journal left beside would be taken for the new file's.
@@ -236,7 +237,8 @@ void UsageStore::clear() {
     post([this] {
         usage_.clear();
         picks_.clear();
-        write("clearing", [](SQLite::Database& db) { db.exec("DELETE FROM usage; DELETE FROM picks"); });
+        write("clearing",
+              [](SQLite::Database& db) { db.exec("DELETE FROM usage; DELETE FROM picks"); });
     });
 }
 

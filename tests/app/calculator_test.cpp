@@ -42,7 +42,8 @@ TEST(Calculator, SumsHaveAValueAndEverythingElseHasNone) {
         {QString(10000, u'('), std::nullopt},
         {QStringLiteral("1") + QStringLiteral("+1").repeated(100000), std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(calculate(c.text), c.value) << c.text.left(40).toStdString();
+    for (const auto& c : cases)
+        EXPECT_EQ(calculate(c.text), c.value) << c.text.left(40).toStdString();
 }
 
 }  // namespace

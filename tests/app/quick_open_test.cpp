@@ -153,8 +153,8 @@ TEST_F(QuickOpenTest, OpeningsAndPicksAreRememberedAcrossARestart) {
     ASSERT_TRUE(db.deleteItemAt(QStringLiteral("系统"), QStringLiteral("常用"), 3));
     typeOnGrid(QStringLiteral("k"));
     const auto weights = usage->snapshot().weights;
-    EXPECT_EQ(weights.keys(), QStringList{storage::UsageStore::entryKey(
-                                  "系统", "常用", "控制面板", "/link/控制面板")});
+    EXPECT_EQ(weights.keys(), QStringList{storage::UsageStore::entryKey("系统", "常用", "控制面板",
+                                                                        "/link/控制面板")});
 }
 
 TEST_F(QuickOpenTest, CalculationAndWebSearchRowsComeLast) {
@@ -186,17 +186,18 @@ TEST_F(QuickOpenTest, CalculationAndWebSearchRowsComeLast) {
         QTest::keyClick(quick->controls().line, Qt::Key_Escape);
     }
     address.clear();  // none configured: the default engine, text at %s
-    EXPECT_EQ(QuickOpen::webSearchUrl(QuickOpen::kDefaultSearchAddress, "a b")->toString(QUrl::FullyEncoded),
+    EXPECT_EQ(QuickOpen::webSearchUrl(QuickOpen::kDefaultSearchAddress, "a b")
+                  ->toString(QUrl::FullyEncoded),
               QStringLiteral("https://www.bing.com/search?q=a%20b"));
     EXPECT_EQ(QuickOpen::webSearchUrl("http://x.example/?q=", "1+1")->toString(QUrl::FullyEncoded),
               QStringLiteral("http://x.example/?q=1%2B1"));
 }
 
 TEST_F(QuickOpenTest, InstalledProgramsRankWithTheCatalogueAndAreNotShownTwice) {
-    quick->setInstalledPrograms({{QStringLiteral("控制中心"), QStringLiteral("/apps/cc.desktop")},
-                                 {QStringLiteral("控制面板 (已安装)"),
-                                  QStringLiteral("/link/控制面板")},
-                                 {QStringLiteral("KZ"), QStringLiteral("/apps/kz.desktop")}});
+    quick->setInstalledPrograms(
+        {{QStringLiteral("控制中心"), QStringLiteral("/apps/cc.desktop")},
+         {QStringLiteral("控制面板 (已安装)"), QStringLiteral("/link/控制面板")},
+         {QStringLiteral("KZ"), QStringLiteral("/apps/kz.desktop")}});
     typeOnGrid(QStringLiteral("kz"));
     EXPECT_EQ(results(), (QStringList{QStringLiteral("KZ"), QStringLiteral("控制面板"),
                                       QStringLiteral("控制中心")}));

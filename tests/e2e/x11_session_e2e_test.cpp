@@ -299,10 +299,9 @@ TEST_F(X11Session, KeyPinyinAndEnterOpenAnEntry) {
 // a stand-in for xdg-open).
 TEST_F(X11Session, TenLettersTypedRightAfterThePanelKeyAllReachTheLine) {
     const QString marker = temp.file("searched");
-    ASSERT_TRUE(temp.write("bin/xdg-open",
-                           QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"%1\"\n")
-                               .arg(marker)
-                               .toUtf8()));
+    ASSERT_TRUE(temp.write(
+        "bin/xdg-open",
+        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"%1\"\n").arg(marker).toUtf8()));
     QFile::setPermissions(temp.file("bin/xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
     extraPath = temp.file("bin");
     ASSERT_TRUE(storage::IniFile::write(temp.root().configPath(), QStringLiteral("快速打开"),
@@ -319,11 +318,11 @@ TEST_F(X11Session, TenLettersTypedRightAfterThePanelKeyAllReachTheLine) {
         QString otherId;
         ASSERT_TRUE(QTest::qWaitFor(
             [&] {
-                otherId = QString::fromLatin1(run(xdotool, {QStringLiteral("search"),
-                                                            QStringLiteral("--onlyvisible"),
-                                                            QStringLiteral("--class"),
-                                                            QStringLiteral("xeyes")}))
-                              .section(u'\n', 0, 0);
+                otherId =
+                    QString::fromLatin1(
+                        run(xdotool, {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--class"), QStringLiteral("xeyes")}))
+                        .section(u'\n', 0, 0);
                 return !otherId.isEmpty();
             },
             10000));
@@ -332,11 +331,11 @@ TEST_F(X11Session, TenLettersTypedRightAfterThePanelKeyAllReachTheLine) {
         // some time after the letters were typed.
         const auto manager = static_cast<pid_t>(windowManager.processId());
         ::kill(manager, SIGSTOP);
-        run(xdotool, {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
-                      QStringLiteral("ctrl+alt+space"), QStringLiteral("q"), QStringLiteral("z"),
-                      QStringLiteral("x"), QStringLiteral("w"), QStringLiteral("v"),
-                      QStringLiteral("j"), QStringLiteral("q"), QStringLiteral("z"),
-                      QStringLiteral("x"), QStringLiteral("k")});
+        run(xdotool,
+            {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
+             QStringLiteral("ctrl+alt+space"), QStringLiteral("q"), QStringLiteral("z"),
+             QStringLiteral("x"), QStringLiteral("w"), QStringLiteral("v"), QStringLiteral("j"),
+             QStringLiteral("q"), QStringLiteral("z"), QStringLiteral("x"), QStringLiteral("k")});
         QTest::qWait(300);
         ::kill(manager, SIGCONT);
         ASSERT_TRUE(QTest::qWaitFor(

@@ -15,7 +15,7 @@ TEST(PinyinMatch, FullPinyinInitialsAndTheirMixFindChineseNames) {
     EXPECT_EQ(kindOf(panel, QStringLiteral("kongzhimianban")), MatchKind::Exact);
     EXPECT_EQ(kindOf(panel, QStringLiteral("kongzhi")), MatchKind::Prefix);
     EXPECT_EQ(kindOf(panel, QStringLiteral("kongzm")), MatchKind::Prefix);
-    EXPECT_EQ(kindOf(panel, QStringLiteral("kzmba")), MatchKind::Prefix);    // inside the last
+    EXPECT_EQ(kindOf(panel, QStringLiteral("kzmba")), MatchKind::Prefix);     // inside the last
     EXPECT_EQ(kindOf(panel, QStringLiteral("mianb")), MatchKind::WordStart);  // from the middle
     EXPECT_EQ(kindOf(panel, QStringLiteral("KZMB")), MatchKind::Exact);       // letter case
     EXPECT_EQ(kindOf(QStringLiteral("控"), QStringLiteral("k")), MatchKind::Prefix);
@@ -76,8 +76,7 @@ TEST(PinyinSearch, RanksByKindThenUsage) {
                             QStringLiteral("金山"),     QStringLiteral("js"),
                             QStringLiteral("jieshu")};
     const Case cases[] = {
-        {"exact initials before a prefix; equals in catalogue order", panels, "kzmb", {},
-         {1, 2, 0}},
+        {"exact initials before a prefix; equals by order", panels, "kzmb", {}, {1, 2, 0}},
         {"the used one first among the exact", panels, "kzmb", {0, 0, 3}, {2, 1, 0}},
         {"usage never lifts a weaker kind", panels, "kzmb", {9, 0, 0}, {1, 2, 0}},
         {"full pinyin of the whole name is exact", panels, "kongzhimianban", {}, {2, 0}},

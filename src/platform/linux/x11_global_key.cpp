@@ -117,10 +117,10 @@ void X11GlobalKey::holdOrLetGo() {
             waiting = true;
     if (!waiting) return letGo();
     if (!focusWatch_)
-        focusWatch_ = connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
-                              [this](QWindow* window) {
-                                  if (window) letGo();
-                              });
+        focusWatch_ =
+            connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+                if (window) letGo();
+            });
     holdLimit_.start();
 }
 
