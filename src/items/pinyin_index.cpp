@@ -192,9 +192,10 @@ MatchKind PinyinIndex::walk(const Entry& e, const std::string& q) const {
 
 namespace {
 
-// Whether `q` occurs in `text` where a word or a Han character begins.
-bool atWordStart(const QString& text, const QString& q) {
-    for (qsizetype at = text.indexOf(q); at >= 0; at = text.indexOf(q, at + 1)) {
+// Whether `q` occurs in `text`, from `first` on, where a word or a Han
+// character begins.
+bool atWordStart(const QString& text, const QString& q, qsizetype first) {
+    for (qsizetype at = first; at >= 0; at = text.indexOf(q, at + 1)) {
         const QChar here = text.at(at);
         if (at == 0 || here.isHighSurrogate() || !isWordChar(here.unicode()) ||
             !isWordChar(text.at(at - 1).unicode()))
@@ -207,11 +208,15 @@ bool atWordStart(const QString& text, const QString& q) {
 
 MatchKind PinyinIndex::match(const Entry& e, const Query& q) const {
     if (q.folded.isEmpty()) return MatchKind::None;
-    if (e.folded == q.folded) return MatchKind::Exact;
-    MatchKind kind = e.folded.startsWith(q.folded) ? MatchKind::Prefix : MatchKind::None;
-    if (!q.letters.empty() && (q.mask & ~e.letters) == 0) kind = std::max(kind, walk(e, q.letters));
-    if (kind != MatchKind::None || !e.folded.contains(q.folded)) return kind;
-    return atWordStart(e.folded, q.folded) ? MatchKind::WordStart : MatchKind::Substring;
+    // Every Latin letter of a name is among its letters: a plain query with
+    // one missing can match in no way.
+    if (!q.letters.empty() && (q.mask & ~e.letters) != 0) return MatchKind::None;
+    const qsizetype at = e.folded.indexOf(q.folded);
+    if (at == 0 && e.folded.size() == q.folded.size()) return MatchKind::Exact;
+    MatchKind kind = at == 0 ? MatchKind::Prefix : MatchKind::None;
+    if (!q.letters.empty()) kind = std::max(kind, walk(e, q.letters));
+    if (kind != MatchKind::None || at < 0) return kind;
+    return atWordStart(e.folded, q.folded, at) ? MatchKind::WordStart : MatchKind::Substring;
 }
 
 PinyinIndex::Query PinyinIndex::prepare(const QString& query) {
@@ -243,6 +248,7 @@ std::vector<std::size_t> PinyinIndex::search(const QString& query,
         std::size_t entry;
     };
     std::vector<Hit> hits;
+    hits.reserve(entries_.size());
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const MatchKind kind = match(entries_[i], q);
         if (kind != MatchKind::None) hits.push_back({kind, i < weight.size() ? weight[i] : 0.0, i});

@@ -74,7 +74,8 @@ void UsageStore::setAside() {
     QFile::remove(aside);
     QFile::rename(path_, aside);
     // A journal left beside would be taken for the new file's.
-    QFile::remove(path_ + QStringLiteral("-journal"));
+    for (const char* journal : {"-journal", "-wal", "-shm"})
+        QFile::remove(path_ + QLatin1String(journal));
     qWarning("hengxiu-toolbox: %s could not be read; set aside as %s, started afresh.",
              qPrintable(path_), qPrintable(aside));
 }
@@ -88,6 +89,9 @@ void UsageStore::load() {
         try {
             db_ = std::make_unique<SQLite::Database>(
                 bytes(path_), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 1000);
+            // A commit waits for no disk flush; a power cut may lose the
+            // last openings, never the file.
+            db_->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
             db_->exec(
                 "CREATE TABLE IF NOT EXISTS usage(key TEXT PRIMARY KEY, weight REAL NOT NULL, "
                 "stamp INTEGER NOT NULL);"
