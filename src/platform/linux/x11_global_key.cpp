@@ -107,27 +107,34 @@ void X11GlobalKey::release() {
     keycodes_.clear();
 }
 
-// The keyboard stays frozen while a window of ours is shown but has no focus yet.
+// The keyboard stays frozen while a window of ours is shown but has no focus
+// yet. The server is asked who has the focus: the toolkit's own idea of it
+// can lag behind (a window minimised while it had the focus).
 void X11GlobalKey::holdOrLetGo() {
-    if (QGuiApplication::focusWindow()) return letGo();
+    xcb_get_input_focus_reply_t* focus =
+        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr);
+    const bool ours = focus && isOurWindow(focus->focus);
+    std::free(focus);
+    if (ours) return letGo();
     bool waiting = false;
     for (const QWindow* window : QGuiApplication::topLevelWindows())
         if (window->isVisible() && window->type() == Qt::Window &&
             !(window->windowStates() & Qt::WindowMinimized))
             waiting = true;
     if (!waiting) return letGo();
-    if (!focusWatch_)
-        focusWatch_ =
-            connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
-                if (window) letGo();
-            });
+    holding_ = true;
     holdLimit_.start();
+}
+
+bool X11GlobalKey::isOurWindow(std::uint32_t id) const {
+    for (const QWindow* window : QGuiApplication::topLevelWindows())
+        if (window->handle() && window->winId() == id) return true;
+    return false;
 }
 
 void X11GlobalKey::letGo() {
     holdLimit_.stop();
-    QObject::disconnect(focusWatch_);
-    focusWatch_ = {};
+    holding_ = false;
     if (!connection_) return;
     xcb_allow_events(connection_, XCB_ALLOW_ASYNC_KEYBOARD, XCB_CURRENT_TIME);
     xcb_flush(connection_);
@@ -136,6 +143,9 @@ void X11GlobalKey::letGo() {
 bool X11GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if (holding_ && (event->response_type & 0x7f) == XCB_FOCUS_IN &&
+        isOurWindow(static_cast<const xcb_focus_in_event_t*>(message)->event))
+        letGo();
     if ((event->response_type & 0x7f) != XCB_KEY_PRESS) return false;
     const auto* press = static_cast<const xcb_key_press_event_t*>(message);
     if (press->event != root_) return false;

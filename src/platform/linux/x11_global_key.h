@@ -30,13 +30,14 @@ class X11GlobalKey : public GlobalKey, public QAbstractNativeEventFilter {
     void report(Failure why);
     void holdOrLetGo();
     void letGo();
+    bool isOurWindow(std::uint32_t id) const;
 
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t root_ = 0;
     std::vector<std::uint8_t> keycodes_;
     std::uint16_t modifiers_ = 0;
     QTimer holdLimit_;
-    QMetaObject::Connection focusWatch_;
+    bool holding_ = false;
 };
 
 }  // namespace hx::platform
