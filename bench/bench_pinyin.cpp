@@ -39,8 +39,8 @@ BENCHMARK(BM_BuildPinyinIndex)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_SearchKeystroke(benchmark::State& state) {
     const QStringList names = catalogue(100000);
     const hx::items::PinyinIndex index = hx::items::PinyinIndex::build(names);
-    std::vector<qint64> opened(names.size());
-    for (std::size_t i = 0; i < opened.size(); i += 7) opened[i] = qint64(i);
+    std::vector<double> opened(names.size());
+    for (std::size_t i = 0; i < opened.size(); i += 7) opened[i] = double(i);
     const QStringList queries = {QStringLiteral("k"),       QStringLiteral("kzm"),
                                  QStringLiteral("chongqi"), QStringLiteral("yinyue"),
                                  QStringLiteral("vs"),      QStringLiteral("面板")};

@@ -5,8 +5,10 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 
 #include "app/category_toolbar.h"
 #include "app/item_grid.h"
@@ -17,6 +19,7 @@
 #include "app/quick_open.h"
 #include "app/roller_blind_menu.h"
 #include "app/runtime.h"
+#include "app/screen_place.h"
 #include "app/status_bar.h"
 #include "appearance/appearance_apply.h"
 #include "appearance/avatar_loader.h"
@@ -164,9 +167,13 @@ void MainWindow::buildControls() {
     grid_->setBaseImages({designItemImage()}, 32);
     grid_->raise();
     quickOpen_ = new QuickOpen(
-        grid_, session().database(),
+        grid_, session().database(), session().usage(),
         [this](const QString& link) { runtime_.launcher().open(link); },
-        [this](const QString& icon, int size) { return runtime_.iconFor(icon, size); });
+        [this](const QString& icon, int size) { return runtime_.iconFor(icon, size); },
+        [this] {
+            return session().config().readConfig(QStringLiteral("快速打开"),
+                                                 QStringLiteral("搜索地址"));
+        });
     connect(grid_, &ItemGrid::hotChanged, this, [this](int index) {
         setStatusText(
             0, index < 0 ? tr(kWelcome) : text::displayName(catalogue().rows().value(index).name));
@@ -296,7 +303,19 @@ void MainWindow::removeTrayIcon() {
 // The stored corner is the window's outer one, title bar included, as the
 // design's screen coordinates are: a first start at 0,0 keeps the title bar
 // on the screen, and window managers that place the frame (XWayland's) agree.
-void MainWindow::placeWindow() { move(session().config().left(), session().config().top()); }
+// A place off every screen is brought under the pointer, once: it is stored.
+void MainWindow::placeWindow() {
+    storage::Config& config = session().config();
+    QPoint at(config.left(), config.top());
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens << screen->geometry();
+    if (const auto onScreen =
+            bringOntoScreens(at, QSize(kClientWidth, kClientHeight), screens, QCursor::pos())) {
+        at = *onScreen;
+        config.setPosition(at.x(), at.y());
+    }
+    move(at);
+}
 
 bool MainWindow::connectDatabase() {
     return core::connectAndInitialise(session(), *this) != core::ConnectResult::Declined;

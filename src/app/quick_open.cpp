@@ -1,11 +1,13 @@
 #include "app/quick_open.h"
 
+#include "app/calculator.h"
 #include "platform/icon_loader.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSet>
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
@@ -13,7 +15,6 @@ namespace hx::app {
 namespace {
 
 constexpr int kShownResults = 50;
-constexpr int kShownInstalled = 20;
 
 bool startsSearch(const QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
@@ -23,12 +24,15 @@ bool startsSearch(const QKeyEvent* key) {
 
 }  // namespace
 
-QuickOpen::QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open, IconSource icons)
+QuickOpen::QuickOpen(QWidget* grid, storage::ItemDatabase& database, storage::UsageStore& usage,
+                     Opener open, IconSource icons, std::function<QString()> searchAddress)
     : QWidget(grid->parentWidget()),
       grid_(grid),
       database_(database),
+      usage_(usage),
       open_(std::move(open)),
-      icons_(std::move(icons)) {
+      icons_(std::move(icons)),
+      searchAddress_(std::move(searchAddress)) {
     setObjectName(QStringLiteral("quickOpen"));
     hide();
     grid_->installEventFilter(this);
@@ -40,37 +44,80 @@ QuickOpen::QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open
 
 QuickOpen::~QuickOpen() { watcher_.waitForFinished(); }
 
-QString QuickOpen::keyOf(const storage::ItemRow& row) {
-    return row.category + u'\n' + row.column + u'\n' + row.name + u'\n' + row.link;
+void QuickOpen::setInstalledPrograms(QVector<InstalledEntry> programs) {
+    programs_ = std::move(programs);
+    if (isVisible()) reload();
+}
+
+std::optional<QUrl> QuickOpen::webSearchUrl(const QString& address, const QString& text) {
+    const QString encoded = QString::fromLatin1(QUrl::toPercentEncoding(text));
+    QString full = address.trimmed();
+    if (full.contains(QStringLiteral("%s")))
+        full.replace(QStringLiteral("%s"), encoded);
+    else
+        full += encoded;
+    const QUrl url(full, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return std::nullopt;
+    return url;
+}
+
+QuickOpen::RowKind QuickOpen::rowKind(int row) const {
+    return row >= 0 && std::size_t(row) < shown_.size() ? shown_[std::size_t(row)].kind
+                                                        : RowKind::Entry;
 }
 
 void QuickOpen::reload() {
     if (watcher_.isRunning()) return;
     storage::ItemDatabase* database = &database_;
-    // Reading every entry and its pinyin is kept off the interface thread.
-    watcher_.setFuture(QtConcurrent::run([database, installed = installed_] {
+    storage::UsageStore* usage = &usage_;
+    // Reading every entry, its pinyin and the usage is kept off the interface thread.
+    watcher_.setFuture(QtConcurrent::run([database, usage, programs = programs_] {
         Loaded loaded;
         qint64 cursor = 0;
         constexpr int kPage = 4096;
+        bool complete = false;
         for (;;) {
             const auto page = database->searchNamesPage(QString(), &cursor, kPage);
             if (!page) break;
             loaded.rows += page.value;
-            if (page.value.size() < kPage) break;
+            if (page.value.size() < kPage) {
+                complete = true;
+                break;
+            }
         }
+        loaded.catalogueCount = loaded.rows.size();
+        QSet<QString> links;
+        for (const storage::ItemRow& row : std::as_const(loaded.rows)) links.insert(row.link);
+        for (const InstalledEntry& program : programs)
+            if (!links.contains(program.link))
+                loaded.rows.append(
+                    {QString(), QString(), program.name, program.link, program.link});
+
+        loaded.usage = usage->snapshot();
         QStringList names;
         names.reserve(loaded.rows.size());
-        for (const storage::ItemRow& row : loaded.rows) names << row.name;
-        loaded.index = items::PinyinIndex::build(names);
-        QSet<QString> links;
-        for (const storage::ItemRow& row : loaded.rows) links.insert(row.link);
-        QStringList installedNames;
-        for (const InstalledEntry& program : installed) {
-            if (links.contains(program.link)) continue;
-            loaded.installed << program;
-            installedNames << program.name;
+        loaded.keys.reserve(std::size_t(loaded.rows.size()));
+        loaded.weights.reserve(std::size_t(loaded.rows.size()));
+        QSet<QString> present;
+        for (qsizetype i = 0; i < loaded.rows.size(); ++i) {
+            const storage::ItemRow& row = loaded.rows.at(i);
+            names << row.name;
+            const QString key =
+                i < loaded.catalogueCount
+                    ? storage::UsageStore::entryKey(row.category, row.column, row.name, row.link)
+                    : storage::UsageStore::programKey(row.link);
+            if (i < loaded.catalogueCount) present.insert(key);
+            loaded.weights.push_back(loaded.usage.weights.value(key, 0.0));
+            loaded.rowOfKey.insert(key, std::size_t(i));
+            loaded.keys.push_back(key);
         }
-        loaded.installedIndex = items::PinyinIndex::build(installedNames);
+        // Entries gone from the catalogue are forgotten; a catalogue that
+        // could not be read whole forgets nothing.
+        if (complete) usage->keepOnlyEntries(std::move(present));
+        loaded.index = items::PinyinIndex::build(names);
         return loaded;
     }));
 }
@@ -111,18 +158,12 @@ void QuickOpen::begin(const QString& text) {
     refresh();
 }
 
-void QuickOpen::setInstalledPrograms(QVector<InstalledEntry> programs) {
-    installed_ = std::move(programs);
-    if (isVisible()) reload();
-}
-
 void QuickOpen::finish() {
     hide();
     if (!c_.line) return;
     c_.line->clear();
     c_.results->clear();
     shown_.clear();
-    shownInstalled_.clear();
     grid_->setFocus();
 }
 
@@ -130,51 +171,75 @@ void QuickOpen::refresh() {
     if (!isVisible()) return;
     c_.results->clear();
     shown_.clear();
-    shownInstalled_.clear();
     if (watcher_.isRunning()) return;  // filled when the index arrives
-    std::vector<qint64> recency(loaded_.rows.size(), 0);
-    for (qsizetype i = 0; i < loaded_.rows.size(); ++i)
-        recency[i] = openedAt_.value(keyOf(loaded_.rows.at(i)), 0);
-    shown_ = loaded_.index.search(c_.line->text(), recency, kShownResults);
-    for (std::size_t i : shown_) {
+    const QString text = c_.line->text();
+    std::vector<std::size_t> hits = loaded_.index.search(text, loaded_.weights, kShownResults);
+    // The entry picked last for this text, or for a longer one it starts, comes first.
+    const QString picked = loaded_.usage.pickFor(items::foldForSearch(text).trimmed());
+    if (const auto at = loaded_.rowOfKey.constFind(picked);
+        !picked.isEmpty() && at != loaded_.rowOfKey.cend() &&
+        loaded_.index.match(*at, text) != items::MatchKind::None) {
+        std::erase(hits, *at);
+        hits.insert(hits.begin(), *at);
+        if (hits.size() > std::size_t(kShownResults)) hits.pop_back();
+    }
+    for (std::size_t i : hits) {
+        shown_.push_back({RowKind::Entry, i, QString()});
         const storage::ItemRow& row = loaded_.rows.at(qsizetype(i));
         // The name, and under it where the entry lives.
-        const QString place = QStringLiteral("%1 · %2").arg(row.category, row.column);
+        const QString place = qsizetype(i) < loaded_.catalogueCount
+                                  ? QStringLiteral("%1 · %2").arg(row.category, row.column)
+                                  : tr("已安装程序");
         auto* item = new QListWidgetItem(QStringLiteral("%1\n%2").arg(row.name, place), c_.results);
         item->setToolTip(QStringLiteral("%1\n%2").arg(row.name, place));
         if (icons_)
             item->setIcon(platform::listIcon([&](int size) { return icons_(row.icon, size); }, 16,
                                              devicePixelRatioF()));
     }
-    if (!c_.line->text().isEmpty())
-        shownInstalled_ = loaded_.installedIndex.search(c_.line->text(), {}, kShownInstalled);
-    for (std::size_t i : shownInstalled_) {
-        const InstalledEntry& program = loaded_.installed.at(qsizetype(i));
-        const QString text = QStringLiteral("%1\n%2").arg(program.name, tr("已安装程序"));
-        auto* item = new QListWidgetItem(text, c_.results);
-        item->setToolTip(QStringLiteral("%1\n%2").arg(program.name, program.link));
-        if (icons_)
-            item->setIcon(platform::listIcon([&](int size) { return icons_(program.link, size); },
-                                             16, devicePixelRatioF()));
+    // Always below the matches: the value of a sum, then a web search.
+    const QString trimmed = text.trimmed();
+    if (const std::optional<QString> value = calculate(trimmed)) {
+        shown_.push_back({RowKind::Calculation, 0, *value});
+        auto* item = new QListWidgetItem(QStringLiteral("= %1\n%2").arg(*value, tr("按回车复制")),
+                                         c_.results);
+        item->setToolTip(QStringLiteral("%1 = %2").arg(trimmed, *value));
     }
-    if (c_.results->count() > 0) c_.results->setCurrentRow(0);
+    QString address = searchAddress_ ? searchAddress_() : QString();
+    if (address.trimmed().isEmpty()) address = kDefaultSearchAddress;
+    if (const std::optional<QUrl> url =
+            trimmed.isEmpty() ? std::nullopt : webSearchUrl(address, trimmed)) {
+        shown_.push_back({RowKind::WebSearch, 0, QString::fromUtf8(url->toEncoded())});
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1\n%2").arg(tr("在网上搜索“%1”").arg(trimmed), url->host()),
+            c_.results);
+        item->setToolTip(shown_.back().value);
+    }
+    if (!shown_.empty()) c_.results->setCurrentRow(0);
 }
 
 void QuickOpen::openCurrent() {
-    const int row = c_.results->currentRow();
-    if (row < 0) return;
-    if (std::size_t(row) >= shown_.size()) {
-        const std::size_t at = std::size_t(row) - shown_.size();
-        if (at >= shownInstalled_.size()) return;
-        const QString link = loaded_.installed.at(qsizetype(shownInstalled_[at])).link;
-        finish();
-        if (open_) open_(link);
-        return;
+    const int current = c_.results->currentRow();
+    if (current < 0 || std::size_t(current) >= shown_.size()) return;
+    const Shown chosen = shown_[std::size_t(current)];
+    const QString typed = items::foldForSearch(c_.line->text()).trimmed();
+    switch (chosen.kind) {
+        case RowKind::Calculation:
+            QGuiApplication::clipboard()->setText(chosen.value);
+            finish();
+            return;
+        case RowKind::WebSearch:
+            finish();
+            if (open_) open_(chosen.value);
+            return;
+        case RowKind::Entry:
+            break;
     }
-    const storage::ItemRow entry = loaded_.rows.at(qsizetype(shown_[std::size_t(row)]));
-    openedAt_.insert(keyOf(entry), ++openings_);
+    const QString link = loaded_.rows.at(qsizetype(chosen.row)).link;
+    const QString key = loaded_.keys[chosen.row];
     finish();
-    if (open_) open_(entry.link);
+    if (open_) open_(link);
+    // Written on the store's own thread: a full disk never stops an opening.
+    usage_.record(key, typed);
 }
 
 bool QuickOpen::eventFilter(QObject* watched, QEvent* event) {

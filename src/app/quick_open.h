@@ -3,12 +3,15 @@
 #include <QFutureWatcher>
 #include <QHash>
 #include <QImage>
+#include <QUrl>
 #include <QVector>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "items/pinyin_index.h"
 #include "storage/item_database.h"
+#include "storage/usage_store.h"
 
 class QLineEdit;
 class QListWidget;
@@ -16,8 +19,11 @@ class QListWidget;
 namespace hx::app {
 
 // A search line laid over the item grid, opened by typing on the grid. It
-// finds an entry of any category by name or pinyin; Enter opens it, Esc
-// closes the line and leaves the panel as it was.
+// finds an entry of any category, or an installed program, by name or
+// pinyin, ranked by how well it matches and then by how much it is used; the
+// entry picked last for a text comes first when that text is typed again.
+// Below the matches: the value of an arithmetic text, and a web search.
+// Enter opens the chosen row, Esc closes the line and leaves the panel as it was.
 class QuickOpen : public QWidget {
     Q_OBJECT
   public:
@@ -29,12 +35,28 @@ class QuickOpen : public QWidget {
     using IconSource = std::function<QImage(const QString& iconText, int size)>;
     struct InstalledEntry {
         QString name;
-        QString link;  // the .desktop path
+        QString link;  // a .desktop file
     };
+    enum class RowKind { Entry, Calculation, WebSearch };
 
-    // Watches `grid` for typing and covers it while open.
-    QuickOpen(QWidget* grid, storage::ItemDatabase& database, Opener open, IconSource icons);
+    // Used when Config.ini names no search address of its own.
+    static inline const QString kDefaultSearchAddress =
+        QStringLiteral("https://www.bing.com/search?q=%s");
+
+    // Watches `grid` for typing and covers it while open. `searchAddress`
+    // gives the configured web search address ("" when none).
+    QuickOpen(QWidget* grid, storage::ItemDatabase& database, storage::UsageStore& usage,
+              Opener open, IconSource icons, std::function<QString()> searchAddress = {});
     ~QuickOpen() override;
+
+    // Shown below the catalogue's matches of the same kind; one whose link
+    // is already in the catalogue is not shown twice.
+    void setInstalledPrograms(QVector<InstalledEntry> programs);
+
+    // The address searching for `text`: `%s` in `address` takes the
+    // percent-encoded text (else it is added at the end). Nothing unless
+    // the address is http or https.
+    static std::optional<QUrl> webSearchUrl(const QString& address, const QString& text);
 
     // Null until the first search.
     const Controls& controls() const { return c_; }
@@ -42,38 +64,41 @@ class QuickOpen : public QWidget {
     void begin(const QString& text);
     void finish();
     bool indexReady() const { return !watcher_.isRunning(); }
-    // Programs of the desktop's menu, listed below the catalogue's matches
-    // unless the catalogue already links to them.
-    void setInstalledPrograms(QVector<InstalledEntry> programs);
+    RowKind rowKind(int row) const;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     struct Loaded {
-        QVector<storage::ItemRow> rows;
+        QVector<storage::ItemRow> rows;  // the catalogue, then installed programs
+        qsizetype catalogueCount = 0;
+        std::vector<QString> keys;    // usage key by row
+        std::vector<double> weights;  // usage by row
+        QHash<QString, std::size_t> rowOfKey;
+        storage::UsageStore::Snapshot usage;
         items::PinyinIndex index;
-        QVector<InstalledEntry> installed;  // those the catalogue does not link to
-        items::PinyinIndex installedIndex;
+    };
+    struct Shown {
+        RowKind kind = RowKind::Entry;
+        std::size_t row = 0;
+        QString value;  // the calculation's value, or the search address
     };
     void buildControls();
     void reload();
     void refresh();
     void openCurrent();
-    static QString keyOf(const storage::ItemRow& row);
-
     QWidget* grid_;
     storage::ItemDatabase& database_;
+    storage::UsageStore& usage_;
     Opener open_;
     IconSource icons_;
+    std::function<QString()> searchAddress_;
+    QVector<InstalledEntry> programs_;
     Controls c_;
     Loaded loaded_;
     QFutureWatcher<Loaded> watcher_;
-    QHash<QString, qint64> openedAt_;  // by entry, a counter that grows with each opening
-    qint64 openings_ = 0;
-    std::vector<std::size_t> shown_;
-    QVector<InstalledEntry> installed_;
-    std::vector<std::size_t> shownInstalled_;  // listed after shown_
+    std::vector<Shown> shown_;
 };
 
 }  // namespace hx::app

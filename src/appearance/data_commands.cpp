@@ -71,6 +71,7 @@ bool clearDatabase(core::Session& session, core::Catalogue& catalogue) {
     QFile::remove(session.root().configPath());
     catalogue.reset();
     session.database().clearAll();
+    session.usage().clear();
     catalogue.requestReinitialisation();
     return true;
 }

@@ -36,7 +36,8 @@ enum class RestoreOutcome { Cancelled, Refused, Restored };
 RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue);
 
 // "清空数据": after the question, a safety copy, Config.ini removed, the three
-// tables emptied in one transaction and the re-initialisation asked for.
+// tables emptied in one transaction, what quick open learnt forgotten, and the
+// re-initialisation asked for.
 // False when nothing was cleared.
 bool clearDatabase(core::Session& session, core::Catalogue& catalogue);
 

@@ -6,6 +6,7 @@
 #include "storage/config.h"
 #include "storage/data_root.h"
 #include "storage/item_database.h"
+#include "storage/usage_store.h"
 
 namespace hx::core {
 
@@ -15,7 +16,11 @@ class Session {
   public:
     // `services` must be complete: no window checks for a missing one.
     Session(storage::DataRoot root, Services services, Dialogs& dialogs)
-        : root_(std::move(root)), config_(root_), services_(services), dialogs_(dialogs) {
+        : root_(std::move(root)),
+          config_(root_),
+          services_(services),
+          dialogs_(dialogs),
+          usage_(root_.file(QStringLiteral("User/QuickOpen.db"))) {
         if (!services_.complete()) qFatal("hx::core::Session: a platform service is missing");
     }
 
@@ -26,6 +31,8 @@ class Session {
     const Services& services() const { return services_; }
     Dialogs& dialogs() { return dialogs_; }
     GlobalState& state() { return state_; }
+    // What quick open learns from openings, in a file of its own.
+    storage::UsageStore& usage() { return usage_; }
 
   private:
     storage::DataRoot root_;
@@ -34,6 +41,7 @@ class Session {
     Services services_;
     Dialogs& dialogs_;
     GlobalState state_;
+    storage::UsageStore usage_;
 };
 
 }  // namespace hx::core

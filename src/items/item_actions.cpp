@@ -121,7 +121,11 @@ bool ItemActions::readCurrentLink(QString* name, QString* link) {
 
 void ItemActions::openCurrent() {
     if (catalogue_.columnCount() == 0) return;
-    if (const auto row = catalogue_.selectedItem().row) launcher_.open(row->link);
+    const auto row = catalogue_.selectedItem().row;
+    if (!row) return;
+    launcher_.open(row->link);
+    session_.usage().record(storage::UsageStore::entryKey(
+        catalogue_.currentCategoryName(), catalogue_.openColumnName(), row->name, row->link));
 }
 
 void ItemActions::viewLink() {

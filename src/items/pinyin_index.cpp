@@ -138,47 +138,85 @@ PinyinIndex PinyinIndex::build(const QStringList& names) {
     return index;
 }
 
-// Whether `q` can be read off consecutive units of `e`, starting at any unit:
-// each unit gives a whole reading, or (unless `initialsOnly`) its first
-// letter, and the query may end inside a reading.
-bool PinyinIndex::walk(const Entry& e, const std::string& q, bool initialsOnly) const {
+// How `q` can be read off consecutive units of `e`: each unit gives a whole
+// reading or its first letter, and the query may end inside a reading.
+// Read from the first unit to the end of the last it is exact; from the
+// first unit, a prefix; from any other unit, a match at a syllable start.
+MatchKind PinyinIndex::walk(const Entry& e, const std::string& q) const {
     const size_t m = q.size();
-    if (m == 0 || m > 63) return false;
-    std::uint64_t reach = 0;  // bit k: q[0, k) read so far
-    for (std::uint32_t u = e.firstUnit; u < e.firstUnit + e.unitCount; ++u) {
-        reach |= 1;  // a match may start at any unit
-        std::uint64_t nextReach = 0;
+    if (m == 0 || m > 63 || e.unitCount == 0) return MatchKind::None;
+    MatchKind best = MatchKind::None;
+    std::uint64_t fromStart = 1;  // bit k: q[0, k) read from the first unit
+    std::uint64_t anywhere = 0;   // the same, from any unit
+    const std::uint32_t last = e.firstUnit + e.unitCount - 1;
+    for (std::uint32_t u = e.firstUnit; u <= last; ++u) {
+        anywhere |= 1;
+        std::uint64_t nextStart = 0, nextAnywhere = 0;
         for (std::uint32_t r = unitReadings_[u]; r < unitReadings_[u + 1]; ++r) {
             const std::string& s = syllables_[readingIds_[r]];
-            for (std::uint64_t bits = reach; bits; bits &= bits - 1) {
-                const size_t off = size_t(std::countr_zero(bits));
-                if (q[off] != s[0]) continue;
-                if (off + 1 == m) return true;
-                nextReach |= std::uint64_t(1) << (off + 1);
-                if (initialsOnly) continue;
-                const size_t rest = m - off;
-                if (rest <= s.size()) {
-                    if (s.compare(0, rest, q, off, rest) == 0) return true;
-                } else if (q.compare(off, s.size(), s) == 0) {
-                    nextReach |= std::uint64_t(1) << (off + s.size());
+            auto step = [&](std::uint64_t reach, std::uint64_t& next, bool start) {
+                for (std::uint64_t bits = reach; bits; bits &= bits - 1) {
+                    const size_t off = size_t(std::countr_zero(bits));
+                    if (q[off] != s[0]) continue;
+                    // The query ends at this unit: whole (initial or full
+                    // reading of the last unit), or cut short.
+                    auto ends = [&](bool whole) {
+                        const MatchKind k = !start               ? MatchKind::WordStart
+                                            : whole && u == last ? MatchKind::Exact
+                                                                 : MatchKind::Prefix;
+                        best = std::max(best, k);
+                    };
+                    if (off + 1 == m) {
+                        // One letter is the whole name only as initials of several units.
+                        ends(e.unitCount > 1);
+                        continue;
+                    }
+                    next |= std::uint64_t(1) << (off + 1);
+                    const size_t rest = m - off;
+                    if (rest <= s.size()) {
+                        if (s.compare(0, rest, q, off, rest) == 0) ends(rest == s.size());
+                    } else if (q.compare(off, s.size(), s) == 0) {
+                        next |= std::uint64_t(1) << (off + s.size());
+                    }
                 }
-            }
+            };
+            step(fromStart, nextStart, true);
+            if (best == MatchKind::Exact) return best;
+            if (best < MatchKind::WordStart) step(anywhere, nextAnywhere, false);
         }
-        reach = nextReach;
+        fromStart = nextStart;
+        anywhere = nextAnywhere;
+    }
+    return best;
+}
+
+namespace {
+
+// Whether `q` occurs in `text`, from `first` on, where a word or a Han
+// character begins.
+bool atWordStart(const QString& text, const QString& q, qsizetype first) {
+    for (qsizetype at = first; at >= 0; at = text.indexOf(q, at + 1)) {
+        const QChar here = text.at(at);
+        if (at == 0 || here.isHighSurrogate() || !isWordChar(here.unicode()) ||
+            !isWordChar(text.at(at - 1).unicode()))
+            return true;
     }
     return false;
 }
 
+}  // namespace
+
 MatchKind PinyinIndex::match(const Entry& e, const Query& q) const {
     if (q.folded.isEmpty()) return MatchKind::None;
-    if (e.folded == q.folded) return MatchKind::Exact;
-    if (e.folded.startsWith(q.folded)) return MatchKind::Prefix;
-    if (!q.letters.empty() && (q.mask & ~e.letters) == 0) {
-        if (walk(e, q.letters, true)) return MatchKind::Initials;
-        if (walk(e, q.letters, false)) return MatchKind::Pinyin;
-    }
-    if (e.folded.contains(q.folded)) return MatchKind::Substring;
-    return MatchKind::None;
+    // Every Latin letter of a name is among its letters: a plain query with
+    // one missing can match in no way.
+    if (!q.letters.empty() && (q.mask & ~e.letters) != 0) return MatchKind::None;
+    const qsizetype at = e.folded.indexOf(q.folded);
+    if (at == 0 && e.folded.size() == q.folded.size()) return MatchKind::Exact;
+    MatchKind kind = at == 0 ? MatchKind::Prefix : MatchKind::None;
+    if (!q.letters.empty()) kind = std::max(kind, walk(e, q.letters));
+    if (kind != MatchKind::None || at < 0) return kind;
+    return atWordStart(e.folded, q.folded, at) ? MatchKind::WordStart : MatchKind::Substring;
 }
 
 PinyinIndex::Query PinyinIndex::prepare(const QString& query) {
@@ -201,23 +239,23 @@ MatchKind PinyinIndex::match(std::size_t entry, const QString& query) const {
 }
 
 std::vector<std::size_t> PinyinIndex::search(const QString& query,
-                                             const std::vector<qint64>& lastOpened,
+                                             const std::vector<double>& weight,
                                              std::size_t limit) const {
     const Query q = prepare(query);
     struct Hit {
         MatchKind kind;
-        qint64 opened;
+        double weight;
         std::size_t entry;
     };
     std::vector<Hit> hits;
+    hits.reserve(entries_.size());
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         const MatchKind kind = match(entries_[i], q);
-        if (kind != MatchKind::None)
-            hits.push_back({kind, i < lastOpened.size() ? lastOpened[i] : 0, i});
+        if (kind != MatchKind::None) hits.push_back({kind, i < weight.size() ? weight[i] : 0.0, i});
     }
     auto better = [](const Hit& a, const Hit& b) {
         if (a.kind != b.kind) return a.kind > b.kind;
-        if (a.opened != b.opened) return a.opened > b.opened;
+        if (a.weight != b.weight) return a.weight > b.weight;
         return a.entry < b.entry;
     };
     const std::size_t kept = std::min(limit, hits.size());

@@ -8,8 +8,10 @@
 
 namespace hx::items {
 
-// How a query met a name; a larger value ranks first.
-enum class MatchKind { None, Substring, Pinyin, Initials, Prefix, Exact };
+// How a query met a name; a larger value ranks first. Pinyin and initials
+// count as the name: "kzmb" is an exact match of 控制面板, "kz" a prefix,
+// "mb" a match at a syllable start.
+enum class MatchKind { None, Substring, WordStart, Prefix, Exact };
 
 // Case-folded, full-width letters made plain: how names and queries are compared.
 QString foldForSearch(const QString& text);
@@ -25,10 +27,9 @@ class PinyinIndex {
     std::size_t size() const { return entries_.size(); }
     MatchKind match(std::size_t entry, const QString& query) const;
 
-    // Entries that match, best first: by kind, then most recently opened
-    // (`lastOpened[i]`, larger is more recent, may be shorter than the index),
-    // then index order. At most `limit`.
-    std::vector<std::size_t> search(const QString& query, const std::vector<qint64>& lastOpened,
+    // Entries that match, best first: by kind, then by `weight[i]` (larger
+    // first; may be shorter than the index), then index order. At most `limit`.
+    std::vector<std::size_t> search(const QString& query, const std::vector<double>& weight,
                                     std::size_t limit) const;
 
   private:
@@ -40,7 +41,7 @@ class PinyinIndex {
     };
     static Query prepare(const QString& query);
     MatchKind match(const Entry& e, const Query& q) const;
-    bool walk(const Entry& e, const std::string& q, bool initialsOnly) const;
+    MatchKind walk(const Entry& e, const std::string& q) const;
 
     std::vector<Entry> entries_;
     std::vector<std::uint32_t>

@@ -172,6 +172,7 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     catalogue.selectCategory(0);
     catalogue.finishLoading();
     ASSERT_EQ(catalogue.rowCount(), 3);
+    session.usage().record(QStringLiteral("opened"), QStringLiteral("op"));
 
     dialogs.answers.enqueue(core::Answer::No);
     EXPECT_FALSE(appearance::clearDatabase(session, catalogue));
@@ -195,6 +196,9 @@ TEST_F(DataCommandsTest, ClearEmptiesEverythingButSkinAfterASafetyCopy) {
     EXPECT_TRUE(catalogue.categories().isEmpty() && catalogue.columns().isEmpty() &&
                 catalogue.rows().isEmpty());
     EXPECT_EQ(reinitialisations, 1);
+    // What quick open learnt goes too, from its file as well.
+    EXPECT_TRUE(session.usage().snapshot().weights.isEmpty());
+    EXPECT_TRUE(storage::UsageStore(session.usage().path()).snapshot().picks.isEmpty());
 
     ASSERT_EQ(safetyCopies().size(), 1);
     ItemDatabase copy;

@@ -58,8 +58,8 @@ class ProgramProcess : public ::testing::Test {
 TEST_F(ProgramProcess, SigtermRunsTheShutDownAndStoresThePosition) {
     storage::Config cfg(temp.root());
     // Digits followed by letters read as the number; the shut-down writes it clean.
-    ASSERT_TRUE(cfg.writeConfig("关闭状态", "左边", "5234px"));
-    ASSERT_TRUE(cfg.writeConfig("关闭状态", "顶边", "2345"));
+    ASSERT_TRUE(cfg.writeConfig("关闭状态", "左边", "234px"));
+    ASSERT_TRUE(cfg.writeConfig("关闭状态", "顶边", "345"));
     start();
     // The start-up opens the remembered column, which writes its index.
     // The start-up opens the remembered column (which writes its index) and
@@ -76,8 +76,8 @@ TEST_F(ProgramProcess, SigtermRunsTheShutDownAndStoresThePosition) {
     ASSERT_TRUE(process.waitForFinished(15000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(config("关闭状态", "左边"), "5234");
-    EXPECT_EQ(config("关闭状态", "顶边"), "2345");
+    EXPECT_EQ(config("关闭状态", "左边"), "234");
+    EXPECT_EQ(config("关闭状态", "顶边"), "345");
     EXPECT_EQ(config("工具条", "工具条"), "0");
 }
 

@@ -85,6 +85,8 @@ class X11Session : public ::testing::Test {
 
     // When set: the session has no bus, and this is its runtime folder.
     QString busLessRuntime;
+    // When set: searched first for programs (stand-ins).
+    QString extraPath;
 
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -92,6 +94,8 @@ class X11Session : public ::testing::Test {
             env.remove("DBUS_SESSION_BUS_ADDRESS");
             env.insert("XDG_RUNTIME_DIR", busLessRuntime);
         }
+        if (!extraPath.isEmpty())
+            env.insert("PATH", extraPath + u':' + env.value(QStringLiteral("PATH")));
         env.insert("DISPLAY", display);
         env.remove("WAYLAND_DISPLAY");
         env.insert("QT_QPA_PLATFORM", "xcb");
@@ -288,6 +292,66 @@ TEST_F(X11Session, KeyPinyinAndEnterOpenAnEntry) {
         run(xdotool, {QStringLiteral("key"), QStringLiteral("Return")});
         EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 10000))
             << "the entry was not opened";
+    });
+}
+
+// The key, then ten letters at once, before the panel has the focus: all ten
+// reach the search line, in order (seen in the web search they open, through
+// a stand-in for xdg-open).
+TEST_F(X11Session, TenLettersTypedRightAfterThePanelKeyAllReachTheLine) {
+    const QString marker = temp.file("searched");
+    ASSERT_TRUE(temp.write(
+        "bin/xdg-open",
+        QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"%1\"\n").arg(marker).toUtf8()));
+    QFile::setPermissions(temp.file("bin/xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
+    extraPath = temp.file("bin");
+    ASSERT_TRUE(storage::IniFile::write(temp.root().configPath(), QStringLiteral("快速打开"),
+                                        QStringLiteral("搜索地址"),
+                                        QStringLiteral("http://127.0.0.1:9/?q=%s")));
+    const QString xdotool = QStringLiteral("xdotool");
+    startAndStop([&](const QString& id) {
+        run(xdotool, {QStringLiteral("windowminimize"), QStringLiteral("--sync"), id});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return windowId().isEmpty(); }, 5000));
+        // Another program has the focus, as when the user works in it.
+        QProcess other;
+        other.setProcessEnvironment(environment());
+        other.start(QStringLiteral("xeyes"), {});
+        QString otherId;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                otherId =
+                    QString::fromLatin1(
+                        run(xdotool, {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--class"), QStringLiteral("xeyes")}))
+                        .section(u'\n', 0, 0);
+                return !otherId.isEmpty();
+            },
+            10000));
+        run(xdotool, {QStringLiteral("windowactivate"), QStringLiteral("--sync"), otherId});
+        // A busy desktop: the window manager maps and focuses the panel only
+        // some time after the letters were typed.
+        const auto manager = static_cast<pid_t>(windowManager.processId());
+        ::kill(manager, SIGSTOP);
+        run(xdotool,
+            {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("0"),
+             QStringLiteral("ctrl+alt+space"), QStringLiteral("q"), QStringLiteral("z"),
+             QStringLiteral("x"), QStringLiteral("w"), QStringLiteral("v"), QStringLiteral("j"),
+             QStringLiteral("q"), QStringLiteral("z"), QStringLiteral("x"), QStringLiteral("k")});
+        QTest::qWait(300);
+        ::kill(manager, SIGCONT);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return QString::fromLatin1(run(xdotool, {QStringLiteral("getactivewindow")}))
+                           .trimmed() == id;
+            },
+            5000));
+        QTest::qWait(500);
+        run(xdotool, {QStringLiteral("key"), QStringLiteral("Return")});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 10000))
+            << "nothing was searched for";
+        EXPECT_EQ(temp.read("searched"), "http://127.0.0.1:9/?q=qzxwvjqzxk\n");
+        other.kill();
+        other.waitForFinished(5000);
     });
 }
 

@@ -11,11 +11,14 @@ MatchKind kindOf(const QString& name, const QString& query) {
 
 TEST(PinyinMatch, FullPinyinInitialsAndTheirMixFindChineseNames) {
     const QString panel = QStringLiteral("控制面板");
-    EXPECT_EQ(kindOf(panel, QStringLiteral("kzmb")), MatchKind::Initials);
-    EXPECT_EQ(kindOf(panel, QStringLiteral("kongzhi")), MatchKind::Pinyin);
-    EXPECT_EQ(kindOf(panel, QStringLiteral("kongzm")), MatchKind::Pinyin);
-    EXPECT_EQ(kindOf(panel, QStringLiteral("mianb")), MatchKind::Pinyin);   // from the middle
-    EXPECT_EQ(kindOf(panel, QStringLiteral("KZMB")), MatchKind::Initials);  // letter case
+    EXPECT_EQ(kindOf(panel, QStringLiteral("kzmb")), MatchKind::Exact);
+    EXPECT_EQ(kindOf(panel, QStringLiteral("kongzhimianban")), MatchKind::Exact);
+    EXPECT_EQ(kindOf(panel, QStringLiteral("kongzhi")), MatchKind::Prefix);
+    EXPECT_EQ(kindOf(panel, QStringLiteral("kongzm")), MatchKind::Prefix);
+    EXPECT_EQ(kindOf(panel, QStringLiteral("kzmba")), MatchKind::Prefix);     // inside the last
+    EXPECT_EQ(kindOf(panel, QStringLiteral("mianb")), MatchKind::WordStart);  // from the middle
+    EXPECT_EQ(kindOf(panel, QStringLiteral("KZMB")), MatchKind::Exact);       // letter case
+    EXPECT_EQ(kindOf(QStringLiteral("控"), QStringLiteral("k")), MatchKind::Prefix);
     EXPECT_EQ(kindOf(panel, QStringLiteral("kzmbx")), MatchKind::None);
     EXPECT_EQ(kindOf(panel, QStringLiteral("kmb")), MatchKind::None);     // units must be adjacent
     EXPECT_EQ(kindOf(panel, QStringLiteral("ongzhi")), MatchKind::None);  // not inside a syllable
@@ -36,49 +39,61 @@ TEST(PinyinMatch, PolyphonicAndRareCharactersMatchByEveryReading) {
 TEST(PinyinMatch, MixedLatinAndFullWidthNames) {
     const QString mixed = QStringLiteral("QQ音乐 Player");
     EXPECT_EQ(kindOf(mixed, QStringLiteral("qq")), MatchKind::Prefix);
-    EXPECT_EQ(kindOf(mixed, QStringLiteral("qqyy")), MatchKind::Pinyin);
-    EXPECT_NE(kindOf(mixed, QStringLiteral("yinyuepla")), MatchKind::None);
-    EXPECT_EQ(kindOf(mixed, QStringLiteral("yyp")), MatchKind::Initials);
+    EXPECT_EQ(kindOf(mixed, QStringLiteral("qqyy")), MatchKind::Prefix);
+    EXPECT_EQ(kindOf(mixed, QStringLiteral("yinyuepla")), MatchKind::WordStart);
+    EXPECT_EQ(kindOf(mixed, QStringLiteral("yyp")), MatchKind::WordStart);
+    EXPECT_EQ(kindOf(mixed, QStringLiteral("qqyyp")), MatchKind::Exact);
     // Word prefixes of Latin names, and a plain substring.
     EXPECT_EQ(kindOf(QStringLiteral("Visual Studio Code"), QStringLiteral("vsc")),
-              MatchKind::Initials);
+              MatchKind::Exact);
     EXPECT_EQ(kindOf(QStringLiteral("Visual Studio Code"), QStringLiteral("stud")),
-              MatchKind::Pinyin);
+              MatchKind::WordStart);
+    EXPECT_EQ(kindOf(QStringLiteral("Code"), QStringLiteral("c")), MatchKind::Prefix);
     EXPECT_EQ(kindOf(QStringLiteral("Visual Studio Code"), QStringLiteral("tudio")),
               MatchKind::Substring);
     // Full-width letters on either side are plain letters.
     EXPECT_EQ(kindOf(QStringLiteral("ＷＰＳ文字"), QStringLiteral("wps")), MatchKind::Prefix);
-    EXPECT_EQ(kindOf(QStringLiteral("WPS文字"), QStringLiteral("ｗｐｓｗｚ")), MatchKind::Pinyin);
-    EXPECT_EQ(kindOf(QStringLiteral("记事本"), QStringLiteral("事本")), MatchKind::Substring);
+    EXPECT_EQ(kindOf(QStringLiteral("WPS文字"), QStringLiteral("ｗｐｓｗｚ")), MatchKind::Exact);
+    // Every Han character starts a syllable; inside a Latin word is a plain substring.
+    EXPECT_EQ(kindOf(QStringLiteral("记事本"), QStringLiteral("事本")), MatchKind::WordStart);
+    EXPECT_EQ(kindOf(QStringLiteral("my.js"), QStringLiteral(".js")), MatchKind::WordStart);
 }
 
-TEST(PinyinSearch, RanksByKindThenRecencyAndHandlesEmptyInput) {
-    const QStringList names = {
-        QStringLiteral("计算器 calc"),  // 0: pinyin "js" only as initials
-        QStringLiteral("js"),           // 1: exact
-        QStringLiteral("jsbin"),        // 2: prefix
-        QStringLiteral("jieshu"),       // 3: one Latin word, no initials
-        QStringLiteral("金山"),         // 4: initials
-        QStringLiteral("节省时间"),     // 5: initials, opened recently
-        QStringLiteral("my.js"),        // 6: word prefix
+// Kind first (exact name, pinyin or initials; prefix; word or syllable start;
+// substring), then usage, then catalogue order.
+TEST(PinyinSearch, RanksByKindThenUsage) {
+    struct Case {
+        const char* why;
+        QStringList names;
+        const char* query;
+        std::vector<double> weights;
+        std::vector<std::size_t> expected;  // the whole result, in order
     };
-    const PinyinIndex index = PinyinIndex::build(names);
-    std::vector<qint64> opened(names.size(), 0);
-    opened[5] = 100;
-    const std::vector<std::size_t> hits = index.search(QStringLiteral("js"), opened, 10);
-    ASSERT_GE(hits.size(), 5u);
-    EXPECT_EQ(hits[0], 1u);
-    EXPECT_EQ(hits[1], 2u);
-    // Among the initials matches, the recently opened one first, then index order.
-    EXPECT_EQ(hits[2], 5u);
-    EXPECT_EQ(index.search(QStringLiteral("js"), opened, 2).size(), 2u);
-    EXPECT_EQ(index.match(3, QStringLiteral("js")), MatchKind::None);  // "jieshu" is one word
-
-    EXPECT_TRUE(index.search(QString(), opened, 10).empty());
-    EXPECT_TRUE(index.search(QStringLiteral("   "), opened, 10).empty());
-    const PinyinIndex empty = PinyinIndex::build({});
-    EXPECT_EQ(empty.size(), 0u);
-    EXPECT_TRUE(empty.search(QStringLiteral("js"), {}, 10).empty());
+    const QStringList panels = {QStringLiteral("控制面板设置"), QStringLiteral("看中模板"),
+                                QStringLiteral("控制面板")};
+    const QStringList js = {QStringLiteral("节省时间"), QStringLiteral("xjsx"),
+                            QStringLiteral("my.js"),    QStringLiteral("jsbin"),
+                            QStringLiteral("金山"),     QStringLiteral("js"),
+                            QStringLiteral("jieshu")};
+    const Case cases[] = {
+        {"exact initials before a prefix; equals by order", panels, "kzmb", {}, {1, 2, 0}},
+        {"the used one first among the exact", panels, "kzmb", {0, 0, 3}, {2, 1, 0}},
+        {"usage never lifts a weaker kind", panels, "kzmb", {9, 0, 0}, {1, 2, 0}},
+        {"full pinyin of the whole name is exact", panels, "kongzhimianban", {}, {2, 0}},
+        {"name, initials, prefixes, word start, substring", js, "js", {}, {4, 5, 0, 3, 2, 1}},
+        {"usage within each kind", js, "js", {0, 0, 0, 5, 0, 1}, {5, 4, 3, 0, 2, 1}},
+        {"Latin words", {"Visual Studio Code", "Code", "Codec Pack"}, "code", {}, {1, 2, 0}},
+        {"a Chinese query", {"记事本", "本地", "事本"}, "本", {}, {1, 0, 2}},
+        {"nothing for blanks", js, "   ", {}, {}},
+    };
+    for (const Case& c : cases) {
+        const PinyinIndex index = PinyinIndex::build(c.names);
+        EXPECT_EQ(index.search(QString::fromUtf8(c.query), c.weights, 50), c.expected) << c.why;
+    }
+    const PinyinIndex index = PinyinIndex::build(js);
+    EXPECT_EQ(index.search(QStringLiteral("js"), {}, 2), (std::vector<std::size_t>{4, 5}));
+    EXPECT_EQ(index.match(6, QStringLiteral("js")), MatchKind::None);  // "jieshu" is one word
+    EXPECT_TRUE(PinyinIndex::build({}).search(QStringLiteral("js"), {}, 10).empty());
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QWindow>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 
@@ -48,6 +50,9 @@ std::vector<std::uint8_t> keycodesFor(xcb_connection_t* c, std::uint32_t keysym)
 }  // namespace
 
 X11GlobalKey::X11GlobalKey(QObject* parent) : GlobalKey(parent) {
+    holdLimit_.setSingleShot(true);
+    holdLimit_.setInterval(1000);
+    connect(&holdLimit_, &QTimer::timeout, this, &X11GlobalKey::letGo);
     connection_ = toolkitConnection();
     if (connection_) {
         root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
@@ -56,6 +61,7 @@ X11GlobalKey::X11GlobalKey(QObject* parent) : GlobalKey(parent) {
 }
 
 X11GlobalKey::~X11GlobalKey() {
+    letGo();
     release();
     if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
@@ -76,7 +82,7 @@ void X11GlobalKey::bind(QKeyCombination key) {
     for (const std::uint8_t code : codes)
         for (const std::uint16_t extra : kIgnored)
             cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, x11->modifiers | extra,
-                                                   code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                                                   code, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC));
     bool held = false;
     for (const xcb_void_cookie_t cookie : cookies) {
         if (xcb_generic_error_t* error = xcb_request_check(connection_, cookie)) {
@@ -101,22 +107,60 @@ void X11GlobalKey::release() {
     keycodes_.clear();
 }
 
+// The keyboard stays frozen while a window of ours is shown but has no focus
+// yet. The server is asked who has the focus: the toolkit's own idea of it
+// can lag behind (a window minimised while it had the focus).
+void X11GlobalKey::holdOrLetGo() {
+    xcb_get_input_focus_reply_t* focus =
+        xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr);
+    const bool ours = focus && isOurWindow(focus->focus);
+    std::free(focus);
+    if (ours) return letGo();
+    bool waiting = false;
+    for (const QWindow* window : QGuiApplication::topLevelWindows())
+        if (window->isVisible() && window->type() == Qt::Window &&
+            !(window->windowStates() & Qt::WindowMinimized))
+            waiting = true;
+    if (!waiting) return letGo();
+    holding_ = true;
+    holdLimit_.start();
+}
+
+bool X11GlobalKey::isOurWindow(std::uint32_t id) const {
+    for (const QWindow* window : QGuiApplication::topLevelWindows())
+        if (window->handle() && window->winId() == id) return true;
+    return false;
+}
+
+void X11GlobalKey::letGo() {
+    holdLimit_.stop();
+    holding_ = false;
+    if (!connection_) return;
+    xcb_allow_events(connection_, XCB_ALLOW_ASYNC_KEYBOARD, XCB_CURRENT_TIME);
+    xcb_flush(connection_);
+}
+
 bool X11GlobalKey::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-    if (keycodes_.empty() || eventType != "xcb_generic_event_t") return false;
+    if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if (holding_ && (event->response_type & 0x7f) == XCB_FOCUS_IN &&
+        isOurWindow(static_cast<const xcb_focus_in_event_t*>(message)->event))
+        letGo();
     if ((event->response_type & 0x7f) != XCB_KEY_PRESS) return false;
     const auto* press = static_cast<const xcb_key_press_event_t*>(message);
     if (press->event != root_) return false;
     const std::uint16_t state = press->state & ~(kLock | kNumLock) & 0xff;
-    if (state != modifiers_) return false;
-    for (const std::uint8_t code : keycodes_) {
-        if (press->detail == code) {
-            emit pressed();
-            // Not swallowed: the toolkit takes the press's time stamp, which
-            // the window manager wants before it lets the panel take focus.
-            return false;
-        }
-    }
+    const bool ours =
+        !keycodes_.empty() && state == modifiers_ &&
+        std::find(keycodes_.begin(), keycodes_.end(), press->detail) != keycodes_.end();
+    if (ours) emit pressed();
+    // Only our grabs report presses on the root, and each froze the keyboard.
+    if (ours)
+        holdOrLetGo();
+    else
+        letGo();
+    // Not swallowed: the toolkit takes the press's time stamp, which the
+    // window manager wants before it lets the panel take focus.
     return false;
 }
 

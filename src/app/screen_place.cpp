@@ -1,0 +1,29 @@
+#include "app/screen_place.h"
+
+#include <QRegion>
+#include <algorithm>
+
+namespace hx::app {
+
+std::optional<QPoint> bringOntoScreens(QPoint stored, QSize size, const QList<QRect>& screens,
+                                       QPoint pointer) {
+    if (screens.isEmpty()) return std::nullopt;
+    const QRect window(stored, size);
+    // Enough of the top to drag it by.
+    const QRect grip(stored, QSize(std::min(size.width(), 40), std::min(size.height(), 20)));
+    QRegion all;
+    for (const QRect& screen : screens) all += screen;
+    if (QRegion(grip).subtracted(all).isEmpty()) return std::nullopt;
+    auto under = std::find_if(screens.begin(), screens.end(),
+                              [&](const QRect& s) { return s.contains(pointer); });
+    const QRect target = under != screens.end() ? *under : screens.first();
+    QRect placed = window;
+    placed.moveCenter(pointer);
+    placed.moveLeft(std::clamp(placed.left(), target.left(),
+                               std::max(target.left(), target.right() + 1 - size.width())));
+    placed.moveTop(std::clamp(placed.top(), target.top(),
+                              std::max(target.top(), target.bottom() + 1 - size.height())));
+    return placed.topLeft();
+}
+
+}  // namespace hx::app

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <cmath>
+
+#include "storage/usage_store.h"
+#include "support/temp_root.h"
+
+namespace hx::storage {
+namespace {
+
+constexpr qint64 kDay = 24 * 3600;
+
+class UsageStoreTest : public ::testing::Test {
+  protected:
+    test::TempRoot temp;
+    QString path = temp.file("User/QuickOpen.db");
+};
+
+TEST_F(UsageStoreTest, WeightsDecayPicksFollowPrefixesAndBothSurviveARestart) {
+    const qint64 t0 = 1'800'000'000;
+    {
+        UsageStore store(path);
+        store.record("a", "kz", t0);
+        store.record("a", QString(), t0);
+        store.record("b", "kzmb", t0 + kDay);
+        store.record("c", "k", t0 + 2 * kDay);
+    }
+    UsageStore store(path);
+    const UsageStore::Snapshot s = store.snapshot(t0 + 14 * kDay);
+    EXPECT_NEAR(s.weights.value("a"), 1.0, 1e-9);  // two openings, one half-life ago
+    EXPECT_NEAR(s.weights.value("b"), std::exp2(-13.0 / 14), 1e-9);
+    EXPECT_EQ(s.pickFor("k"), "c");     // the pick for exactly this text
+    EXPECT_EQ(s.pickFor("kz"), "a");    // ... before a longer one's
+    EXPECT_EQ(s.pickFor("kzm"), "b");   // the latest pick of a text it starts
+    EXPECT_EQ(s.pickFor("kzmbx"), "");  // never a shorter one's
+    EXPECT_EQ(s.pickFor(""), "");
+}
+
+TEST_F(UsageStoreTest, CappedForgottenAndCleared) {
+    UsageStore store(path, {2, 2});
+    const qint64 t = 1'800'000'000;
+    const QString old = UsageStore::entryKey("甲", "栏", "旧", "/old");
+    store.record(old, "j", t);
+    for (int i = 0; i < 3; ++i) store.record(UsageStore::programKey("/p"), "p", t + 10 + i);
+    store.record(UsageStore::entryKey("甲", "栏", "新", "/new"), "x", t + 20);
+    UsageStore::Snapshot s = store.snapshot(t + 40);
+    // Over the caps: the lightest entry and the oldest pick went.
+    EXPECT_EQ(s.weights.size(), 2);
+    EXPECT_FALSE(s.weights.contains(old));
+    EXPECT_EQ(s.picks.size(), 2);
+    EXPECT_FALSE(s.picks.contains("j"));
+
+    // Catalogue entries not present go, picks of them too; programs stay.
+    store.keepOnlyEntries({old});
+    store.flush();
+    s = UsageStore(path).snapshot(t + 40);  // as written
+    EXPECT_EQ(s.weights.keys(), QStringList{UsageStore::programKey("/p")});
+    EXPECT_EQ(s.picks.keys(), QStringList{"p"});
+
+    store.clear();
+    store.flush();
+    EXPECT_TRUE(UsageStore(path).snapshot().weights.isEmpty());
+}
+
+TEST_F(UsageStoreTest, ADamagedFileIsSetAsideAndStartedAfresh) {
+    ASSERT_TRUE(temp.write("User/QuickOpen.db", QByteArray(4096, 'x')));
+    {
+        UsageStore store(path);
+        EXPECT_TRUE(store.snapshot().weights.isEmpty());
+        store.record("a");
+    }
+    EXPECT_EQ(UsageStore(path).snapshot().weights.size(), 1);
+    const QStringList aside = QDir(temp.file("User")).entryList({"QuickOpen.db.damaged-*"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(temp.read("User/" + aside.first()), QByteArray(4096, 'x'));
+}
+
+TEST_F(UsageStoreTest, AFileThatCannotBeMadeCostsOnlyTheRecords) {
+    ASSERT_TRUE(temp.write("User/plain", "not a folder"));
+    UsageStore store(temp.file("User/plain/QuickOpen.db"));
+    store.record("a", "a");  // neither throws nor blocks; kept for this run
+    EXPECT_GT(store.snapshot().weights.value("a"), 0.0);
+    EXPECT_EQ(temp.read("User/plain"), "not a folder");
+}
+
+}  // namespace
+}  // namespace hx::storage
