@@ -10,6 +10,7 @@
 #include "app/quick_open.h"
 #include "items/installed_programs_window.h"
 #include "platform/installed_apps.h"
+#include "storage/usage_store.h"
 #include "support/gui_bench.h"
 
 namespace {
@@ -120,7 +121,8 @@ void BM_QuickOpenKeystrokeWithPrograms(benchmark::State& state) {
     QWidget panel;
     auto* grid = new QListWidget(&panel);
     grid->setGeometry(56, 82, 147, 327);
-    app::QuickOpen quick(grid, db, [](const QString&) {}, {});
+    storage::UsageStore usage(program.root().file(QStringLiteral("User/QuickOpen.db")));
+    app::QuickOpen quick(grid, db, usage, [](const QString&) {}, {});
     QVector<app::QuickOpen::InstalledEntry> programs;
     const QStringList list = names(kPrograms, 3000);
     // Without programs: what the catalogue's own search costs, for comparison.

@@ -143,6 +143,57 @@ The earlier data cannot be restored now. Click [Yes] to create a new, empty data
     </message>
 </context>
 <context>
+    <name>InstalledPrograms</name>
+    <message>
+        <source>影音</source>
+        <translation>Audio &amp; Video</translation>
+    </message>
+    <message>
+        <source>编程开发</source>
+        <translation>Development</translation>
+    </message>
+    <message>
+        <source>教育学习</source>
+        <translation>Education</translation>
+    </message>
+    <message>
+        <source>游戏</source>
+        <translation>Games</translation>
+    </message>
+    <message>
+        <source>图形图像</source>
+        <translation>Graphics</translation>
+    </message>
+    <message>
+        <source>网络</source>
+        <translation>Internet</translation>
+    </message>
+    <message>
+        <source>办公</source>
+        <translation>Office</translation>
+    </message>
+    <message>
+        <source>科学</source>
+        <translation>Science</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>系统</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>实用工具</source>
+        <translation>Utilities</translation>
+    </message>
+    <message>
+        <source>其他程序</source>
+        <translation>Other</translation>
+    </message>
+</context>
+<context>
     <name>PanelKey</name>
     <message>
         <source>快捷键设置无法识别</source>
@@ -306,6 +357,13 @@ MD5: %2</translation>
     </message>
 </context>
 <context>
+    <name>hx::app::ItemGrid</name>
+    <message>
+        <source>这里还是空的：可把文件拖到这里，或单击这里添加已安装程序</source>
+        <translation>Nothing here yet: drop files here, or click here to add installed programs</translation>
+    </message>
+</context>
+<context>
     <name>hx::app::MainWindow</name>
     <message>
         <source>衡岫电脑工具箱</source>
@@ -414,6 +472,25 @@ MD5: %2</translation>
     <message>
         <source>关闭屏幕 </source>
         <translation>Screen off </translation>
+    </message>
+    <message>
+        <source>添加已安装程序</source>
+        <translation>Add installed programs</translation>
+    </message>
+</context>
+<context>
+    <name>hx::app::QuickOpen</name>
+    <message>
+        <source>已安装程序</source>
+        <translation>Installed program</translation>
+    </message>
+    <message>
+        <source>按回车复制</source>
+        <translation>Enter copies it</translation>
+    </message>
+    <message>
+        <source>在网上搜索“%1”</source>
+        <translation>Search the web for “%1”</translation>
     </message>
 </context>
 <context>
@@ -720,6 +797,81 @@ MD5: %2</translation>
     <message>
         <source>选择图标—</source>
         <translation>Choose icon — </translation>
+    </message>
+</context>
+<context>
+    <name>hx::items::InstalledProgramsWindow</name>
+    <message>
+        <source>添加已安装程序</source>
+        <translation>Add installed programs</translation>
+    </message>
+    <message>
+        <source>按名称或拼音筛选</source>
+        <translation>Filter by name or pinyin</translation>
+    </message>
+    <message>
+        <source>添加到分类：</source>
+        <translation>Add to category:</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>新建分类</source>
+        <translation>New category</translation>
+    </message>
+    <message>
+        <source>正在读取已安装程序…</source>
+        <translation>Reading the installed programs…</translation>
+    </message>
+    <message numerus="yes">
+        <source>共 %n 个已安装程序</source>
+        <translation>
+            <numerusform>%n installed program</numerusform>
+            <numerusform>%n installed programs</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>请先勾选要添加的程序。</source>
+        <translation>First check the programs to add.</translation>
+    </message>
+    <message>
+        <source>不能再添加了！</source>
+        <translation>No more can be added!</translation>
+    </message>
+    <message>
+        <source>已安装程序</source>
+        <translation>Installed programs</translation>
+    </message>
+    <message numerus="yes">
+        <source>已添加 %n 个程序</source>
+        <translation>
+            <numerusform>Added %n program</numerusform>
+            <numerusform>Added %n programs</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>，%n 个同名程序已跳过</source>
+        <translation>
+            <numerusform>, %n of the same name skipped</numerusform>
+            <numerusform>, %n of the same name skipped</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>。</source>
+        <translation>.</translation>
+    </message>
+    <message numerus="yes">
+        <source>每个分类最多 %1 个栏目：%2 放不下，其中 %n 个程序未添加。</source>
+        <translation>
+            <numerusform>A category holds at most %1 columns: %2 did not fit, and %n program was not added.</numerusform>
+            <numerusform>A category holds at most %1 columns: %2 did not fit, and %n programs were not added.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
     </message>
 </context>
 <context>
