@@ -8,35 +8,17 @@
 #include <string>
 
 #include "items/pinyin_index.h"
+#include "support/catalogue_names.h"
 #include "storage/usage_store.h"
 
 namespace {
 
-// Names shaped like a large catalogue, from a fixed seed (as bench_pinyin's).
-QStringList catalogue(int count) {
-    const QString han = QStringLiteral(
-        "控制面板重启音乐银行记事本计算器浏览器文件夹下载图片视频设置网络打印机邮件地图天气日历"
-        "相机游戏办公表格文档演示输入法系统工具管理终端编辑播放录音翻译词典地址快递长沙重庆");
-    const QStringList words = {QStringLiteral("QQ"),     QStringLiteral("WPS"),
-                               QStringLiteral("Chrome"), QStringLiteral("Visual Studio"),
-                               QStringLiteral("Steam"),  QStringLiteral("Office")};
-    QRandomGenerator random(20261208);
-    QStringList names;
-    names.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        QString name;
-        if (random.bounded(4) == 0) name += words.at(random.bounded(int(words.size())));
-        const int length = 2 + random.bounded(5);
-        for (int c = 0; c < length; ++c) name += han.at(random.bounded(int(han.size())));
-        names << name;
-    }
-    return names;
-}
+using hx::bench::catalogueNames;
 
 // One keystroke as quick open ranks it: 100,000 entries, 10,000 of them used,
 // 1,000 remembered picks; matched, ranked by kind and usage, the pick put first.
 void BM_QuickOpenKeystroke(benchmark::State& state) {
-    const QStringList names = catalogue(100000);
+    const QStringList names = catalogueNames(100000);
     const hx::items::PinyinIndex index = hx::items::PinyinIndex::build(names);
     std::vector<double> weights(names.size());
     QRandomGenerator random(7);
