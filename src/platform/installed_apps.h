@@ -25,7 +25,8 @@ const QStringList& mainCategories();
 QString mainCategoryOf(const QStringList& categories);
 
 // Where desktop entries live, the one that wins first: $XDG_DATA_HOME/applications,
-// then each $XDG_DATA_DIRS/applications (defaults as the specification gives).
+// then each $XDG_DATA_DIRS/applications (~/.local/share and /usr/local/share:/usr/share
+// when unset, as freedesktop.org has it).
 QStringList applicationFolders();
 
 // Every application of `folders`, sorted by name. A desktop file id found in an

@@ -1,19 +1,12 @@
 #include "platform/linux/gio_desktop.h"
 
-#include <dlfcn.h>
-
 #include <QFile>
 
 #include "platform/desktop_entry.h"
+#include "platform/linux/gio_library.h"
 #include "platform/linux/session_bus.h"
 #include "platform/regular_file.h"
 
-// GLib names a struct member "signals", which Qt defines as a keyword.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
-#pragma pop_macro("signals")
 
 namespace hx::platform {
 
@@ -37,24 +30,17 @@ struct Gio {
     }
 };
 
-template <class F>
-void bind(void* library, F& function, const char* name) {
-    function = reinterpret_cast<F>(dlsym(library, name));
-}
-
 const Gio& gio() {
     static const Gio loaded = [] {
         Gio g;
-        void* library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (!library) return g;
-        bind(library, g.appInfoFromFile, "g_desktop_app_info_new_from_filename");
-        bind(library, g.launch, "g_app_info_launch");
-        bind(library, g.fileForPath, "g_file_new_for_path");
-        bind(library, g.setAttribute, "g_file_set_attribute_string");
-        bind(library, g.unref, "g_object_unref");
-        bind(library, g.freeError, "g_error_free");
-        bind(library, g.newContext, "g_app_launch_context_new");
-        bind(library, g.unsetInContext, "g_app_launch_context_unsetenv");
+        bindGio(g.appInfoFromFile, "g_desktop_app_info_new_from_filename");
+        bindGio(g.launch, "g_app_info_launch");
+        bindGio(g.fileForPath, "g_file_new_for_path");
+        bindGio(g.setAttribute, "g_file_set_attribute_string");
+        bindGio(g.unref, "g_object_unref");
+        bindGio(g.freeError, "g_error_free");
+        bindGio(g.newContext, "g_app_launch_context_new");
+        bindGio(g.unsetInContext, "g_app_launch_context_unsetenv");
         return g;
     }();
     return loaded;

@@ -1,7 +1,5 @@
 #include "platform/installed_apps.h"
 
-#include <dlfcn.h>
-
 #include <QCollator>
 #include <QCoreApplication>
 #include <QDir>
@@ -13,15 +11,10 @@
 #include <cstdio>
 
 #include "platform/desktop_entry.h"
+#include "platform/linux/gio_library.h"
 #include "platform/regular_file.h"
 #include "storage/item_database.h"
 
-// GLib names a struct member "signals", which Qt defines as a keyword.
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gdesktopappinfo.h>
-#include <gio/gio.h>
-#pragma pop_macro("signals")
 
 namespace hx::platform {
 
@@ -50,29 +43,22 @@ struct Gio {
     }
 };
 
-template <class F>
-void bind(void* library, F& function, const char* name) {
-    function = reinterpret_cast<F>(dlsym(library, name));
-}
-
 const Gio& gio() {
     static const Gio loaded = [] {
         Gio g;
-        void* library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (!library) return g;
-        bind(library, g.newKeyFile, "g_key_file_new");
-        bind(library, g.loadKeyFile, "g_key_file_load_from_data");
-        bind(library, g.freeKeyFile, "g_key_file_free");
-        bind(library, g.fromKeyFile, "g_desktop_app_info_new_from_keyfile");
-        bind(library, g.fromId, "g_desktop_app_info_new");
-        bind(library, g.isHidden, "g_desktop_app_info_get_is_hidden");
-        bind(library, g.categories, "g_desktop_app_info_get_categories");
-        bind(library, g.shouldShow, "g_app_info_should_show");
-        bind(library, g.monitor, "g_app_info_monitor_get");
-        bind(library, g.connect, "g_signal_connect_data");
-        bind(library, g.disconnect, "g_signal_handler_disconnect");
-        bind(library, g.unref, "g_object_unref");
-        bind(library, g.freeError, "g_error_free");
+        bindGio(g.newKeyFile, "g_key_file_new");
+        bindGio(g.loadKeyFile, "g_key_file_load_from_data");
+        bindGio(g.freeKeyFile, "g_key_file_free");
+        bindGio(g.fromKeyFile, "g_desktop_app_info_new_from_keyfile");
+        bindGio(g.fromId, "g_desktop_app_info_new");
+        bindGio(g.isHidden, "g_desktop_app_info_get_is_hidden");
+        bindGio(g.categories, "g_desktop_app_info_get_categories");
+        bindGio(g.shouldShow, "g_app_info_should_show");
+        bindGio(g.monitor, "g_app_info_monitor_get");
+        bindGio(g.connect, "g_signal_connect_data");
+        bindGio(g.disconnect, "g_signal_handler_disconnect");
+        bindGio(g.unref, "g_object_unref");
+        bindGio(g.freeError, "g_error_free");
         return g;
     }();
     return loaded;
