@@ -1,4 +1,5 @@
 #include "appearance/appearance_apply.h"
+#include "storage/file_names.h"
 
 #include <QDir>
 
@@ -22,8 +23,8 @@ StoredAppearance readStoredAppearance(const storage::Config& config) {
 
 QStringList skinFileNames(const QString& shensDir) {
     // Name order regardless of case: the same list on every file system.
-    return QDir(shensDir).entryList({QStringLiteral("*.she")}, QDir::Files | QDir::Hidden,
-                                    QDir::Name | QDir::IgnoreCase);
+    return storage::fileNamesMatching(shensDir, {}, u".she", QDir::Files | QDir::Hidden,
+                                      QDir::Name | QDir::IgnoreCase);
 }
 
 }  // namespace hx::appearance

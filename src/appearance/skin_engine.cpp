@@ -1,4 +1,5 @@
 #include "appearance/skin_engine.h"
+#include "storage/file_names.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -94,7 +95,7 @@ void SkinEngine::apply(const QString& skinPath) {
     // replaced, only untouched copies of an earlier version are brought up to date.
     if (QFileInfo(root_.shensDir()).isDir()) {
         const QDir shipped(QStringLiteral(":/skins"));
-        for (const QString& name : shipped.entryList({QStringLiteral("*.she")}, QDir::Files)) {
+        for (const QString& name : storage::fileNamesMatching(shipped.path(), {}, u".she")) {
             const QString target = root_.shensDir() + QLatin1Char('/') + name;
             if (name == QLatin1String("QVSkin.she")) continue;
             if (!storage::atomic_file::somethingAt(target)) {

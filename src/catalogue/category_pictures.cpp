@@ -1,4 +1,5 @@
 #include "catalogue/category_pictures.h"
+#include "storage/file_names.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -147,8 +148,7 @@ QImage withKeyColourClear(const QImage& picture) {
 }
 
 QStringList bitmapNames(const QString& folder) {
-    QStringList names =
-        QDir(folder).entryList({QStringLiteral("*.bmp")}, QDir::Files | QDir::Hidden, QDir::NoSort);
+    QStringList names = storage::fileNamesMatching(folder, {}, u".bmp", QDir::Files | QDir::Hidden);
     // *.bmp matches without case, as the designed file system does.
     std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
         const int byCase = a.compare(b, Qt::CaseInsensitive);

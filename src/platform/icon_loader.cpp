@@ -162,13 +162,22 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
     if (indexFile.isEmpty()) return theme;
     const auto text = readRegularFile(indexFile, kMaxTextFileSize);
     if (!text) return theme;
-    // Read as bytes, keeping only the keys the lookup uses: hicolor's index
-    // has thousands of lines, read at the first themed icon of every start.
-    static constexpr QByteArrayView kKeys[] = {"Inherits", "Directories", "ScaledDirectories",
-                                               "Size",     "Scale",       "MinSize",
-                                               "MaxSize",  "Threshold",   "Type"};
-    QHash<QByteArray, QHash<QByteArray, QByteArray>> groups;
-    QHash<QByteArray, QByteArray>* group = nullptr;
+    // Read as bytes into one small record per section: hicolor's index has
+    // hundreds of sections and thousands of lines, read at the first themed
+    // icon of every start, and a table of strings per section cost megabytes.
+    struct Section {
+        int size = 0, scale = 1, minSize = -1, maxSize = -1, threshold = 2;
+        QByteArray type;
+    };
+    QHash<QByteArray, Section> sections;
+    QByteArray inherits, directories;
+    Section* section = nullptr;
+    bool inHead = false;
+    const auto number = [](QByteArrayView value, int fallback) {
+        bool ok = false;
+        const int n = value.toByteArray().toInt(&ok);
+        return ok ? n : fallback;
+    };
     const QByteArrayView all(*text);
     qsizetype at = 0;
     for (int lines = 0; at < all.size() && lines < 100000; ++lines) {
@@ -178,14 +187,33 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
         at = end + 1;
         if (line.isEmpty() || line.front() == '#') continue;
         if (line.front() == '[' && line.back() == ']') {
-            group = &groups[line.sliced(1, line.size() - 2).toByteArray()];
+            const QByteArrayView name = line.sliced(1, line.size() - 2);
+            inHead = name == "Icon Theme";
+            section = inHead ? nullptr : &sections[name.toByteArray()];
             continue;
         }
         const qsizetype eq = line.indexOf('=');
-        if (eq <= 0 || !group) continue;
+        if (eq <= 0) continue;
         const QByteArrayView key = line.first(eq).trimmed();
-        if (std::find(std::begin(kKeys), std::end(kKeys), key) != std::end(kKeys))
-            group->insert(key.toByteArray(), line.sliced(eq + 1).trimmed().toByteArray());
+        const QByteArrayView value = line.sliced(eq + 1).trimmed();
+        if (inHead) {
+            if (key == "Inherits") inherits = value.toByteArray();
+            if (key == "Directories" || key == "ScaledDirectories")
+                directories += value.toByteArray() + ',';
+        } else if (section) {
+            if (key == "Size")
+                section->size = number(value, 0);
+            else if (key == "Scale")
+                section->scale = qMax(1, number(value, 1));
+            else if (key == "MinSize")
+                section->minSize = number(value, -1);
+            else if (key == "MaxSize")
+                section->maxSize = number(value, -1);
+            else if (key == "Threshold")
+                section->threshold = number(value, 2);
+            else if (key == "Type")
+                section->type = value.toByteArray();
+        }
     }
     const auto list = [](const QByteArray& value) {
         QStringList items;
@@ -193,30 +221,20 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
             if (!item.trimmed().isEmpty()) items << QString::fromUtf8(item.trimmed());
         return items;
     };
-    const auto number = [](const QHash<QByteArray, QByteArray>& keys, const char* key,
-                           int fallback) {
-        bool ok = false;
-        const int value = keys.value(key).toInt(&ok);
-        return ok ? value : fallback;
-    };
-    const auto& head = groups.value("Icon Theme");
-    theme.inherits = list(head.value("Inherits"));
-    QStringList dirNames = list(head.value("Directories"));
-    dirNames += list(head.value("ScaledDirectories"));
-    for (const QString& d : dirNames) {
-        const auto& keys = groups.value(d.toUtf8());
+    theme.inherits = list(inherits);
+    for (const QString& d : list(directories)) {
+        const Section keys = sections.value(d.toUtf8());
         ThemeDir dir;
         dir.path = d;
-        dir.size = number(keys, "Size", 0);
+        dir.size = keys.size;
         if (dir.size <= 0) continue;
-        dir.scale = qMax(1, number(keys, "Scale", 1));
-        dir.minSize = number(keys, "MinSize", dir.size);
-        dir.maxSize = number(keys, "MaxSize", dir.size);
-        dir.threshold = number(keys, "Threshold", 2);
-        const QByteArray type = keys.value("Type", "Threshold");
-        if (type == "Fixed")
+        dir.scale = keys.scale;
+        dir.minSize = keys.minSize >= 0 ? keys.minSize : dir.size;
+        dir.maxSize = keys.maxSize >= 0 ? keys.maxSize : dir.size;
+        dir.threshold = keys.threshold;
+        if (keys.type == "Fixed")
             dir.type = ThemeDir::Fixed;
-        else if (type == "Scalable")
+        else if (keys.type == "Scalable")
             dir.type = ThemeDir::Scalable;
         else
             dir.type = ThemeDir::Threshold;

@@ -10,7 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -146,25 +146,48 @@ bool createNew(const QString& path, const QByteArray& bytes, QString* error, boo
     return true;
 }
 
+namespace {
+
+// The writer's process number in a temporary name, NAME.tmp-PID-N with an
+// optional -journal, -wal or -shm; empty for any other name.
+QStringView leftoverWriter(QStringView name) {
+    const qsizetype tmp = name.lastIndexOf(u".tmp-");
+    if (tmp <= 0) return {};
+    QStringView rest = name.sliced(tmp + 5);
+    for (const auto tail : {u"-journal", u"-wal", u"-shm"}) {
+        if (rest.endsWith(QStringView(tail))) {
+            rest.chop(QStringView(tail).size());
+            break;
+        }
+    }
+    const qsizetype dash = rest.indexOf(u'-');
+    const auto digits = [](QStringView s) {
+        return !s.isEmpty() &&
+               std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (dash < 0 || !digits(rest.first(dash)) || !digits(rest.sliced(dash + 1))) return {};
+    return rest.first(dash);
+}
+
+}  // namespace
+
 int removeLeftovers(const QString& folder) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^.+\\.tmp-(\\d+)-\\d+(-journal|-wal|-shm)?$"));
     const QDir dir(folder);
     int removed = 0;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QRegularExpressionMatch match = pattern.match(name);
-        if (!match.hasMatch()) continue;
+        const QStringView pid = leftoverWriter(name);
+        if (pid.isEmpty()) continue;
         const QByteArray path = native(dir.filePath(name));
         struct stat st;
         if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
         if (st.st_mtime + kStartMargin >= kProcessStart) continue;
         bool isNumber = false;
-        const qlonglong pid = match.captured(1).toLongLong(&isNumber);
-        if (!isNumber || pid <= 0 || pid > INT_MAX) continue;
+        const qlonglong writer = pid.toLongLong(&isNumber);
+        if (!isNumber || writer <= 0 || writer > INT_MAX) continue;
         // A process of that number may be a writer still at work; our own number
         // on an older file is a reused one.
         const bool writerGone =
-            pid == ::getpid() || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+            writer == ::getpid() || (::kill(static_cast<pid_t>(writer), 0) != 0 && errno == ESRCH);
         if (writerGone && ::unlink(path.constData()) == 0) ++removed;
     }
     return removed;

@@ -1,4 +1,5 @@
 #include "storage/data_root.h"
+#include "storage/file_names.h"
 
 #include <unistd.h>
 
@@ -60,9 +61,8 @@ QString DataRoot::file(const QString& relative) const {
 }
 
 QStringList DataRoot::shippedPictures() {
-    QStringList names =
-        QDir(QStringLiteral(":/bmpns"))
-            .entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QStringList names = fileNamesMatching(QStringLiteral(":/bmpns"), {}, u".bmp", QDir::Files,
+                                          QDir::Name | QDir::IgnoreCase);
     const QString folder = QStringLiteral("Folder.bmp");
     if (names.removeAll(folder) > 0) names.prepend(folder);
     return names;

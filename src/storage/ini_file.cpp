@@ -1,4 +1,5 @@
 #include "storage/ini_file.h"
+#include "storage/file_names.h"
 
 #ifndef SI_NO_CONVERSION
 #define SI_NO_CONVERSION
@@ -317,7 +318,8 @@ void removeOrphans(const QString& path) {
     const QFileInfo info(path);
     const QString prefix = info.fileName() + QStringLiteral(".tmp-");
     QDir folder = info.absoluteDir();
-    for (const QString& name : folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden)) {
+    for (const QString& name :
+         fileNamesMatching(folder.path(), prefix, {}, QDir::Files | QDir::Hidden)) {
         const QString rest = name.mid(prefix.size());
         bool isNumber = false;
         const pid_t pid = static_cast<pid_t>(rest.section(u'-', 0, 0).toLong(&isNumber));

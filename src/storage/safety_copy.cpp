@@ -1,4 +1,5 @@
 #include "storage/safety_copy.h"
+#include "storage/file_names.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,8 +22,7 @@ std::pair<QString, int> ageKey(const QString& name) {
 }
 
 void pruneSafetyCopies(const QString& folder, const QString& keep) {
-    QStringList copies =
-        QDir(folder).entryList({kSafetyPrefix + QStringLiteral("*.mdb")}, QDir::Files, QDir::Name);
+    QStringList copies = fileNamesMatching(folder, kSafetyPrefix, u".mdb", QDir::Files, QDir::Name);
     std::stable_sort(copies.begin(), copies.end(),
                      [](const QString& a, const QString& b) { return ageKey(a) < ageKey(b); });
     const QString kept = keep.isEmpty() ? QString() : QFileInfo(keep).canonicalFilePath();

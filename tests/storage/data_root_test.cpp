@@ -172,6 +172,11 @@ TEST(DataRoot, LayoutRemovesOnlyTheLeftoversOfKilledWrites) {
         {"Date/QVdata.mdb.tmp-" + alive + "-0", true, false},     // its writer still runs
         {"Date/QVdata.mdb.tmp-" + gone + "-0.bak", true, false},  // not our name
         {"Date/notes.tmp-" + gone, true, false},
+        {"Date/QVdata.mdb.tmp-" + gone + "-0-shmx", true, false},
+        {"Date/QVdata.mdb.tmp-" + gone + "-", true, false},
+        {"Date/QVdata.mdb.tmp-" + gone + "-1-2", true, false},
+        {"Date/.tmp-" + gone + "-0", true, false},  // nothing before the marker
+        {"Date/a.tmp-x.tmp-" + gone + "-4-shm", true, true},
         {"Date/QVdata.mdb", true, false},
     };
     const time_t hourAgo = ::time(nullptr) - 3600;
