@@ -5,9 +5,9 @@
 #include "platform/linux/lazy_sound_player.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_file_probe.h"
-#include "platform/linux/lazy_network.h"
 #include "platform/linux/linux_power_backend.h"
 #include "platform/linux/linux_shell.h"
+#include "platform/linux/process_network.h"
 
 namespace hx::app {
 
@@ -17,7 +17,7 @@ struct LinuxBackends {
     platform::LinuxShell shell;
     platform::LazySoundPlayer sound;
     platform::LinuxPowerBackend power;
-    platform::LazyNetwork network;
+    platform::ProcessNetwork network;
     platform::LinuxDesktop desktop;
     platform::LinuxFileProbe probe;
     platform::IconLoader icons;
