@@ -182,7 +182,10 @@ void MainWindow::buildControls() {
     connect(grid_, &ItemGrid::rightPressed, this, &MainWindow::itemGridContextMenu);
     connect(grid_, &ItemGrid::filesDropped, actions_, &items::ItemActions::filesDropped);
     connect(grid_, &ItemGrid::emptyClicked, this, [this] { windows_.openInstalledPrograms(); });
-    // Quick open also finds the installed programs, as soon as they are read.
+    // Quick open also finds the installed programs: read at its first opening
+    // (not at start, so that an idle panel maps no GIO), shown once read.
+    connect(quickOpen_, &QuickOpen::opening, &runtime_.installedApps(),
+            &platform::InstalledApps::start);
     connect(&runtime_.installedApps(), &platform::InstalledApps::changed, this, [this] {
         QVector<QuickOpen::InstalledEntry> programs;
         for (const platform::InstalledApp& app : runtime_.installedApps().apps())
@@ -228,21 +231,16 @@ void MainWindow::buildMenus() {
     itemMenu_->addSeparator();
     entry(itemMenu_, tr("属性"), [this] { actions_->showProperties(); });
     entry(itemMenu_, tr("浏览文件夹"), [this] { actions_->browseFolder(); });
-    entry(itemMenu_, tr("生成桌面快捷方式"),
-          [this] { actions_->createDesktopShortcut(); });
+    entry(itemMenu_, tr("生成桌面快捷方式"), [this] { actions_->createDesktopShortcut(); });
 
     using appearance::SettingsWindow;
     trayMenu_ = new QMenu(QStringLiteral("托盘菜单"), this);
-    entry(trayMenu_, tr("搜索"),
-          [this] { windows_.openSettings(SettingsWindow::SearchPage); });
-    entry(trayMenu_, tr("更换皮肤"),
-          [this] { windows_.openSettings(SettingsWindow::BasicPage); });
-    entry(trayMenu_, tr("基本设置"),
-          [this] { windows_.openSettings(SettingsWindow::BasicPage); });
+    entry(trayMenu_, tr("搜索"), [this] { windows_.openSettings(SettingsWindow::SearchPage); });
+    entry(trayMenu_, tr("更换皮肤"), [this] { windows_.openSettings(SettingsWindow::BasicPage); });
+    entry(trayMenu_, tr("基本设置"), [this] { windows_.openSettings(SettingsWindow::BasicPage); });
     entry(trayMenu_, tr("分类管理"), [this] { windows_.openCategoryWindow(); });
     entry(trayMenu_, tr("添加已安装程序"), [this] { windows_.openInstalledPrograms(); });
-    entry(trayMenu_, tr("数据库管理"),
-          [this] { windows_.openSettings(SettingsWindow::DataPage); });
+    entry(trayMenu_, tr("数据库管理"), [this] { windows_.openSettings(SettingsWindow::DataPage); });
     trayMenu_->addSeparator();
     entry(trayMenu_, tr("关闭"), [this] { endProgram(); });
     entry(trayMenu_, tr("最小化"), [this] { showMinimized(); });
@@ -404,8 +402,6 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         if (soundAfterPaint_)
             session().services().sound->play(*std::exchange(soundAfterPaint_, std::nullopt));
         if (std::exchange(weatherAfterPaint_, false)) weather_.load();
-        // Reading every desktop entry waits until the panel is on screen.
-        runtime_.installedApps().start();
     });
 }
 

@@ -39,6 +39,7 @@ QuickOpen::QuickOpen(QWidget* grid, storage::ItemDatabase& database, storage::Us
     connect(&watcher_, &QFutureWatcher<Loaded>::finished, this, [this] {
         loaded_ = watcher_.result();
         refresh();
+        if (std::exchange(reloadAgain_, false) && isVisible()) reload();
     });
 }
 
@@ -70,7 +71,10 @@ QuickOpen::RowKind QuickOpen::rowKind(int row) const {
 }
 
 void QuickOpen::reload() {
-    if (watcher_.isRunning()) return;
+    if (watcher_.isRunning()) {
+        reloadAgain_ = true;
+        return;
+    }
     storage::ItemDatabase* database = &database_;
     storage::UsageStore* usage = &usage_;
     // Reading every entry, its pinyin and the usage is kept off the interface thread.
@@ -147,6 +151,7 @@ void QuickOpen::buildControls() {
 }
 
 void QuickOpen::begin(const QString& text) {
+    emit opening();
     if (!c_.line) buildControls();
     setGeometry(grid_->geometry());
     raise();

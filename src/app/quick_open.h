@@ -66,6 +66,10 @@ class QuickOpen : public QWidget {
     bool indexReady() const { return !watcher_.isRunning(); }
     RowKind rowKind(int row) const;
 
+  signals:
+    // The line is opening: what it lists besides the catalogue is wanted now.
+    void opening();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -98,6 +102,7 @@ class QuickOpen : public QWidget {
     Controls c_;
     Loaded loaded_;
     QFutureWatcher<Loaded> watcher_;
+    bool reloadAgain_ = false;  // programs arrived during a read
     std::vector<Shown> shown_;
 };
 

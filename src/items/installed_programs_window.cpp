@@ -1,5 +1,6 @@
 #include "items/installed_programs_window.h"
 
+#include <QCollator>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -267,6 +268,10 @@ void InstalledProgramsWindow::rebuild() {
         c_.status->setText(tr("正在读取已安装程序…"));
         return;
     }
+    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
+    std::stable_sort(shown_.begin(), shown_.end(), [&](const auto& a, const auto& b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
     QHash<QString, QStandardItem*> groups;
     QStringList order;
     for (const auto& app : shown_)

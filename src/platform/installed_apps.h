@@ -29,7 +29,7 @@ QString mainCategoryOf(const QStringList& categories);
 // when unset, as freedesktop.org has it).
 QStringList applicationFolders();
 
-// Every application of `folders`, sorted by name. A desktop file id found in an
+// Every application of `folders`, in name order (code points). A desktop file id found in an
 // earlier folder hides the same id later on. Left out: Hidden, NoDisplay, not
 // shown on this desktop (OnlyShowIn/NotShowIn), a TryExec or Exec program that
 // is missing, any other type. A file that is not a regular file of launcher size
@@ -37,7 +37,8 @@ QStringList applicationFolders();
 // Safe on any thread.
 QVector<InstalledApp> scanInstalledApps(const QStringList& folders);
 
-// The installed programs, read on a worker when asked to start and read again
+// The installed programs, read on a worker when first asked to start (quick
+// open's first opening, the window) and read again
 // whenever the system's list of applications changes (GIO's GAppInfoMonitor).
 class InstalledApps : public QObject {
     Q_OBJECT

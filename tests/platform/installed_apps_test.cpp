@@ -90,8 +90,9 @@ TEST_F(InstalledAppsTest, ListsWhatTheMenuShowsWithLocalNamesAndMainCategories) 
     EXPECT_EQ(listed, expected);
     for (const Case& c : cases)
         for (const InstalledApp& app : apps)
-            if (c.listedAs && app.name == QString::fromUtf8(c.listedAs))
+            if (c.listedAs && app.name == QString::fromUtf8(c.listedAs)) {
                 EXPECT_EQ(app.group, QString::fromUtf8(c.group)) << c.file;
+            }
 }
 
 // Nothing from an entry reaches a shell: listing runs nothing, launching runs

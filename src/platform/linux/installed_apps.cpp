@@ -1,6 +1,5 @@
 #include "platform/installed_apps.h"
 
-#include <QCollator>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -14,7 +13,6 @@
 #include "platform/linux/gio_library.h"
 #include "platform/regular_file.h"
 #include "storage/item_database.h"
-
 
 namespace hx::platform {
 
@@ -153,10 +151,11 @@ QVector<InstalledApp> scanInstalledApps(const QStringList& folders) {
     if (!g.ok()) return apps;
     QSet<QString> seen;
     for (const QString& folder : folders) {
-        QDirIterator it(folder, {QStringLiteral("*.desktop")}, QDir::Files | QDir::System,
-                        QDirIterator::Subdirectories);
+        // No name filter: QDir compiles one into a regular expression.
+        QDirIterator it(folder, QDir::Files | QDir::System, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
+            if (!path.endsWith(QLatin1String(".desktop"))) continue;
             // The desktop file id: subfolders joined by '-'.
             QString id = path.mid(folder.size() + 1);
             id.replace(u'/', u'-');
@@ -165,10 +164,10 @@ QVector<InstalledApp> scanInstalledApps(const QStringList& folders) {
             if (auto app = readApp(g, path)) apps << std::move(*app);
         }
     }
-    QCollator collator{QLocale(QLocale::Chinese, QLocale::China)};
-    std::stable_sort(apps.begin(), apps.end(), [&](const InstalledApp& a, const InstalledApp& b) {
-        return collator.compare(a.name, b.name) < 0;
-    });
+    // A plain order here; the window sorts by Chinese collation, whose ICU data
+    // quick open, which also lists these, does not need.
+    std::stable_sort(apps.begin(), apps.end(),
+                     [](const InstalledApp& a, const InstalledApp& b) { return a.name < b.name; });
     return apps;
 }
 
