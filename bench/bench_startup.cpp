@@ -30,6 +30,7 @@ namespace {
 
 struct Run {
     double seconds = 0;
+    double cpuSeconds = 0;  // user and system time of the process
     long maxRssKb = 0;
 };
 
@@ -55,16 +56,24 @@ pid_t spawn(const std::vector<std::string>& argv, const QByteArray& display = {}
     return pid;
 }
 
-Run runToFirstPaint(const std::vector<std::string>& argv) {
+Run runToFirstPaint(const std::vector<std::string>& argv, const QByteArray& display = {}) {
     const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = spawn(argv);
+    const pid_t pid = spawn(argv, display);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     Run run;
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.maxRssKb = usage.ru_maxrss;
     return run;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 QTemporaryDir& preparedRoot() {
@@ -264,10 +273,6 @@ void timePairsToVisible(benchmark::State& state, const std::vector<std::string>&
         ratios.push_back(a / b);
         state.SetIterationTime(a);
     }
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-    };
     state.counters["program_ms"] = median(ours) * 1000;
     state.counters["yardstick_ms"] = median(theirs) * 1000;
     state.counters["ratio"] = median(ratios);
@@ -285,6 +290,47 @@ void BM_ProgramVsTextWindowToVisible(benchmark::State& state) {
     timePairsToVisible(state, {HX_BARE_WINDOW, "--text"});
 }
 
+// Start to first paint on the X server, the program and the text window in
+// turn: medians of wall time, CPU time and peak resident memory, and the
+// median of the per-pair ratios of each.
+void BM_ProgramVsTextWindowToFirstPaintOnX(benchmark::State& state) {
+    QTemporaryDir desktop;
+    setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
+    const QByteArray display = xServer().display;
+    const std::vector<std::string> program{HX_PROGRAM, "--root", preparedRoot().path().toStdString(),
+                                           "--exit-on-first-paint"};
+    const std::vector<std::string> text{HX_BARE_WINDOW, "--text"};
+    runToFirstPaint(program, display);
+    runToFirstPaint(text, display);
+    std::vector<double> wall[2], cpu[2], rss[2], wallRatio, cpuRatio, rssRatio;
+    for (auto _ : state) {
+        const Run a = runToFirstPaint(program, display), b = runToFirstPaint(text, display);
+        const Run* runs[2] = {&a, &b};
+        for (int i = 0; i < 2; ++i) {
+            wall[i].push_back(runs[i]->seconds * 1000);
+            cpu[i].push_back(runs[i]->cpuSeconds * 1000);
+            rss[i].push_back(runs[i]->maxRssKb / 1024.0);
+        }
+        wallRatio.push_back(a.seconds / b.seconds);
+        cpuRatio.push_back(b.cpuSeconds > 0 ? a.cpuSeconds / b.cpuSeconds : 0);
+        rssRatio.push_back(double(a.maxRssKb) / double(std::max(1L, b.maxRssKb)));
+        state.SetIterationTime(a.seconds);
+    }
+    state.counters["program_wall_ms"] = median(wall[0]);
+    state.counters["text_wall_ms"] = median(wall[1]);
+    state.counters["wall_ratio"] = median(wallRatio);
+    state.counters["program_cpu_ms"] = median(cpu[0]);
+    state.counters["text_cpu_ms"] = median(cpu[1]);
+    state.counters["cpu_ratio"] = median(cpuRatio);
+    state.counters["program_rss_MB"] = median(rss[0]);
+    state.counters["text_rss_MB"] = median(rss[1]);
+    state.counters["rss_ratio"] = median(rssRatio);
+}
+
+BENCHMARK(BM_ProgramVsTextWindowToFirstPaintOnX)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 BENCHMARK(BM_ProgramVsRofiToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ProgramVsTextWindowToVisible)
     ->UseManualTime()
