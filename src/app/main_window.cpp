@@ -33,6 +33,7 @@
 #include "extras/greeting.h"
 #include "extras/led_panel.h"
 #include "extras/update_check.h"
+#include "extras/weather_window.h"
 #include "items/item_actions.h"
 #include "items/launcher.h"
 #include "platform/desktop.h"
@@ -451,7 +452,14 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == avatar_ && event->type() == QEvent::MouseMove && weather_.show) {
-        weather_.show(QPoint(x() - 283, y() + 25));
+        // Left of the panel as designed; on its right when the screen ends there.
+        const QScreen* screen = this->screen();
+        const QRect area =
+            screen ? screen->availableGeometry() : QRect(-100000, -100000, 200000, 200000);
+        weather_.show(
+            besidePanel(QPoint(x() - 283, y() + 25),
+                        QSize(extras::WeatherWindow::kWidth, extras::WeatherWindow::kHeight),
+                        frameGeometry(), area));
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -26,4 +26,15 @@ std::optional<QPoint> bringOntoScreens(QPoint stored, QSize size, const QList<QR
     return placed.topLeft();
 }
 
+QPoint besidePanel(QPoint designed, QSize size, const QRect& panel, const QRect& screen) {
+    QPoint at = designed;
+    if (at.x() < screen.left())
+        at.setX(panel.right() + 1 + (panel.left() - designed.x() - size.width()));
+    at.setX(std::clamp(at.x(), screen.left(),
+                       std::max(screen.left(), screen.right() + 1 - size.width())));
+    at.setY(std::clamp(at.y(), screen.top(),
+                       std::max(screen.top(), screen.bottom() + 1 - size.height())));
+    return at;
+}
+
 }  // namespace hx::app

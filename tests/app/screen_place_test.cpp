@@ -29,3 +29,31 @@ TEST(ScreenPlace, OnlyAPlaceOffEveryScreenMovesUnderThePointer) {
 
 }  // namespace
 }  // namespace hx::app
+
+namespace hx::app {
+namespace {
+
+// The weather panel (284 x 230) left of a 222 x 500 frame as designed, on the
+// right where the screen ends on the left, and never past a screen edge.
+TEST(WeatherPlace, LeftOfThePanelUnlessTheScreenEndsThere) {
+    const QSize weather(284, 230);
+    const QRect screen(0, 0, 1280, 800);
+    struct Case {
+        QPoint panel;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {{700, 100}, {417, 125}},   // room on the left: as designed
+        {{122, 120}, {343, 145}},   // not enough room: one pixel inside the right edge
+        {{1000, 700}, {717, 570}},  // low on the screen: raised to stay whole
+        {{-50, 100}, {171, 125}},   // the panel itself partly off the left
+    };
+    for (const Case& c : cases) {
+        const QRect frame(c.panel, QSize(222, 500));
+        EXPECT_EQ(besidePanel(c.panel + QPoint(-283, 25), weather, frame, screen), c.expected)
+            << c.panel.x() << "," << c.panel.y();
+    }
+}
+
+}  // namespace
+}  // namespace hx::app
