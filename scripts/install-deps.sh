@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpulse-dev libgl-dev
   qt6-qpa-plugins qt6-image-formats-plugins
   libsqlitecpp-dev libsqlite3-dev libsimpleini-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

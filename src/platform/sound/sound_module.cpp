@@ -1,4 +1,4 @@
-// The sound player lives in a module of its own: Qt Multimedia and the audio
+// The sound player lives in a module of its own: the sound server's client and the audio
 // libraries behind it are only loaded when the first sound plays, not at
 // every start of the program.
 #include "platform/sound/linux_sound_player.h"
