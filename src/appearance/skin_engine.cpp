@@ -42,6 +42,14 @@ bool isEarlierShipped(const QString& path) {
                        [&](const char* earlier) { return digest == earlier; });
 }
 
+// True when the plain file at `path` holds exactly `bytes`.
+bool holds(const QString& path, const QByteArray& bytes) {
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile() || info.size() != bytes.size()) return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+}
+
 // Widget properties a skin may set with "qproperty-".
 constexpr const char* kSkinProperties[] = {"skinBackground"};
 
@@ -100,11 +108,15 @@ void SkinEngine::apply(const QString& skinPath) {
             if (name == QLatin1String("QVSkin.she")) continue;
             if (!storage::atomic_file::somethingAt(target)) {
                 QFile::copy(shipped.filePath(name), target);
-            } else if (isEarlierShipped(target)) {
-                QFile source(shipped.filePath(name));
-                if (source.open(QIODevice::ReadOnly))
-                    storage::atomic_file::replaceContents(target, source.readAll());
+                continue;
             }
+            QFile source(shipped.filePath(name));
+            if (!source.open(QIODevice::ReadOnly)) continue;
+            const QByteArray current = source.readAll();
+            // Already this version, as after every start but the first: no
+            // digest to take.
+            if (holds(target, current)) continue;
+            if (isEarlierShipped(target)) storage::atomic_file::replaceContents(target, current);
         }
     }
     // No skin chosen (an empty name hands over the Shens folder itself): the
