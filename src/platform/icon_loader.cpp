@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <span>
+#include <vector>
 #include "platform/image_read.h"
 
 #include "platform/ico_reader.h"
@@ -112,7 +114,7 @@ struct ThemeDir {
     int maxSize = 0;
     int threshold = 2;
     int scale = 1;
-    enum { Fixed, Scalable, Threshold } type = Threshold;
+    enum Kind { Fixed, Scalable, Threshold } type = Threshold;
 
     bool matches(int want) const {
         switch (type) {
@@ -162,82 +164,118 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
     if (indexFile.isEmpty()) return theme;
     const auto text = readRegularFile(indexFile, kMaxTextFileSize);
     if (!text) return theme;
-    // Read as bytes into one small record per section: hicolor's index has
-    // hundreds of sections and thousands of lines, read at the first themed
-    // icon of every start, and a table of strings per section cost megabytes.
+    // Read as bytes, in two passes over views of the text: first the theme's
+    // own group, then the sections of the folders it lists. hicolor's index
+    // has hundreds of sections and thousands of lines, read on the item
+    // loader's worker at the first themed icon of every start; a string or
+    // table per line or section cost more than the rest of the icon lookup.
+    const QByteArrayView all(*text);
+    // Calls take(group, key, value) per line until it returns false.
+    const auto forEachLine = [&all](auto&& take) {
+        qsizetype at = 0;
+        for (int lines = 0; at < all.size() && lines < 100000; ++lines) {
+            const auto* newline =
+                static_cast<const char*>(std::memchr(all.data() + at, '\n', all.size() - at));
+            const qsizetype end = newline ? newline - all.data() : all.size();
+            const QByteArrayView line = all.sliced(at, end - at).trimmed();
+            at = end + 1;
+            if (line.isEmpty() || line.front() == '#') continue;
+            if (line.front() == '[' && line.back() == ']') {
+                if (!take(line.sliced(1, line.size() - 2), QByteArrayView(), QByteArrayView()))
+                    return;
+                continue;
+            }
+            const qsizetype eq = line.indexOf('=');
+            if (eq > 0 &&
+                !take(QByteArrayView(), line.first(eq).trimmed(), line.sliced(eq + 1).trimmed()))
+                return;
+        }
+    };
+    const auto items = [](QByteArrayView list, QList<QByteArrayView>& into) {
+        while (!list.isEmpty()) {
+            qsizetype comma = list.indexOf(',');
+            if (comma < 0) comma = list.size();
+            if (const QByteArrayView item = list.first(comma).trimmed(); !item.isEmpty())
+                into << item;
+            list = list.sliced(std::min(comma + 1, list.size()));
+        }
+    };
+    static constexpr QByteArrayView kHead("Icon Theme"), kInherits("Inherits"),
+        kDirectories("Directories"), kScaled("ScaledDirectories"), kSize("Size"), kScale("Scale"),
+        kMinSize("MinSize"), kMaxSize("MaxSize"), kThreshold("Threshold"), kType("Type"),
+        kFixed("Fixed"), kScalable("Scalable");
+    QList<QByteArrayView> inherits, directories, scaled;
+    bool inHead = false, headDone = false;
+    forEachLine([&](QByteArrayView group, QByteArrayView key, QByteArrayView value) {
+        if (!group.isEmpty()) {
+            headDone = headDone || inHead;
+            inHead = group == kHead;
+            return !headDone || inHead;  // the theme's own group is read whole
+        }
+        if (!inHead) return true;
+        if (key == kInherits) {
+            inherits.clear();
+            items(value, inherits);
+        } else if (key == kDirectories) {
+            directories.clear();
+            items(value, directories);
+        } else if (key == kScaled) {
+            scaled.clear();
+            items(value, scaled);
+        }
+        return true;
+    });
+    const QList<QByteArrayView> names = directories + scaled;
     struct Section {
         int size = 0, scale = 1, minSize = -1, maxSize = -1, threshold = 2;
-        QByteArray type;
+        ThemeDir::Kind type = ThemeDir::Threshold;
     };
-    QHash<QByteArray, Section> sections;
-    QByteArray inherits, directories;
+    QHash<QByteArrayView, qsizetype> sectionOf;
+    sectionOf.reserve(names.size());
+    for (const QByteArrayView name : std::as_const(names)) sectionOf.insert(name, sectionOf.size());
+    std::vector<Section> sections(std::size_t(sectionOf.size()));
     Section* section = nullptr;
-    bool inHead = false;
-    const auto number = [](QByteArrayView value, int fallback) {
-        bool ok = false;
-        const int n = value.toByteArray().toInt(&ok);
-        return ok ? n : fallback;
-    };
-    const QByteArrayView all(*text);
-    qsizetype at = 0;
-    for (int lines = 0; at < all.size() && lines < 100000; ++lines) {
-        qsizetype end = all.indexOf('\n', at);
-        if (end < 0) end = all.size();
-        const QByteArrayView line = all.sliced(at, end - at).trimmed();
-        at = end + 1;
-        if (line.isEmpty() || line.front() == '#') continue;
-        if (line.front() == '[' && line.back() == ']') {
-            const QByteArrayView name = line.sliced(1, line.size() - 2);
-            inHead = name == "Icon Theme";
-            section = inHead ? nullptr : &sections[name.toByteArray()];
-            continue;
+    forEachLine([&](QByteArrayView group, QByteArrayView key, QByteArrayView value) {
+        if (!group.isEmpty()) {
+            const auto it = sectionOf.constFind(group);
+            section = it == sectionOf.constEnd() ? nullptr : &sections[std::size_t(*it)];
+            return true;
         }
-        const qsizetype eq = line.indexOf('=');
-        if (eq <= 0) continue;
-        const QByteArrayView key = line.first(eq).trimmed();
-        const QByteArrayView value = line.sliced(eq + 1).trimmed();
-        if (inHead) {
-            if (key == "Inherits") inherits = value.toByteArray();
-            if (key == "Directories" || key == "ScaledDirectories")
-                directories += value.toByteArray() + ',';
-        } else if (section) {
-            if (key == "Size")
-                section->size = number(value, 0);
-            else if (key == "Scale")
-                section->scale = qMax(1, number(value, 1));
-            else if (key == "MinSize")
-                section->minSize = number(value, -1);
-            else if (key == "MaxSize")
-                section->maxSize = number(value, -1);
-            else if (key == "Threshold")
-                section->threshold = number(value, 2);
-            else if (key == "Type")
-                section->type = value.toByteArray();
-        }
-    }
-    const auto list = [](const QByteArray& value) {
-        QStringList items;
-        for (const QByteArray& item : value.split(','))
-            if (!item.trimmed().isEmpty()) items << QString::fromUtf8(item.trimmed());
-        return items;
-    };
-    theme.inherits = list(inherits);
-    for (const QString& d : list(directories)) {
-        const Section keys = sections.value(d.toUtf8());
+        if (!section) return true;
+        const auto number = [&value](int fallback) {
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            return ok ? n : fallback;
+        };
+        if (key == kSize)
+            section->size = number(0);
+        else if (key == kScale)
+            section->scale = qMax(1, number(1));
+        else if (key == kMinSize)
+            section->minSize = number(-1);
+        else if (key == kMaxSize)
+            section->maxSize = number(-1);
+        else if (key == kThreshold)
+            section->threshold = number(2);
+        else if (key == kType)
+            section->type = value == kFixed      ? ThemeDir::Fixed
+                            : value == kScalable ? ThemeDir::Scalable
+                                                 : ThemeDir::Threshold;
+        return true;
+    });
+    for (const QByteArrayView name : std::as_const(inherits))
+        theme.inherits << QString::fromUtf8(name);
+    for (const QByteArrayView name : std::as_const(names)) {
+        const Section& keys = sections[std::size_t(sectionOf.value(name))];
+        if (keys.size <= 0) continue;
         ThemeDir dir;
-        dir.path = d;
+        dir.path = QString::fromUtf8(name);
         dir.size = keys.size;
-        if (dir.size <= 0) continue;
         dir.scale = keys.scale;
         dir.minSize = keys.minSize >= 0 ? keys.minSize : dir.size;
         dir.maxSize = keys.maxSize >= 0 ? keys.maxSize : dir.size;
         dir.threshold = keys.threshold;
-        if (keys.type == "Fixed")
-            dir.type = ThemeDir::Fixed;
-        else if (keys.type == "Scalable")
-            dir.type = ThemeDir::Scalable;
-        else
-            dir.type = ThemeDir::Threshold;
+        dir.type = keys.type;
         theme.dirs.append(dir);
     }
     return theme;
