@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <thread>
 
@@ -178,3 +181,78 @@ TEST(IconLoader, WorkerThreadsGetTheSamePicturesAsTheUserInterfaceThread) {
 
 }  // namespace
 }  // namespace hx::test
+
+namespace hx::platform {
+namespace {
+
+// The theme index is read as freedesktop.org has it: folders by the theme's
+// own list (scaled ones never for a scale of 1), each by its own section, and
+// lines that are neither key nor group ignored. The lookup reads the search
+// folders once per process, so this runs in a child with a data folder of
+// its own.
+TEST(IconThemeIndex, FoldersAreTakenAsTheIndexDescribesThem) {
+    const QByteArray data = qgetenv("HX_THEME_DATA");
+    if (data.isEmpty()) {
+        QTemporaryDir dir;
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HX_THEME_DATA"), dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=IconThemeIndex.*")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        return;
+    }
+    const QString root = QString::fromUtf8(data) + QStringLiteral("/icons/HxIndexTest");
+    const auto put = [&](const QString& file, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(root + u'/' + file).path());
+        QFile out(root + u'/' + file);
+        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+    };
+    ASSERT_TRUE(put(QStringLiteral("index.theme"),
+                    "[Icon Theme]\nName=Test\nInherits=hicolor\n"
+                    "Directories=16x16/apps, 32x32/apps,scalable/apps , nosize/apps\n"
+                    "ScaledDirectories=32x32@2/apps\n# a comment\na line that is no key\n"
+                    "[16x16/apps]\nSize=16\nType=Fixed\n"
+                    "[32x32/apps]\nSize=32\nType=Threshold\nThreshold=4\n"
+                    "[scalable/apps]\nSize=64\nMinSize=40\nMaxSize=512\nType=Scalable\n"
+                    "[nosize/apps]\nType=Fixed\n"
+                    "[32x32@2/apps]\nSize=32\nScale=2\n"
+                    "[unlisted/apps]\nSize=24\nType=Fixed\n"));
+    const QByteArray png = QByteArray::fromBase64(
+        "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5Erk"
+        "Jggg==");
+    for (const char* file :
+         {"16x16/apps/hx-a.png", "32x32/apps/hx-a.png", "scalable/apps/hx-a.png",
+          "32x32@2/apps/hx-b.png", "nosize/apps/hx-c.png", "unlisted/apps/hx-d.png"})
+        ASSERT_TRUE(put(QString::fromLatin1(file), png));
+
+    QIcon::setThemeName(QStringLiteral("HxIndexTest"));
+    IconLoader loader;  // takes the theme name
+    struct Case {
+        const char* name;
+        int size;
+        const char* found;  // relative to the theme; nullptr: not in it
+    };
+    const Case cases[] = {
+        {"hx-a", 16, "16x16/apps/hx-a.png"},
+        {"hx-a", 30, "32x32/apps/hx-a.png"},  // within the threshold of 32
+        {"hx-a", 100, "scalable/apps/hx-a.png"},
+        {"hx-b", 32, nullptr},  // only in a folder for scale 2
+        {"hx-c", 16, nullptr},  // a folder without a size
+        {"hx-d", 24, nullptr},  // a section the theme does not list
+    };
+    for (const Case& c : cases) {
+        const QString file = IconLoader::themeIconFile(QString::fromLatin1(c.name), c.size);
+        if (c.found)
+            EXPECT_EQ(file, root + u'/' + QString::fromLatin1(c.found)) << c.name << " " << c.size;
+        else
+            EXPECT_FALSE(file.startsWith(root)) << c.name << " " << c.size << file.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace hx::platform
