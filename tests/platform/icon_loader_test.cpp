@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <thread>
 
 #include "icon_test_bytes.h"
 #include "platform/icon_library.h"
 #include "platform/icon_loader.h"
+#include "support/in_child.h"
 #include "support/write_file.h"
 
 namespace hx::test {
@@ -194,16 +194,9 @@ TEST(IconThemeIndex, FoldersAreTakenAsTheIndexDescribesThem) {
     const QByteArray data = qgetenv("HX_THEME_DATA");
     if (data.isEmpty()) {
         QTemporaryDir dir;
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HX_THEME_DATA"), dir.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=IconThemeIndex.*")});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        test::expectPassesInChild("IconThemeIndex.*",
+                                  {{QStringLiteral("HX_THEME_DATA"), dir.path()},
+                                   {QStringLiteral("XDG_DATA_HOME"), dir.path()}});
         return;
     }
     const QString root = QString::fromUtf8(data) + QStringLiteral("/icons/HxIndexTest");

@@ -2,12 +2,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "platform/installed_apps.h"
 #include "platform/linux/gio_desktop.h"
+#include "support/in_child.h"
 #include "support/scoped_env.h"
 
 namespace hx::platform {
@@ -186,17 +186,11 @@ TEST(InstalledAppsWatch, AProgramInstalledWhileRunningIsListed) {
     if (folder.isEmpty()) {
         QTemporaryDir data;
         QDir().mkpath(data.filePath(QStringLiteral("applications")));
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HX_WATCHED_DATA_DIR"), data.path());
-        env.insert(QStringLiteral("XDG_DATA_DIRS"), data.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), data.filePath(QStringLiteral("home")));
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=InstalledAppsWatch.*")});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        test::expectPassesInChild(
+            "InstalledAppsWatch.*",
+            {{QStringLiteral("HX_WATCHED_DATA_DIR"), data.path()},
+             {QStringLiteral("XDG_DATA_DIRS"), data.path()},
+             {QStringLiteral("XDG_DATA_HOME"), data.filePath(QStringLiteral("home"))}});
         return;
     }
     InstalledApps index;
