@@ -76,13 +76,13 @@ void serve(const std::shared_ptr<LinuxSoundPlayer::Shared>& shared) {
             if (!pcm[i]) continue;
             int error = 0;
             if (!streams[i]) {
-                pa_sample_spec spec{};
-                spec.format = pcm[i]->bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-                spec.rate = std::uint32_t(pcm[i]->rate);
-                spec.channels = std::uint8_t(pcm[i]->channels);
-                streams[i] =
-                    pa_simple_new(nullptr, "hengxiu-toolbox", PA_STREAM_PLAYBACK, nullptr,
-                                  i == 2 ? "click" : "switch", &spec, nullptr, nullptr, &error);
+                pa_sample_spec sampleFormat{};
+                sampleFormat.format = pcm[i]->bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+                sampleFormat.rate = std::uint32_t(pcm[i]->rate);
+                sampleFormat.channels = std::uint8_t(pcm[i]->channels);
+                streams[i] = pa_simple_new(nullptr, "hengxiu-toolbox", PA_STREAM_PLAYBACK, nullptr,
+                                           i == 2 ? "click" : "switch", &sampleFormat, nullptr,
+                                           nullptr, &error);
                 if (!streams[i]) continue;  // no server now; the next play asks again
             }
             // What is still buffered of the last time goes: the sound starts over.
