@@ -1,8 +1,9 @@
 #include "app/runtime.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 
+#include "app/panel_style.h"
 #include "appearance/skin_engine.h"
 #include "catalogue/category_pictures.h"
 #include "core/catalogue.h"
@@ -46,8 +47,31 @@ Runtime::~Runtime() {
     launcher_.reset();
 }
 
+namespace {
+QString chosenSkin(const core::Session& session) {
+    return session.root().file(QStringLiteral("Shens/") + session.config().skinName());
+}
+}  // namespace
+
 void Runtime::applySkin() {
-    skins_->apply(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
+    if (std::exchange(skinDeferred_, false)) PanelStyle::setDefaultSkinLook(false);
+    skins_->apply(chosenSkin(session_));
+}
+
+void Runtime::applySkinBeforeWindows() {
+    skinFresh_ = true;
+    // Only where no sheet is attached yet: a sheet left in place would draw
+    // over the panel style's look.
+    if (qApp->styleSheet().isEmpty() && skins_->choosesDefault(chosenSkin(session_))) {
+        PanelStyle::setDefaultSkinLook(true);
+        skinDeferred_ = true;
+        return;
+    }
+    applySkin();
+}
+
+void Runtime::applyDeferredSkin() {
+    if (skinDeferred_) applySkin();
 }
 
 QImage Runtime::iconFor(const QString& iconText, int size) const {
