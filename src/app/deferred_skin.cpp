@@ -18,8 +18,8 @@ DeferredSkin::DeferredSkin(QWidget* mainWindow, Runtime& runtime)
 bool DeferredSkin::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && watched == mainWindow_) {
         QTimer::singleShot(0, this, [this] { attach(); });  // the paint goes first
-    } else if (event->type() == QEvent::Show && watched != mainWindow_ &&
-               watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
+    } else if (event->type() == QEvent::Show && watched != mainWindow_ && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->isWindow()) {
         attach();  // before that window is drawn without its skin
     }
     return QObject::eventFilter(watched, event);

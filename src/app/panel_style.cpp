@@ -40,8 +40,8 @@ bool isViewport(const QWidget* w) {
 void skinPalette(QWidget* w) {
     QColor background(0xee, 0xf0, 0xf3);
     const QColor text(0x1f, 0x26, 0x30);
-    if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) ||
-        qobject_cast<QCheckBox*>(w) || qobject_cast<QToolButton*>(w))
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w) ||
+        qobject_cast<QToolButton*>(w))
         background = Qt::transparent;
     else if (qobject_cast<QAbstractItemView*>(w) || isViewport(w))
         background = QColor(0xf7, 0xf8, 0xfa);
@@ -53,9 +53,9 @@ void skinPalette(QWidget* w) {
     for (const QPalette::ColorRole role :
          {QPalette::Base, QPalette::Button, w->backgroundRole(), QPalette::Window})
         p.setBrush(role, background);
-    for (const QPalette::ColorRole role : {QPalette::ButtonText, w->foregroundRole(),
-                                           QPalette::WindowText, QPalette::Text,
-                                           QPalette::PlaceholderText})
+    for (const QPalette::ColorRole role :
+         {QPalette::ButtonText, w->foregroundRole(), QPalette::WindowText, QPalette::Text,
+          QPalette::PlaceholderText})
         p.setBrush(role, text);
     if (qobject_cast<QAbstractItemView*>(w)) {
         p.setBrush(QPalette::Highlight, QColor(0xcf, 0xe2, 0xf7));
@@ -122,8 +122,8 @@ bool isItemView(const QWidget* w) { return qobject_cast<const QAbstractItemView*
 
 }  // namespace
 
-void PanelStyle::drawControl(ControlElement element, const QStyleOption* option,
-                             QPainter* painter, const QWidget* widget) const {
+void PanelStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const {
     if (lookOn && element == CE_ShapedFrame) {
         // Labels keep no frame under the skin; an item view has its border.
         if (qobject_cast<const QLabel*>(widget)) return;

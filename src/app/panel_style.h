@@ -31,8 +31,8 @@ class PanelStyle : public QProxyStyle {
                      const QWidget* widget = nullptr) const override;
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                             QPainter* painter, const QWidget* widget = nullptr) const override;
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
-                         SubControl sub, const QWidget* widget = nullptr) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget = nullptr) const override;
     QRect subElementRect(SubElement element, const QStyleOption* option,
                          const QWidget* widget = nullptr) const override;
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,

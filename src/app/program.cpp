@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "app/linux_backends.h"
 #include "app/deferred_skin.h"
+#include "app/linux_backends.h"
 #include "app/main_window.h"
 #include "app/panel_key.h"
 #include "app/panel_style.h"

@@ -38,8 +38,8 @@ Difference difference(const QImage& a, const QImage& b) {
             if (p == q) continue;
             ++d.pixels;
             d.box |= QRect(x, y, 1, 1);
-            d.largest = std::max({d.largest, qAbs(qRed(p) - qRed(q)),
-                                  qAbs(qGreen(p) - qGreen(q)), qAbs(qBlue(p) - qBlue(q))});
+            d.largest = std::max({d.largest, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)),
+                                  qAbs(qBlue(p) - qBlue(q))});
         }
     return d;
 }
