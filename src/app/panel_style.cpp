@@ -128,10 +128,12 @@ void PanelStyle::drawControl(ControlElement element, const QStyleOption* option,
         // Labels keep no frame under the skin; an item view has its border.
         if (qobject_cast<const QLabel*>(widget)) return;
         if (isItemView(widget)) {
-            painter->save();
-            painter->setPen(kViewBorder);
-            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
-            painter->restore();
+            // Edges filled, not stroked, so that they stay on whole pixels at any scale.
+            const QRect r = option->rect;
+            painter->fillRect(QRect(r.left(), r.top(), r.width(), 1), kViewBorder);
+            painter->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), kViewBorder);
+            painter->fillRect(QRect(r.left(), r.top(), 1, r.height()), kViewBorder);
+            painter->fillRect(QRect(r.right(), r.top(), 1, r.height()), kViewBorder);
             return;
         }
     }
