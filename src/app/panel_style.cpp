@@ -16,6 +16,8 @@
 #include <QStyleOption>
 #include <QToolButton>
 #include <QVariant>
+#include <optional>
+#include <utility>
 
 namespace hx::app {
 
@@ -34,14 +36,33 @@ bool isViewport(const QWidget* w) {
     return view && view->viewport() == w;
 }
 
+const QColor kSkinWindow(0xee, 0xf0, 0xf3);
+const QColor kSkinText(0x1f, 0x26, 0x30);
+
 // The colours the default skin's sheet gives a widget, as the toolkit's style
 // sheet engine sets them: its background on the base, button, window and
 // background roles, its text colour on the text roles.
+QPalette skinColours(QPalette p, const QColor& background, QPalette::ColorRole backgroundRole,
+                     QPalette::ColorRole foregroundRole) {
+    for (const QPalette::ColorRole role :
+         {QPalette::Base, QPalette::Button, backgroundRole, QPalette::Window})
+        p.setBrush(role, background);
+    for (const QPalette::ColorRole role :
+         {QPalette::ButtonText, foregroundRole, QPalette::WindowText, QPalette::Text,
+          QPalette::PlaceholderText})
+        p.setBrush(role, kSkinText);
+    return p;
+}
+
+// The application's palette before the look's, given back with the sheet.
+std::optional<QPalette> paletteBefore;
+
+// Most widgets take the sheet's colours for every widget from the
+// application's palette, set before any is built; the few the sheet colours
+// otherwise get their own.
 void skinPalette(QWidget* w) {
-    QColor background(0xee, 0xf0, 0xf3);
-    const QColor text(0x1f, 0x26, 0x30);
-    if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w) ||
-        qobject_cast<QToolButton*>(w))
+    QColor background;
+    if (qobject_cast<QLabel*>(w) || qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))
         background = Qt::transparent;
     else if (qobject_cast<QAbstractItemView*>(w) || isViewport(w))
         background = QColor(0xf7, 0xf8, 0xfa);
@@ -49,17 +70,12 @@ void skinPalette(QWidget* w) {
         background = QColor(0xfb, 0xfb, 0xfb);
     else if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))
         background = Qt::white;
-    QPalette p = w->palette();
-    for (const QPalette::ColorRole role :
-         {QPalette::Base, QPalette::Button, w->backgroundRole(), QPalette::Window})
-        p.setBrush(role, background);
-    for (const QPalette::ColorRole role :
-         {QPalette::ButtonText, w->foregroundRole(), QPalette::WindowText, QPalette::Text,
-          QPalette::PlaceholderText})
-        p.setBrush(role, text);
+    else
+        return;
+    QPalette p = skinColours(w->palette(), background, w->backgroundRole(), w->foregroundRole());
     if (qobject_cast<QAbstractItemView*>(w)) {
         p.setBrush(QPalette::Highlight, QColor(0xcf, 0xe2, 0xf7));
-        p.setBrush(QPalette::HighlightedText, text);
+        p.setBrush(QPalette::HighlightedText, kSkinText);
         p.setBrush(QPalette::AlternateBase, QColor(0xf0, 0xf3, 0xf6));
     } else if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w)) {
         p.setBrush(QPalette::Highlight, QColor(0x3d, 0x8e, 0xe0));
@@ -75,7 +91,12 @@ void skinPalette(QWidget* w) {
 void PanelStyle::setDefaultSkinLook(bool on) {
     if (lookOn == on) return;
     lookOn = on;
-    if (on) return;
+    if (on) {
+        paletteBefore = QApplication::palette();
+        QApplication::setPalette(
+            skinColours(*paletteBefore, kSkinWindow, QPalette::Window, QPalette::WindowText));
+        return;
+    }
     for (QWidget* w : QApplication::allWidgets()) {
         const QVariant saved = w->property(kSavedPalette);
         if (!saved.isValid()) continue;
@@ -83,6 +104,7 @@ void PanelStyle::setDefaultSkinLook(bool on) {
         w->setPalette(saved.canConvert<QPalette>() ? saved.value<QPalette>() : QPalette());
         if (!saved.canConvert<QPalette>()) w->setAttribute(Qt::WA_SetPalette, false);
     }
+    if (paletteBefore) QApplication::setPalette(*std::exchange(paletteBefore, std::nullopt));
 }
 
 void PanelStyle::polish(QWidget* widget) {
@@ -96,7 +118,6 @@ namespace {
 const QColor kViewBorder(0xb7, 0xc0, 0xcb);
 const QColor kToolChecked(0xd9, 0xe8, 0xf7);
 const QColor kAccent(0x3d, 0x8e, 0xe0);
-const QColor kScrollGroove(0xee, 0xf0, 0xf3);
 const QColor kScrollHandle(0xc4, 0xcb, 0xd4);
 constexpr int kScrollWidth = 12;
 constexpr int kScrollMinHandle = 24;
@@ -158,7 +179,7 @@ void PanelStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
         }
     }
     if (lookOn && control == CC_ScrollBar) {
-        painter->fillRect(option->rect, kScrollGroove);
+        painter->fillRect(option->rect, kSkinWindow);
         const QRect handle =
             subControlRect(CC_ScrollBar, option, SC_ScrollBarSlider, widget).adjusted(2, 2, -2, -2);
         roundedBorder(painter, handle, 4, kScrollHandle, kScrollHandle);

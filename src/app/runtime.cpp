@@ -42,6 +42,8 @@ Runtime::Runtime(core::Session& session) : session_(session) {
 
 // The countdown window goes before the launcher that opens it.
 Runtime::~Runtime() {
+    // A run that ends before its first paint leaves no look behind it.
+    if (skinDeferred_) PanelStyle::setDefaultSkinLook(false);
     catalogue_.reset();
     countdown_.reset();
     launcher_.reset();
