@@ -12,7 +12,7 @@ packages=(
   fonts-wqy-microhei adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils x11-utils
   openbox xdotool qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev lld
   desktop-file-utils appstream dpkg-dev file lintian
   libicu-dev unicode-data bzip2 libxcb1-dev libmuparser-dev
   # the start-up benchmark's yardstick on a real X server

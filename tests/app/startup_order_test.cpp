@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QStringList>
+#include <algorithm>
+#include <map>
+
+// The functions that run before the first paint (src/startup_order.txt) lie
+// side by side in the program, so a start maps few of its pages: the span
+// they cover is hardly more than their own size, where scattered they would
+// cover most of the program's code.
+TEST(StartupOrder, TheStartupCodeLiesTogether) {
+#ifndef HX_STARTUP_ORDERED
+    GTEST_SKIP() << "built without lld: the start-up code is not laid out";
+#endif
+    QFile file(QStringLiteral(HX_SOURCE_DIR "/src/startup_order.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QSet<QString> listed;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (!line.isEmpty()) listed.insert(QString::fromLatin1(line));
+
+    QProcess nm;
+    nm.start(QStringLiteral("nm"), {QStringLiteral("--defined-only"), QStringLiteral("-S"),
+                                    QStringLiteral(HX_TEST_EXECUTABLE)});
+    ASSERT_TRUE(nm.waitForFinished(60000));
+    std::map<qulonglong, qulonglong> found;  // address -> size; aliases count once
+    qulonglong textTotal = 0;
+    for (const QByteArray& line : nm.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> parts = line.split(' ');
+        if (parts.size() != 4 || !QByteArrayLiteral("tTwW").contains(parts[2])) continue;
+        const qulonglong address = parts[0].toULongLong(nullptr, 16);
+        const qulonglong size = parts[1].toULongLong(nullptr, 16);
+        textTotal += size;
+        if (listed.contains(QString::fromLatin1(parts[3]))) found[address] = size;
+    }
+    ASSERT_FALSE(found.empty());
+    EXPECT_GE(found.size() * 2, size_t(listed.size()))
+        << "most listed functions are gone: run tools/startup_order.sh";
+    qulonglong own = 0;
+    for (const auto& [address, size] : found) own += size;
+    const qulonglong span = found.rbegin()->first + found.rbegin()->second - found.begin()->first;
+    EXPECT_LE(span, own + own / 4 + 4096) << "of " << textTotal << " bytes of code";
+}
