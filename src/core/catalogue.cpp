@@ -1,5 +1,7 @@
 #include "core/catalogue.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 #include <QCoreApplication>
@@ -52,11 +54,19 @@ bool Catalogue::reload() {
     pictureFiles_.clear();
     pictures_.clear();
     if (rows) {
+        // Categories mostly share a few pictures: each file is read once.
+        QHash<QString, QImage> read;
         for (const storage::CategoryRow& row : rows.value) {
             categories_ << row.name;
             pictureFiles_ << row.picture;
+            const auto known = read.constFind(row.picture);
+            if (known != read.cend()) {
+                pictures_ << *known;
+                continue;
+            }
             pictures_ << QImage();
             readPictures(int(categories_.size()) - 1);
+            read.insert(row.picture, pictures_.constLast());
         }
     }
     emit categoriesReset();

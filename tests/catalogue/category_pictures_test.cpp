@@ -37,6 +37,29 @@ QVector<int> paintedRows(const QImage& image, int x, QRgb background) {
     return rows;
 }
 
+// A start reads each picture file once, however many categories show it;
+// the next reading of the catalogue reads them again (one may have changed).
+class SharedPictures : public SessionFixture {};
+
+TEST_F(SharedPictures, EachFileIsReadOncePerReading) {
+    QStringList reads;
+    openSession([&reads](const QString& file) {
+        reads << file;
+        return solid(16, 16, file == QLatin1String("Gear.bmp") ? Qt::red : Qt::blue);
+    });
+    const QStringList pictures{"Folder.bmp", "Gear.bmp", "Folder.bmp", "Folder.bmp", "Gear.bmp"};
+    for (int i = 0; i < pictures.size(); ++i)
+        ASSERT_TRUE(db().addCategory(QStringLiteral("分类%1").arg(i), pictures.at(i)));
+    catalogue->reload();
+    EXPECT_EQ(reads, QStringList({"Folder.bmp", "Gear.bmp"}));
+    for (int i = 0; i < pictures.size(); ++i)
+        EXPECT_EQ(catalogue->categoryPicture(i).pixelColor(0, 0),
+                  QColor(pictures.at(i) == QLatin1String("Gear.bmp") ? Qt::red : Qt::blue))
+            << i;
+    catalogue->reload();
+    EXPECT_EQ(reads.size(), 4);
+}
+
 TEST(CategoryPictures, BitmapsListInNameOrderWithoutCase) {
     TempRoot temp(false);
     for (const char* name : {"b.bmp", "A.BMP", "c.Bmp", "a2.bmp", "x.ico", "bmp", "B.txt"})
