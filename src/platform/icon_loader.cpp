@@ -146,30 +146,24 @@ struct ThemeDir {
 
 struct Theme {
     QStringList roots;  // existing folders of this theme, one per search path
-    QList<ThemeDir> dirs;
     QStringList inherits;
+    // Its folders' sizes are read at the first lookup in this theme: most
+    // lookups end in the first theme, and hicolor's index, inherited by all,
+    // is eight times Adwaita's.
+    QList<ThemeDir> dirs;
+    QByteArray index;  // the index file's text until then
+    bool dirsRead = false;
 };
 
-// Parses the few keys of index.theme that the lookup needs.
-Theme readTheme(const QString& name, const QStringList& searchPaths) {
-    Theme theme;
-    QString indexFile;
-    for (const QString& base : searchPaths) {
-        const QString root = base + QLatin1Char('/') + name;
-        if (!QFileInfo(root).isDir()) continue;
-        theme.roots.append(root);
-        if (indexFile.isEmpty() && QFileInfo::exists(root + QLatin1String("/index.theme")))
-            indexFile = root + QLatin1String("/index.theme");
-    }
-    if (indexFile.isEmpty()) return theme;
-    const auto text = readRegularFile(indexFile, kMaxTextFileSize);
-    if (!text) return theme;
+// Parses the few keys of index.theme that the lookup needs: what the theme
+// inherits, and with `withDirs` its folders and their sizes.
+void readIndex(Theme& theme, bool withDirs) {
     // Read as bytes, in two passes over views of the text: first the theme's
     // own group, then the sections of the folders it lists. hicolor's index
     // has hundreds of sections and thousands of lines, read on the item
     // loader's worker at the first themed icon of every start; a string or
     // table per line or section cost more than the rest of the icon lookup.
-    const QByteArrayView all(*text);
+    const QByteArrayView all(theme.index);
     // Calls take(group, key, value) per line until it returns false.
     const auto forEachLine = [&all](auto&& take) {
         qsizetype at = 0;
@@ -216,6 +210,8 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
         if (key == kInherits) {
             inherits.clear();
             items(value, inherits);
+        } else if (!withDirs) {
+            return true;
         } else if (key == kDirectories) {
             directories.clear();
             items(value, directories);
@@ -225,6 +221,10 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
         }
         return true;
     });
+    theme.inherits.clear();
+    for (const QByteArrayView name : std::as_const(inherits))
+        theme.inherits << QString::fromUtf8(name);
+    if (!withDirs) return;
     const QList<QByteArrayView> names = directories + scaled;
     struct Section {
         int size = 0, scale = 1, minSize = -1, maxSize = -1, threshold = 2;
@@ -263,8 +263,6 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
                                                  : ThemeDir::Threshold;
         return true;
     });
-    for (const QByteArrayView name : std::as_const(inherits))
-        theme.inherits << QString::fromUtf8(name);
     for (const QByteArrayView name : std::as_const(names)) {
         const Section& keys = sections[std::size_t(sectionOf.value(name))];
         if (keys.size <= 0) continue;
@@ -278,6 +276,24 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
         dir.type = keys.type;
         theme.dirs.append(dir);
     }
+}
+
+// Finds the theme's folders and reads what its index says it inherits.
+Theme readTheme(const QString& name, const QStringList& searchPaths) {
+    Theme theme;
+    QString indexFile;
+    for (const QString& base : searchPaths) {
+        const QString root = base + QLatin1Char('/') + name;
+        if (!QFileInfo(root).isDir()) continue;
+        theme.roots.append(root);
+        if (indexFile.isEmpty() && QFileInfo::exists(root + QLatin1String("/index.theme")))
+            indexFile = root + QLatin1String("/index.theme");
+    }
+    if (indexFile.isEmpty()) return theme;
+    auto text = readRegularFile(indexFile, kMaxTextFileSize);
+    if (!text) return theme;
+    theme.index = std::move(*text);
+    readIndex(theme, false);
     return theme;
 }
 
@@ -295,7 +311,7 @@ class ThemeLookup {
         if (const auto it = found_.constFind(key); it != found_.constEnd()) return *it;
         QString result;
         for (const QString& themeName : chain()) {
-            result = findIn(theme(themeName), name, size);
+            result = findIn(themeWithDirs(themeName), name, size);
             if (!result.isEmpty()) break;
         }
         if (result.isEmpty()) {
@@ -350,10 +366,20 @@ class ThemeLookup {
         pixmapDirs_.removeDuplicates();
     }
 
-    const Theme& theme(const QString& name) {
+    Theme& theme(const QString& name) {
         auto it = themes_.find(name);
         if (it == themes_.end()) it = themes_.insert(name, readTheme(name, searchPaths_));
         return *it;
+    }
+
+    const Theme& themeWithDirs(const QString& name) {
+        Theme& t = theme(name);
+        if (!t.dirsRead) {
+            t.dirsRead = true;
+            if (!t.index.isEmpty()) readIndex(t, true);
+            t.index = QByteArray();
+        }
+        return t;
     }
 
     // The preferred theme, what it inherits (breadth first), then the defaults.
