@@ -413,7 +413,7 @@ class ThemeLookup {
         // Where a root's cache is current, it says which folders hold the
         // icon; only the others are asked file by file.
         const QByteArray nameBytes = name.toUtf8();
-        QList<QHash<QByteArrayView, quint16>> cached(theme.roots.size());
+        QList<QHash<QByteArray, quint16>> cached(theme.roots.size());
         for (qsizetype r = 0; r < theme.roots.size() && r < theme.caches.size(); ++r)
             if (theme.caches.at(r).isValid()) cached[r] = theme.caches.at(r).foldersOf(nameBytes);
         static constexpr std::pair<const char*, quint16> kSuffixes[] = {

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QHash>
 #include <QString>
+#include <memory>
 
 namespace hx::platform {
 
@@ -20,21 +21,24 @@ class IconThemeCache {
     // Nothing usable (isValid() false) unless `bytes` is a cache of version 1.
     explicit IconThemeCache(QByteArray bytes);
     // The cache in `themeRoot`, if it is a regular file no older than the
-    // folder (GTK's own rule: an older one misses what was added since).
+    // folder (GTK's own rule: an older one misses what was added since). Only
+    // the blocks that lookups need are read, and kept: Adwaita's is 120 KiB.
     static IconThemeCache inFolder(const QString& themeRoot);
 
     bool isValid() const { return valid_; }
     // The folders (as the cache names them, relative to the theme) that hold
     // `name`, each with its Suffix flags.
-    QHash<QByteArrayView, quint16> foldersOf(QByteArrayView name) const;
+    QHash<QByteArray, quint16> foldersOf(QByteArrayView name) const;
 
   private:
+    struct Source;
+    explicit IconThemeCache(std::shared_ptr<Source> source);
     bool read16(quint32 at, quint16* value) const;
     bool read32(quint32 at, quint32* value) const;
-    // The NUL-terminated string at `at`, or an empty view when it runs off the end.
-    QByteArrayView string(quint32 at) const;
+    // The NUL-terminated string at `at`; empty when it runs off the end.
+    QByteArray string(quint32 at) const;
 
-    QByteArray bytes_;
+    std::shared_ptr<Source> source_;
     bool valid_ = false;
     quint32 buckets_ = 0;      // offset of the hash table's bucket count
     quint32 directories_ = 0;  // offset of the folder list's length

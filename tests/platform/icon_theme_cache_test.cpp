@@ -68,7 +68,7 @@ QByteArray gtkCache(const QList<QByteArray>& folders, const QList<CachedIcon>& i
     return out;
 }
 
-using Folders = QHash<QByteArrayView, quint16>;
+using Folders = QHash<QByteArray, quint16>;
 
 const QList<QByteArray> kFolders{"16x16/apps", "32x32/apps", "scalable/apps"};
 // One bucket: every name shares a chain.
@@ -102,10 +102,23 @@ TEST(IconThemeCache, NamesTheFoldersThatHoldAnIcon) {
 TEST(IconThemeCache, ADamagedCacheIsNeverReadPastItsEnd) {
     const Folders whole = IconThemeCache(kCache).foldersOf("hx-b");
     ASSERT_FALSE(whole.isEmpty());
+    QTemporaryDir root;
     for (qsizetype n = 0; n < kCache.size(); ++n) {
         const Folders cut = IconThemeCache(kCache.first(n)).foldersOf("hx-b");
         EXPECT_TRUE(cut.isEmpty() || cut == whole) << n;
+        // The same, read from a file a block at a time.
+        QFile file(root.filePath(QStringLiteral("icon-theme.cache")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(kCache.first(n));
+        file.close();
+        const Folders read = IconThemeCache::inFolder(root.path()).foldersOf("hx-b");
+        EXPECT_TRUE(read.isEmpty() || read == whole) << n;
     }
+    QFile file(root.filePath(QStringLiteral("icon-theme.cache")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(kCache);
+    file.close();
+    EXPECT_EQ(IconThemeCache::inFolder(root.path()).foldersOf("hx-b"), whole);
     const auto patched = [](qsizetype at, quint32 value) {
         QByteArray bytes = kCache;
         qToBigEndian(value, bytes.data() + at);
