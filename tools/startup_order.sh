@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Writes src/startup_order.txt: the program's own functions that run from its
-# start to its first paint, as callgrind lists them. The linker lays them
+# start to its first paint, sorted (so that a change reads as one). The linker lays them
 # out together (src/CMakeLists.txt), so that a start maps few pages of the
 # program. Run again when start-up changes; a stale list only costs memory.
 # Needs valgrind, a build in BUILD_DIR (default: build) and a display (DISPLAY,
@@ -32,6 +32,6 @@ function take(line, names,    id, rest) {
 /^fn=\(/ {
   name = functions[take($0, functions)]
   sub(/'"'"'[0-9]+$/, "", name)
-  if (current ~ /\/hengxiu-toolbox$/ && name !~ /^0x/ && !seen[name]++) print name
-}' "$work/calls" > src/startup_order.txt
+  if (current ~ /\/hengxiu-toolbox$/ && name !~ /^0x/) print name
+}' "$work/calls" | LC_ALL=C sort -u > src/startup_order.txt
 echo "$(wc -l < src/startup_order.txt) functions in src/startup_order.txt"
