@@ -233,8 +233,7 @@ QStringList childrenExcept(const QList<qint64>& ours) {
         const QByteArray line = stat.readAll();
         // pid (name) state ppid ...: the name may hold spaces, so count from its end.
         const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (rest.size() < 2 || rest.at(0) == "Z" || rest.at(1).toLongLong() != ::getpid())
-            continue;
+        if (rest.size() < 2 || rest.at(0) == "Z" || rest.at(1).toLongLong() != ::getpid()) continue;
         QFile command("/proc/" + entry + "/cmdline");
         command.open(QIODevice::ReadOnly);
         found << entry + ": " + QString::fromLocal8Bit(command.readAll().replace('\0', ' '));
@@ -347,7 +346,8 @@ TEST_F(X11Session, TenLettersTypedRightAfterThePanelKeyAllReachTheLine) {
             5000));
         QTest::qWait(500);
         run(xdotool, {QStringLiteral("key"), QStringLiteral("Return")});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, 10000))
+        // The stand-in creates the file before it writes the line.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return temp.read("searched").endsWith('\n'); }, 10000))
             << "nothing was searched for";
         EXPECT_EQ(temp.read("searched"), "http://127.0.0.1:9/?q=qzxwvjqzxk\n");
         other.kill();
