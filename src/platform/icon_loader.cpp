@@ -154,19 +154,19 @@ struct Theme {
     // is eight times Adwaita's.
     QList<ThemeDir> dirs;
     QList<IconThemeCache> caches;  // one per root, read with the folders
-    QByteArray index;              // the index file's text until then
+    QString indexFile;             // read again for the folders
     bool dirsRead = false;
 };
 
 // Parses the few keys of index.theme that the lookup needs: what the theme
 // inherits, and with `withDirs` its folders and their sizes.
-void readIndex(Theme& theme, bool withDirs) {
+void readIndex(Theme& theme, const QByteArray& text, bool withDirs) {
     // Read as bytes, in two passes over views of the text: first the theme's
     // own group, then the sections of the folders it lists. hicolor's index
     // has hundreds of sections and thousands of lines, read on the item
     // loader's worker at the first themed icon of every start; a string or
     // table per line or section cost more than the rest of the icon lookup.
-    const QByteArrayView all(theme.index);
+    const QByteArrayView all(text);
     // Calls take(group, key, value) per line until it returns false.
     const auto forEachLine = [&all](auto&& take) {
         qsizetype at = 0;
@@ -294,10 +294,12 @@ Theme readTheme(const QString& name, const QStringList& searchPaths) {
             indexFile = root + QLatin1String("/index.theme");
     }
     if (indexFile.isEmpty()) return theme;
-    auto text = readRegularFile(indexFile, kMaxTextFileSize);
+    // The text is not kept: hicolor's is 55 KB, and most starts never
+    // need its folders.
+    const auto text = readRegularFile(indexFile, kMaxTextFileSize);
     if (!text) return theme;
-    theme.index = std::move(*text);
-    readIndex(theme, false);
+    theme.indexFile = indexFile;
+    readIndex(theme, *text, false);
     return theme;
 }
 
@@ -380,8 +382,9 @@ class ThemeLookup {
         Theme& t = theme(name);
         if (!t.dirsRead) {
             t.dirsRead = true;
-            if (!t.index.isEmpty()) readIndex(t, true);
-            t.index = QByteArray();
+            if (!t.indexFile.isEmpty())
+                if (const auto text = readRegularFile(t.indexFile, kMaxTextFileSize))
+                    readIndex(t, *text, true);
             for (const QString& root : std::as_const(t.roots))
                 t.caches << IconThemeCache::inFolder(root);
         }
