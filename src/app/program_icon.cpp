@@ -39,7 +39,9 @@ class ProgramIconEngine final : public QIconEngine {
                 break;
             }
         }
-        const QPixmap source = QPixmap::fromImage(drawnPicture(drawn));
+        // Kept as the pictures are (not premultiplied): the window system
+        // takes them so, and Qt converts every size twice on its way there.
+        const QPixmap source = QPixmap::fromImage(drawnPicture(drawn), Qt::NoFormatConversion);
         QPixmap picture = drawn == want ? source
                                         : source.scaled(want, want, Qt::KeepAspectRatio,
                                                         Qt::SmoothTransformation);
