@@ -43,3 +43,26 @@ TEST(StartupOrder, TheStartupCodeLiesTogether) {
     const qulonglong span = found.rbegin()->first + found.rbegin()->second - found.begin()->first;
     EXPECT_LE(span, own + own / 4 + 4096) << "of " << textTotal << " bytes of code";
 }
+
+// Each symbol a library binds at start is searched through the program's
+// libraries in the order it names them; nearly all are Qt's, so Qt's come
+// before the few the program adds (ICU, SQLite, xcb).
+TEST(StartupOrder, TheProgramNamesQtsLibrariesFirst) {
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"),
+                  {QStringLiteral("-d"), QStringLiteral(HX_TEST_EXECUTABLE)});
+    ASSERT_TRUE(readelf.waitForFinished(60000));
+    QStringList needed;
+    for (const QByteArray& line : readelf.readAllStandardOutput().split('\n')) {
+        const int open = line.indexOf("(NEEDED)") < 0 ? -1 : line.indexOf('[');
+        if (open >= 0)
+            needed << QString::fromLatin1(line.mid(open + 1, line.indexOf(']') - open - 1));
+    }
+    ASSERT_GE(needed.size(), 3);
+    QStringList firstThree = needed.mid(0, 3);
+    std::sort(firstThree.begin(), firstThree.end());
+    EXPECT_EQ(firstThree,
+              (QStringList{QStringLiteral("libQt6Core.so.6"), QStringLiteral("libQt6Gui.so.6"),
+                           QStringLiteral("libQt6Widgets.so.6")}))
+        << needed.join(QLatin1Char(' ')).toStdString();
+}
