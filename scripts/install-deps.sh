@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpulse-dev libgl-dev
   qt6-qpa-plugins qt6-image-formats-plugins
-  libsqlitecpp-dev libsqlite3-dev libsimpleini-dev libglib2.0-dev
+  libsqlite3-dev libsimpleini-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-wqy-microhei adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils x11-utils

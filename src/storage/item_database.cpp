@@ -4,10 +4,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-#include <SQLiteCpp/Backup.h>
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <sys/stat.h>
+#include "storage/sqlite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -60,16 +58,16 @@ constexpr int kBusyTimeoutMs = 3000;
 
 std::string bytes(const QString& s) { return s.toStdString(); }
 
-QString text(const SQLite::Statement& q, int column) {
-    const SQLite::Column c = q.getColumn(column);
+QString text(const sql::Statement& q, int column) {
+    const sql::Column c = q.getColumn(column);
     return QString::fromUtf8(c.getText(), c.getBytes());
 }
 
-ItemRow itemFrom(const SQLite::Statement& q) {
+ItemRow itemFrom(const sql::Statement& q) {
     return {text(q, 0), text(q, 1), text(q, 2), text(q, 3), text(q, 4)};
 }
 
-void bindItem(SQLite::Statement& q, const ItemRow& item) {
+void bindItem(sql::Statement& q, const ItemRow& item) {
     q.bind(1, bytes(item.category));
     q.bind(2, bytes(item.column));
     q.bind(3, bytes(item.name));
@@ -110,17 +108,17 @@ bool sameFile(const QString& a, const QString& b) {
 
 // Empty when `db` holds the three tables with their designed columns and
 // passes a quick check; otherwise why not.
-QString verdictOn(SQLite::Database& db) {
-    SQLite::Statement tables(db,
-                             "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                             "AND name IN ('表1', '表2', '表3')");
+QString verdictOn(sql::Database& db) {
+    sql::Statement tables(db,
+                          "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                          "AND name IN ('表1', '表2', '表3')");
     if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
         return QStringLiteral("no such table: 表1, 表2 or 表3");
     // Preparing fails when a designed column is missing.
-    SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
-    SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
-    SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
-    SQLite::Statement check(db, "PRAGMA quick_check(1)");
+    sql::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
+    sql::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
+    sql::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
+    sql::Statement check(db, "PRAGMA quick_check(1)");
     if (!check.executeStep()) return notADatabaseMessage();
     const QString result = text(check, 0);
     return result == QLatin1String("ok") ? QString() : result;
@@ -137,17 +135,17 @@ QString plainFileProblem(const QString& path) {
 }
 
 // Copies `source` into a new file at `temp` through the online backup API.
-void copyInto(SQLite::Database& source, const QString& temp) {
+void copyInto(sql::Database& source, const QString& temp) {
     {
-        SQLite::Database dest(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
-        SQLite::Backup backup(dest, source);
-        backup.executeStep(-1);
+        sql::Database dest(bytes(temp), sql::OPEN_READWRITE | sql::OPEN_CREATE);
+        sql::Backup backup(dest, source);
+        backup.copyAll();
     }
     atomic_file::syncFile(temp);
 }
 
 template <class T, class Fn>
-Fetch<T> runFetch(SQLite::Database* db, QString& lastError, Fn&& fn) {
+Fetch<T> runFetch(sql::Database* db, QString& lastError, Fn&& fn) {
     Fetch<T> out;
     if (!db) {
         out.error = notOpenMessage();
@@ -184,7 +182,7 @@ bool ItemDatabase::createEmpty(const QString& path, QString* error) {
     const QString temp = atomic_file::temporarySibling(path);
     try {
         {
-            SQLite::Database db(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+            sql::Database db(bytes(temp), sql::OPEN_READWRITE | sql::OPEN_CREATE);
             db.exec(schema().constData());
             db.exec("PRAGMA journal_mode=WAL");
         }
@@ -215,7 +213,7 @@ bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
     auto verdict = [&]() -> QString {
         try {
             // Read-only: a file that turns out not to be ours is never written.
-            SQLite::Database db(bytes(path), SQLite::OPEN_READONLY, kBusyTimeoutMs);
+            sql::Database db(bytes(path), sql::OPEN_READONLY, kBusyTimeoutMs);
             return verdictOn(db);
         } catch (const std::exception& e) {
             return QString::fromUtf8(e.what());
@@ -238,7 +236,7 @@ bool ItemDatabase::canRestoreFrom(const QString& source, const QString& livePath
     if (sameFile(source, livePath))
         return fail(QStringLiteral("%1 is the database in use").arg(source));
     try {
-        SQLite::Database db(untouchedUri(source), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
+        sql::Database db(untouchedUri(source), sql::OPEN_READONLY | sql::OPEN_URI);
         const QString verdict = verdictOn(db);
         return verdict.isEmpty() || fail(verdict);
     } catch (const std::exception& e) {
@@ -256,8 +254,8 @@ bool ItemDatabase::open(const QString& path) {
         }
         try {
             // No OPEN_CREATE: a file that vanished since the check is not made anew.
-            auto db = std::make_unique<SQLite::Database>(bytes(path), SQLite::OPEN_READWRITE,
-                                                         kBusyTimeoutMs);
+            auto db =
+                std::make_unique<sql::Database>(bytes(path), sql::OPEN_READWRITE, kBusyTimeoutMs);
             // A file system without shared memory keeps the rollback journal; still usable.
             db->tryExec("PRAGMA journal_mode=WAL");
             db->tryExec("PRAGMA synchronous=FULL");
@@ -300,8 +298,8 @@ QString ItemDatabase::path() const {
 Fetch<QVector<CategoryRow>> ItemDatabase::categories() {
     return locked([&] {
         return runFetch<QVector<CategoryRow>>(
-            db_.get(), lastError_, [](SQLite::Database& db, auto& rows) {
-                SQLite::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
+            db_.get(), lastError_, [](sql::Database& db, auto& rows) {
+                sql::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
                 while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
             });
     });
@@ -309,8 +307,8 @@ Fetch<QVector<CategoryRow>> ItemDatabase::categories() {
 
 Fetch<QStringList> ItemDatabase::columnsOf(const QString& category) {
     return locked([&] {
-        return runFetch<QStringList>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
-            SQLite::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
+        return runFetch<QStringList>(db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
+            sql::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
             q.bind(1, bytes(category));
             while (q.executeStep()) rows.push_back(text(q, 0));
         });
@@ -320,8 +318,8 @@ Fetch<QStringList> ItemDatabase::columnsOf(const QString& category) {
 Fetch<QVector<ItemRow>> ItemDatabase::itemsOf(const QString& category, const QString& column) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
-                SQLite::Statement q(
+            db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
+                sql::Statement q(
                     db, std::string("SELECT ") + kItemColumns +
                             " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
                 q.bind(1, bytes(category));
@@ -335,11 +333,11 @@ Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, cons
                                                    int index) {
     return locked([&] {
         return runFetch<std::optional<ItemRow>>(
-            db_.get(), lastError_, [&](SQLite::Database& db, auto& row) {
+            db_.get(), lastError_, [&](sql::Database& db, auto& row) {
                 if (index < 0) return;
-                SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                            " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
-                                            " ORDER BY rowid LIMIT 1 OFFSET ?");
+                sql::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                         " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                                         " ORDER BY rowid LIMIT 1 OFFSET ?");
                 q.bind(1, bytes(category));
                 q.bind(2, bytes(column));
                 q.bind(3, index);
@@ -351,11 +349,10 @@ Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, cons
 Fetch<QVector<ItemRow>> ItemDatabase::searchNames(const QString& needle) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+            db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
                 // instr() compares bytes exactly, unlike LIKE (no case folding, no wildcards).
-                SQLite::Statement q(db,
-                                    std::string("SELECT ") + kItemColumns +
-                                        " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
+                sql::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                         " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
                 q.bind(1, bytes(needle));
                 while (q.executeStep()) rows.push_back(itemFrom(q));
             });
@@ -366,10 +363,10 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qin
                                                       int limit) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
-                SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                            ", rowid FROM 表1 WHERE rowid > ? AND "
-                                            "instr(名称文本, ?) > 0 ORDER BY rowid LIMIT ?");
+            db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
+                sql::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                         ", rowid FROM 表1 WHERE rowid > ? AND "
+                                         "instr(名称文本, ?) > 0 ORDER BY rowid LIMIT ?");
                 q.bind(1, static_cast<int64_t>(*cursor));
                 q.bind(2, bytes(needle));
                 q.bind(3, limit);
@@ -383,8 +380,8 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qin
 
 int ItemDatabase::countItems(const QString& category, const QString& column) {
     return locked([&] {
-        const auto count = runFetch<int>(db_.get(), lastError_, [&](SQLite::Database& db, int& n) {
-            SQLite::Statement q(db, "SELECT count(*) FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?");
+        const auto count = runFetch<int>(db_.get(), lastError_, [&](sql::Database& db, int& n) {
+            sql::Statement q(db, "SELECT count(*) FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?");
             q.bind(1, bytes(category));
             q.bind(2, bytes(column));
             if (q.executeStep()) n = q.getColumn(0).getInt();
@@ -395,17 +392,16 @@ int ItemDatabase::countItems(const QString& category, const QString& column) {
 
 bool ItemDatabase::hasCategory(const QString& name) {
     return locked([&] {
-        const auto found =
-            runFetch<bool>(db_.get(), lastError_, [&](SQLite::Database& db, bool& f) {
-                SQLite::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
-                q.bind(1, bytes(name));
-                f = q.executeStep();
-            });
+        const auto found = runFetch<bool>(db_.get(), lastError_, [&](sql::Database& db, bool& f) {
+            sql::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
+            q.bind(1, bytes(name));
+            f = q.executeStep();
+        });
         return found.ok && found.value;
     });
 }
 
-bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database&)>& work) {
+bool ItemDatabase::changeInTransaction(const std::function<void(sql::Database&)>& work) {
     return locked([&] {
         if (!db_) {
             lastError_ = notOpenMessage();
@@ -431,9 +427,9 @@ bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database
 std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QString& column,
                                             int index) {
     if (!db_ || index < 0) return std::nullopt;
-    SQLite::Statement q(*db_,
-                        "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
-                        " ORDER BY rowid LIMIT 1 OFFSET ?");
+    sql::Statement q(*db_,
+                     "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                     " ORDER BY rowid LIMIT 1 OFFSET ?");
     q.bind(1, bytes(category));
     q.bind(2, bytes(column));
     q.bind(3, index);
@@ -443,8 +439,8 @@ std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QStri
 
 namespace {
 // Runs one statement with the given text parameters.
-void run(SQLite::Database& db, const char* sql, std::initializer_list<QString> values) {
-    SQLite::Statement q(db, sql);
+void run(sql::Database& db, const char* sql, std::initializer_list<QString> values) {
+    sql::Statement q(db, sql);
     int i = 1;
     for (const QString& v : values) q.bind(i++, bytes(v));
     q.exec();
@@ -452,8 +448,8 @@ void run(SQLite::Database& db, const char* sql, std::initializer_list<QString> v
 }  // namespace
 
 bool ItemDatabase::addItem(const ItemRow& item) {
-    return changeInTransaction([&](SQLite::Database& db) {
-        SQLite::Statement q(
+    return changeInTransaction([&](sql::Database& db) {
+        sql::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         bindItem(q, item);
         q.exec();
@@ -463,8 +459,8 @@ bool ItemDatabase::addItem(const ItemRow& item) {
 QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
     QVector<bool> stored(items.size(), false);
     if (items.isEmpty()) return stored;
-    const bool ok = changeInTransaction([&](SQLite::Database& db) {
-        SQLite::Statement q(
+    const bool ok = changeInTransaction([&](sql::Database& db) {
+        sql::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         for (qsizetype i = 0; i < items.size(); ++i) {
             // A refused step leaves its error in the statement: reset without throwing.
@@ -474,7 +470,7 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
             try {
                 q.exec();
                 stored[i] = true;
-            } catch (const SQLite::Exception& e) {
+            } catch (const sql::Exception& e) {
                 // A refused row undoes only its own statement.
                 if ((e.getErrorCode() & 0xFF) != SQLITE_CONSTRAINT) throw;
             }
@@ -485,12 +481,12 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
 }
 
 bool ItemDatabase::addBatch(const ItemBatch& batch) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         if (batch.newCategory)
             run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {batch.category, batch.picture});
         for (const QString& column : batch.newColumns)
             run(db, "INSERT INTO 表2 (分类, 栏目) VALUES (?, ?)", {batch.category, column});
-        SQLite::Statement q(
+        sql::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         for (const ItemRow& item : batch.rows) {
             q.reset();
@@ -502,25 +498,25 @@ bool ItemDatabase::addBatch(const ItemBatch& batch) {
 }
 
 bool ItemDatabase::addCategory(const QString& name, const QString& picture) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {name, picture});
     });
 }
 
 bool ItemDatabase::addColumn(const QString& category, const QString& column) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "INSERT INTO 表2 (分类, 栏目) VALUES (?, ?)", {category, column});
     });
 }
 
 bool ItemDatabase::updateItemAt(const QString& category, const QString& column, int index,
                                 const ItemRow& replacement) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         const auto rowid = rowidAt(category, column, index);
         if (!rowid) throw std::runtime_error("no item at that position");
-        SQLite::Statement q(db,
-                            "UPDATE 表1 SET 分类文本 = ?, 栏目文本 = ?, 名称文本 = ?, 路径文本 = ?,"
-                            " 图标文本 = ? WHERE rowid = ?");
+        sql::Statement q(db,
+                         "UPDATE 表1 SET 分类文本 = ?, 栏目文本 = ?, 名称文本 = ?, 路径文本 = ?,"
+                         " 图标文本 = ? WHERE rowid = ?");
         bindItem(q, replacement);
         q.bind(6, static_cast<int64_t>(*rowid));
         q.exec();
@@ -528,23 +524,23 @@ bool ItemDatabase::updateItemAt(const QString& category, const QString& column, 
 }
 
 bool ItemDatabase::deleteItemAt(const QString& category, const QString& column, int index) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         const auto rowid = rowidAt(category, column, index);
         if (!rowid) throw std::runtime_error("no item at that position");
-        SQLite::Statement q(db, "DELETE FROM 表1 WHERE rowid = ?");
+        sql::Statement q(db, "DELETE FROM 表1 WHERE rowid = ?");
         q.bind(1, static_cast<int64_t>(*rowid));
         q.exec();
     });
 }
 
 bool ItemDatabase::setCategoryPicture(const QString& category, const QString& picture) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "UPDATE 表3 SET 路径 = ? WHERE 分类 = ?", {picture, category});
     });
 }
 
 bool ItemDatabase::renameCategory(const QString& oldName, const QString& newName) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "UPDATE 表1 SET 分类文本 = ? WHERE 分类文本 = ?", {newName, oldName});
         run(db, "UPDATE 表2 SET 分类 = ? WHERE 分类 = ?", {newName, oldName});
         run(db, "UPDATE 表3 SET 分类 = ? WHERE 分类 = ?", {newName, oldName});
@@ -553,7 +549,7 @@ bool ItemDatabase::renameCategory(const QString& oldName, const QString& newName
 
 bool ItemDatabase::renameColumn(const QString& category, const QString& oldName,
                                 const QString& newName) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "UPDATE 表1 SET 栏目文本 = ? WHERE 分类文本 = ? AND 栏目文本 = ?",
             {newName, category, oldName});
         run(db, "UPDATE 表2 SET 栏目 = ? WHERE 分类 = ? AND 栏目 = ?",
@@ -562,7 +558,7 @@ bool ItemDatabase::renameColumn(const QString& category, const QString& oldName,
 }
 
 bool ItemDatabase::deleteCategory(const QString& name) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "DELETE FROM 表3 WHERE 分类 = ?", {name});
         run(db, "DELETE FROM 表2 WHERE 分类 = ?", {name});
         run(db, "DELETE FROM 表1 WHERE 分类文本 = ?", {name});
@@ -570,14 +566,14 @@ bool ItemDatabase::deleteCategory(const QString& name) {
 }
 
 bool ItemDatabase::deleteColumn(const QString& category, const QString& column) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         run(db, "DELETE FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?", {category, column});
         run(db, "DELETE FROM 表2 WHERE 分类 = ? AND 栏目 = ?", {category, column});
     });
 }
 
 bool ItemDatabase::clearAll() {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         db.exec("DELETE FROM 表1");
         db.exec("DELETE FROM 表2");
         db.exec("DELETE FROM 表3");
@@ -585,7 +581,7 @@ bool ItemDatabase::clearAll() {
 }
 
 bool ItemDatabase::clearCategories(const QStringList& names) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         for (const QString& name : names) {
             run(db, "DELETE FROM 表3 WHERE 分类 = ?", {name});
             run(db, "DELETE FROM 表2 WHERE 分类 = ?", {name});
@@ -596,11 +592,11 @@ bool ItemDatabase::clearCategories(const QStringList& names) {
 }
 
 bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QString& column) {
-    return changeInTransaction([&](SQLite::Database& db) {
+    return changeInTransaction([&](sql::Database& db) {
         if (index < 0) throw std::runtime_error("no column at that position");
-        SQLite::Statement find(db,
-                               "SELECT rowid, 栏目 = ? FROM 表2 WHERE 分类 = ?"
-                               " ORDER BY rowid LIMIT 1 OFFSET ?");
+        sql::Statement find(db,
+                            "SELECT rowid, 栏目 = ? FROM 表2 WHERE 分类 = ?"
+                            " ORDER BY rowid LIMIT 1 OFFSET ?");
         find.bind(1, bytes(column));
         find.bind(2, bytes(category));
         find.bind(3, index);
@@ -609,7 +605,7 @@ bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QStr
             throw std::runtime_error("no column of that name at that position");
         const int64_t rowid = find.getColumn(0).getInt64();
         find.reset();
-        SQLite::Statement drop(db, "DELETE FROM 表2 WHERE rowid = ?");
+        sql::Statement drop(db, "DELETE FROM 表2 WHERE rowid = ?");
         drop.bind(1, rowid);
         drop.exec();
         run(db, "DELETE FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?", {category, column});
@@ -654,7 +650,7 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
         const QString temp = atomic_file::temporarySibling(livePath);
         try {
             // The chosen file is only read: nothing may appear beside it.
-            SQLite::Database from(untouchedUri(source), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
+            sql::Database from(untouchedUri(source), sql::OPEN_READONLY | sql::OPEN_URI);
             copyInto(from, temp);
         } catch (const std::exception& e) {
             lastError_ = QString::fromUtf8(e.what());

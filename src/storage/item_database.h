@@ -8,11 +8,11 @@
 #include <mutex>
 #include <optional>
 
-namespace SQLite {
+namespace hx::storage {
+
+namespace sql {
 class Database;
 }
-
-namespace hx::storage {
 
 struct CategoryRow {
     QString name;     // 分类
@@ -137,11 +137,11 @@ class ItemDatabase {
   private:
     template <class F>
     auto locked(F&& f);
-    bool changeInTransaction(const std::function<void(SQLite::Database&)>& work);
+    bool changeInTransaction(const std::function<void(sql::Database&)>& work);
     std::optional<qint64> rowidAt(const QString& category, const QString& column, int index);
 
     mutable std::recursive_mutex mutex_;
-    std::unique_ptr<SQLite::Database> db_;
+    std::unique_ptr<sql::Database> db_;
     QString path_;
     QString lastError_;
 };

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <QStringList>
 #include <memory>
+#include "storage/sqlite.h"
 
 #include <QSignalSpy>
 
@@ -52,8 +51,9 @@ class CatalogueTest : public SessionFixture {
 
     // Rows of each table, counted behind the database object's back.
     int rawCount(const char* table) {
-        SQLite::Database raw(temp.root().databasePath().toStdString(), SQLite::OPEN_READONLY);
-        SQLite::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
+        hx::storage::sql::Database raw(temp.root().databasePath().toStdString(),
+                                       hx::storage::sql::OPEN_READONLY);
+        hx::storage::sql::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
         q.executeStep();
         return q.getColumn(0).getInt();
     }
@@ -62,7 +62,8 @@ class CatalogueTest : public SessionFixture {
     void rawExec(const char* sql) {
         db().close();
         {
-            SQLite::Database raw(temp.root().databasePath().toStdString(), SQLite::OPEN_READWRITE);
+            hx::storage::sql::Database raw(temp.root().databasePath().toStdString(),
+                                           hx::storage::sql::OPEN_READWRITE);
             raw.exec(sql);
         }
         ASSERT_TRUE(db().open(temp.root().databasePath()));
@@ -70,12 +71,13 @@ class CatalogueTest : public SessionFixture {
 
     // Every table as text, to show that a refused change left all of it alone.
     QString snapshot() {
-        SQLite::Database raw(temp.root().databasePath().toStdString(), SQLite::OPEN_READONLY);
+        hx::storage::sql::Database raw(temp.root().databasePath().toStdString(),
+                                       hx::storage::sql::OPEN_READONLY);
         QString out;
         for (const char* sql : {"SELECT 分类文本, 栏目文本, 名称文本 FROM 表1 ORDER BY rowid",
                                 "SELECT 分类, 栏目, '' FROM 表2 ORDER BY rowid",
                                 "SELECT 分类, 路径, '' FROM 表3 ORDER BY rowid"}) {
-            SQLite::Statement q(raw, sql);
+            hx::storage::sql::Statement q(raw, sql);
             while (q.executeStep())
                 for (int i = 0; i < 3; ++i)
                     out += QString::fromStdString(q.getColumn(i).getString()) + u'|';

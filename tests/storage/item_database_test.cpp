@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <SQLiteCpp/Database.h>
-#include <SQLiteCpp/Statement.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
 #include <thread>
+#include "storage/sqlite.h"
 
 #include "storage/item_database.h"
 #include "support/temp_root.h"
@@ -41,13 +40,14 @@ ItemRow item(const QString& category, const QString& column, const QString& name
 
 // Runs one statement on the file behind the database's back (the database is closed).
 void rawExec(const QString& path, const char* sql) {
-    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    hx::storage::sql::Database raw(
+        path.toStdString(), hx::storage::sql::OPEN_READWRITE | hx::storage::sql::OPEN_CREATE);
     raw.exec(sql);
 }
 
 int rawCount(const QString& path, const char* table) {
-    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
-    SQLite::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
+    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
+    hx::storage::sql::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
     q.executeStep();
     return q.getColumn(0).getInt();
 }
@@ -89,10 +89,10 @@ TEST_F(ItemDatabaseTest, NewDatabaseHasTheDesignedEmptyTables) {
     EXPECT_TRUE(cats.value.isEmpty());
 
     db.close();
-    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
+    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
     auto columnsOf = [&](const char* table) {
         QStringList out;
-        SQLite::Statement q(raw, std::string("PRAGMA table_info(") + table + ")");
+        hx::storage::sql::Statement q(raw, std::string("PRAGMA table_info(") + table + ")");
         while (q.executeStep()) {
             out << QString::fromUtf8(q.getColumn(1).getText()) + u' ' +
                        QString::fromUtf8(q.getColumn(2).getText());
@@ -104,7 +104,7 @@ TEST_F(ItemDatabaseTest, NewDatabaseHasTheDesignedEmptyTables) {
                                              "路径文本 TEXT", "图标文本 TEXT"}));
     EXPECT_EQ(columnsOf("表2"), (QStringList{"分类 TEXT", "栏目 TEXT"}));
     EXPECT_EQ(columnsOf("表3"), (QStringList{"分类 TEXT", "路径 TEXT"}));
-    SQLite::Statement mode(raw, "PRAGMA journal_mode");
+    hx::storage::sql::Statement mode(raw, "PRAGMA journal_mode");
     ASSERT_TRUE(mode.executeStep());
     EXPECT_STREQ(mode.getColumn(0).getText(), "wal");
 }
@@ -313,12 +313,12 @@ TEST_F(ItemDatabaseTest, RefusedSecondStatementUndoesTheFirst) {
     fill(QStringLiteral("其他"));
     const auto everything = [&] {
         db.close();
-        SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
+        hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
         QString out;
         for (const char* sql : {"SELECT 分类文本 || 栏目文本 || 名称文本 FROM 表1 ORDER BY rowid",
                                 "SELECT 分类 || 栏目 FROM 表2 ORDER BY rowid",
                                 "SELECT 分类 || 路径 FROM 表3 ORDER BY rowid"}) {
-            SQLite::Statement q(raw, sql);
+            hx::storage::sql::Statement q(raw, sql);
             while (q.executeStep())
                 out += QString::fromStdString(q.getColumn(0).getString()) + u',';
             out += u'/';

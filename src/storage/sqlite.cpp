@@ -1,0 +1,152 @@
+#include "storage/sqlite.h"
+
+namespace hx::storage::sql {
+
+namespace {
+
+std::string messageOf(sqlite3* db, int code) {
+    const char* message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    return message ? message : sqlite3_errstr(code);
+}
+
+}  // namespace
+
+Exception::Exception(const std::string& message, int code)
+    : std::runtime_error(message), code_(code) {}
+
+Exception::Exception(sqlite3* db, int code)
+    : std::runtime_error(messageOf(db, code)), code_(code) {}
+
+Database::Database(const std::string& filename, int flags, int busyTimeoutMs) {
+    const int code = sqlite3_open_v2(filename.c_str(), &db_, flags, nullptr);
+    if (code != SQLITE_OK) {
+        const Exception failure(db_, code);
+        sqlite3_close_v2(db_);  // a handle comes back even when opening fails
+        throw failure;
+    }
+    if (busyTimeoutMs > 0) sqlite3_busy_timeout(db_, busyTimeoutMs);
+}
+
+Database::~Database() { sqlite3_close_v2(db_); }
+
+int Database::exec(const char* sql) {
+    const int code = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    if (code != SQLITE_OK) throw Exception(db_, code);
+    return sqlite3_changes(db_);
+}
+
+int Database::tryExec(const char* sql) noexcept {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+}
+
+const char* Column::getText() const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, index_));
+    return text ? text : "";
+}
+
+std::string Column::getString() const {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, index_));
+    return bytes ? std::string(bytes, size_t(sqlite3_column_bytes(statement_, index_)))
+                 : std::string();
+}
+
+Statement::Statement(const Database& db, const char* sql) : db_(db.getHandle()) {
+    check(sqlite3_prepare_v2(db_, sql, -1, &statement_, nullptr));
+    // An empty or comment-only text prepares to nothing.
+    if (!statement_) throw Exception("no statement in the query", SQLITE_MISUSE);
+}
+
+Statement::~Statement() { sqlite3_finalize(statement_); }
+
+void Statement::check(int code) const {
+    if (code != SQLITE_OK) throw Exception(db_, code);
+}
+
+void Statement::bind(int index, int32_t value) {
+    check(sqlite3_bind_int(statement_, index, value));
+}
+void Statement::bind(int index, int64_t value) {
+    check(sqlite3_bind_int64(statement_, index, value));
+}
+void Statement::bind(int index, double value) {
+    check(sqlite3_bind_double(statement_, index, value));
+}
+void Statement::bind(int index, const std::string& value) {
+    check(sqlite3_bind_text64(statement_, index, value.data(), value.size(), SQLITE_TRANSIENT,
+                              SQLITE_UTF8));
+}
+void Statement::bind(int index, const char* value) {
+    check(sqlite3_bind_text(statement_, index, value, -1, SQLITE_TRANSIENT));
+}
+void Statement::bind(int index) { check(sqlite3_bind_null(statement_, index)); }
+
+int Statement::step() {
+    // SQLite would start a finished statement over on the next step; a caller
+    // that steps past the end has lost track, which is a fault to report.
+    if (done_) throw Exception("the statement is done: reset it first", SQLITE_MISUSE);
+    const int code = sqlite3_step(statement_);
+    hasRow_ = code == SQLITE_ROW;
+    done_ = code == SQLITE_DONE;
+    if (!hasRow_ && !done_) {
+        // The failure belongs to this statement until it is reset.
+        const Exception failure(db_, code);
+        sqlite3_reset(statement_);
+        throw failure;
+    }
+    return code;
+}
+
+bool Statement::executeStep() { return step() == SQLITE_ROW; }
+
+int Statement::exec() {
+    if (step() == SQLITE_ROW)
+        throw Exception("the statement gives rows: step through them instead", SQLITE_MISUSE);
+    return sqlite3_changes(db_);
+}
+
+void Statement::reset() {
+    hasRow_ = done_ = false;
+    check(sqlite3_reset(statement_));
+}
+
+int Statement::tryReset() noexcept {
+    hasRow_ = done_ = false;
+    return sqlite3_reset(statement_);
+}
+
+void Statement::clearBindings() { check(sqlite3_clear_bindings(statement_)); }
+
+Column Statement::getColumn(int index) const {
+    if (!hasRow_)
+        throw Exception("no row to read: the statement has not stepped onto one", SQLITE_MISUSE);
+    if (index < 0 || index >= sqlite3_column_count(statement_))
+        throw Exception("column index out of range", SQLITE_RANGE);
+    return Column(statement_, index);
+}
+
+Transaction::Transaction(Database& db) : db_(db) { db_.exec("BEGIN"); }
+
+Transaction::~Transaction() {
+    if (!committed_) db_.tryExec("ROLLBACK");
+}
+
+void Transaction::commit() {
+    if (committed_) throw Exception("the transaction is already committed", SQLITE_MISUSE);
+    db_.exec("COMMIT");
+    committed_ = true;
+}
+
+Backup::Backup(Database& destination, Database& source)
+    : backup_(sqlite3_backup_init(destination.getHandle(), "main", source.getHandle(), "main")) {
+    if (!backup_)
+        throw Exception(destination.getHandle(), sqlite3_errcode(destination.getHandle()));
+}
+
+Backup::~Backup() { sqlite3_backup_finish(backup_); }
+
+void Backup::copyAll() {
+    const int code = sqlite3_backup_step(backup_, -1);
+    if (code != SQLITE_DONE) throw Exception(sqlite3_errstr(code), code);
+}
+
+}  // namespace hx::storage::sql
