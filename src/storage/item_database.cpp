@@ -13,6 +13,7 @@
 #include <string>
 
 #include "storage/atomic_file.h"
+#include "storage/checked_stamp.h"
 
 namespace hx::storage {
 namespace {
@@ -171,7 +172,7 @@ auto ItemDatabase::locked(F&& f) {
 }
 
 ItemDatabase::ItemDatabase() = default;
-ItemDatabase::~ItemDatabase() = default;
+ItemDatabase::~ItemDatabase() { close(); }
 
 bool ItemDatabase::createEmpty(const QString& path, QString* error) {
     if (atomic_file::somethingAt(path)) {
@@ -247,8 +248,10 @@ bool ItemDatabase::canRestoreFrom(const QString& source, const QString& livePath
 bool ItemDatabase::open(const QString& path) {
     return locked([&] {
         close();
+        const bool known = checked_stamp::matches(path);
+        checkedAtOpen_ = !known;
         QString why;
-        if (!isItemDatabase(path, &why)) {
+        if (!known && !isItemDatabase(path, &why)) {
             lastError_ = why;
             return false;
         }
@@ -275,9 +278,21 @@ bool ItemDatabase::open(const QString& path) {
 
 void ItemDatabase::close() {
     locked([&] {
+        if (!db_) return;
         db_.reset();
+        // The last connection folds its log into the file on closing. After a
+        // run that met any failure, the next opening checks.
+        if (lastError_.isEmpty())
+            checked_stamp::record(path_);
+        else
+            checked_stamp::forget(path_);
         path_.clear();
     });
+}
+
+bool ItemDatabase::wasCheckedAtOpen() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return checkedAtOpen_;
 }
 
 bool ItemDatabase::isOpen() const {

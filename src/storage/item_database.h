@@ -77,9 +77,13 @@ class ItemDatabase {
                                QString* error = nullptr);
 
     // Opens an existing file (closing any open one first). A file that is not
-    // a database with the three tables is refused and left untouched.
+    // a database with the three tables, or fails SQLite's quick check, is
+    // refused and left untouched. The check is skipped for the file as this
+    // program last closed it (storage/checked_stamp.h).
     bool open(const QString& path);
     void close();
+    // Whether the last open ran the whole check.
+    bool wasCheckedAtOpen() const;
     bool isOpen() const;
     QString lastError() const;
     QString path() const;
@@ -144,6 +148,7 @@ class ItemDatabase {
     std::unique_ptr<sql::Database> db_;
     QString path_;
     QString lastError_;
+    bool checkedAtOpen_ = false;
 };
 
 }  // namespace hx::storage

@@ -1,13 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
+#include <functional>
 #include <thread>
 #include "storage/sqlite.h"
 
+#include "storage/checked_stamp.h"
 #include "storage/item_database.h"
 #include "support/temp_root.h"
 
@@ -380,6 +384,73 @@ TEST_F(ItemDatabaseTest, ChangesSurviveReopening) {
     ASSERT_TRUE(other.open(path));
     EXPECT_EQ(categoryNames(other), (QStringList{"软件"}));
     EXPECT_EQ(other.countItems(QStringLiteral("软件"), QStringLiteral("乙")), 3);
+}
+
+// The whole check is skipped only for the file exactly as this program closed
+// it. After any change since, the next opening checks it, and a damaged file
+// is refused as ever, even with its modification time set back.
+TEST_F(ItemDatabaseTest, OnlyTheFileAsLastClosedSkipsTheCheck) {
+    fill(QStringLiteral("工具"));
+    for (int i = 0; i < 200; ++i)
+        ASSERT_TRUE(db.addItem(item("工具", "甲", QStringLiteral("c%1").arg(i))));
+    db.close();
+    const QByteArray clean = readAll(path);
+    ASSERT_GT(clean.size(), 4 * 4096);
+    ASSERT_TRUE(db.open(path));
+    EXPECT_FALSE(db.wasCheckedAtOpen()) << "closed cleanly, untouched since";
+    EXPECT_EQ(db.countItems("工具", "甲"), 203);
+
+    QByteArray damaged = clean;  // the first table's root page, the size kept
+    damaged.replace(4096, 4096, QByteArray(4096, '\xA5'));
+    auto overwrite = [&](const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> change;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"damaged in place", [&] { overwrite(damaged); }, true},
+        {"damaged, its times set back",
+         [&] {
+             struct stat before {};
+             ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+             overwrite(damaged);
+             const timespec times[2] = {before.st_atim, before.st_mtim};
+             ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+         },
+         true},
+        {"replaced by a damaged copy",
+         [&] {
+             ASSERT_TRUE(root.write("Date/copy.mdb", damaged));
+             ASSERT_EQ(::rename(QFile::encodeName(root.file("Date/copy.mdb")).constData(),
+                                QFile::encodeName(path).constData()),
+                       0);
+         },
+         true},
+        {"a log with content beside it",
+         [&] { ASSERT_TRUE(root.write("Date/QVdata.mdb-wal", QByteArray(4096, 'x'))); }, false},
+        {"its stamp gone", [&] { QFile::remove(hx::storage::checked_stamp::fileFor(path)); },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db.close();
+        QFile::remove(path + "-wal");
+        overwrite(clean);
+        ASSERT_TRUE(db.open(path));  // checked: written since the last close
+        EXPECT_TRUE(db.wasCheckedAtOpen());
+        db.close();
+        // File times move in clock ticks of a few milliseconds: the change
+        // comes a tick after the close, as any outside change would.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        c.change();
+        EXPECT_EQ(db.open(path), !c.refused) << db.lastError().toStdString();
+        EXPECT_TRUE(db.wasCheckedAtOpen());
+    }
 }
 
 TEST(ItemDatabaseRefusal, UnusableFilesAreRefusedAndLeftUntouched) {

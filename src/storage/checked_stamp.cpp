@@ -1,0 +1,76 @@
+#include "storage/checked_stamp.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "storage/atomic_file.h"
+
+namespace hx::storage::checked_stamp {
+namespace {
+
+// The part of SQLite's header that any committed change to the file moves
+// (change counter, page count, schema cookie, ...).
+constexpr int kHeaderBytes = 100;
+constexpr qint64 kMostStampBytes = 1024;
+
+}  // namespace
+
+QByteArray of(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat file {};
+    if (::stat(name.constData(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
+    // A log with content holds commits the main file does not show yet (a
+    // run that ended without closing, or another connection still open).
+    struct stat log {};
+    if (::stat((name + "-wal").constData(), &log) == 0 && log.st_size > 0) return {};
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return {};
+    char header[kHeaderBytes];
+    const ssize_t got = ::pread(fd, header, sizeof header, 0);
+    ::close(fd);
+    if (got != kHeaderBytes) return {};
+    return QByteArray::number(quint64(file.st_dev)) + ' ' +
+           QByteArray::number(quint64(file.st_ino)) + ' ' +
+           QByteArray::number(qint64(file.st_size)) + ' ' +
+           QByteArray::number(qint64(file.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(qint64(file.st_mtim.tv_nsec)) + ' ' +
+           QByteArray::number(qint64(file.st_ctim.tv_sec)) + '.' +
+           QByteArray::number(qint64(file.st_ctim.tv_nsec)) + ' ' +
+           QByteArray(header, kHeaderBytes).toHex() + '\n';
+}
+
+QString fileFor(const QString& path) {
+    const QByteArray key = QCryptographicHash::hash(
+        QFile::encodeName(QFileInfo(path).absoluteFilePath()), QCryptographicHash::Sha1);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/hengxiu-toolbox/checked/") + QString::fromLatin1(key.toHex());
+}
+
+bool matches(const QString& path) {
+    const QByteArray now = of(path);
+    if (now.isEmpty()) return false;
+    QFile kept(fileFor(path));
+    if (!kept.open(QIODevice::ReadOnly)) return false;
+    return kept.read(kMostStampBytes) == now;
+}
+
+void record(const QString& path) {
+    const QByteArray now = of(path);
+    const QString where = fileFor(path);
+    if (now.isEmpty() || !QDir().mkpath(QFileInfo(where).path())) {
+        QFile::remove(where);
+        return;
+    }
+    atomic_file::replaceContents(where, now);
+}
+
+void forget(const QString& path) { QFile::remove(fileFor(path)); }
+
+}  // namespace hx::storage::checked_stamp
