@@ -133,8 +133,15 @@ QColor RollerBlindMenu::captionColourOn(const QColor& fill) {
 
 void RollerBlindMenu::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), background_);
     const QPalette pal = palette();
+    const auto chosen = [&pal](const QColor& set, QPalette::ColorRole role) {
+        return set.isValid() ? set : pal.color(role);
+    };
+    const QColor background = chosen(background_, QPalette::Window);
+    const QColor highlight = chosen(highlight_, QPalette::Highlight);
+    const QColor hot = chosen(hot_, QPalette::Highlight);
+    const QColor border = chosen(border_, QPalette::Mid);
+    p.fillRect(rect(), background);
     for (int i = firstShown(); i <= lastShown(); ++i) {
         const QRect r(0, headerTop(i), width(), kHeaderHeight);
         QLinearGradient face(r.topLeft(), r.bottomLeft());
@@ -142,17 +149,17 @@ void RollerBlindMenu::paintEvent(QPaintEvent*) {
         face.setColorAt(0, base.lighter(112));
         face.setColorAt(1, base.darker(106));
         p.fillRect(r, face);
-        if (i == hotHeader_) p.fillRect(r.adjusted(1, 1, -1, -1), hot_);
+        if (i == hotHeader_) p.fillRect(r.adjusted(1, 1, -1, -1), hot);
         if (i == current_)
-            p.fillRect(QRect(r.left() + 1, r.top() + 1, 4, r.height() - 2), highlight_);
-        p.setPen(border_);
+            p.fillRect(QRect(r.left() + 1, r.top() + 1, 4, r.height() - 2), highlight);
+        p.setPen(border);
         p.drawRect(r.adjusted(0, 0, -1, -1));
-        p.setPen(i == hotHeader_ ? captionColourOn(hot_) : pal.color(QPalette::ButtonText));
+        p.setPen(i == hotHeader_ ? captionColourOn(hot) : pal.color(QPalette::ButtonText));
         p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignCenter | Qt::TextSingleLine,
                    p.fontMetrics().elidedText(text::displayName(headers_.at(i)), Qt::ElideRight,
                                               r.width() - 12));
     }
-    p.setPen(border_);
+    p.setPen(border);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

@@ -78,10 +78,12 @@ class RollerBlindMenu : public QWidget {
     QStringList headers_;
     int current_ = -1;
     int hotHeader_ = -1;
-    QColor background_{Qt::black};
-    QColor highlight_{Qt::black};
-    QColor hot_{Qt::black};
-    QColor border_{Qt::black};
+    // Invalid until the stored appearance is applied (it is not when the
+    // database cannot be opened): the palette's colours stand in meanwhile.
+    QColor background_;
+    QColor highlight_;
+    QColor hot_;
+    QColor border_;
 };
 
 }  // namespace hx::app

@@ -2,8 +2,8 @@
 
 #include <QCursor>
 #include <QSignalSpy>
-#include <QWheelEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "app/roller_blind_menu.h"
 
@@ -104,8 +104,8 @@ TEST_F(MenuFixture, MoreColumnsThanFitKeepTheOpenColumnInView) {
     }
     menu.setCurrentHeader(50);
     events.clear();
-    QWheelEvent down(QPointF(30, 5), menu.mapToGlobal(QPointF(30, 5)), {}, {0, -120},
-                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent down(QPointF(30, 5), menu.mapToGlobal(QPointF(30, 5)), {}, {0, -120}, Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(&menu, &down);
     EXPECT_EQ(events, QStringList({"click:51", "current:51"}));
 }
@@ -139,6 +139,27 @@ TEST_F(MenuFixture, RemovingAHeaderKeepsTheCurrentOneWherePossible) {
     menu.removeHeader(0);
     EXPECT_EQ(menu.currentHeader(), -1);
     EXPECT_EQ(events.last(), "current:-1");
+}
+
+}  // namespace
+}  // namespace hx::app
+
+namespace hx::app {
+namespace {
+
+// Before the stored colours arrive (never, when the database cannot be
+// opened) the menu wears the palette's, not black.
+TEST(RollerBlindMenuColours, UnsetColoursComeFromThePalette) {
+    RollerBlindMenu menu;
+    menu.resize(157, 350);
+    menu.addHeader(QStringLiteral("文档"));
+    const QImage picture = menu.grab().toImage();
+    int black = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (qGray(picture.pixel(x, y)) < 16) ++black;
+    EXPECT_LT(black, 200) << "only the caption's text may be dark";
+    EXPECT_EQ(picture.pixelColor(80, 300), menu.palette().color(QPalette::Window));
 }
 
 }  // namespace
