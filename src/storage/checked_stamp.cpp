@@ -29,7 +29,9 @@ QByteArray of(const QString& path) {
     // A log with content holds commits the main file does not show yet (a
     // run that ended without closing, or another connection still open).
     struct stat log {};
-    if (::stat((name + "-wal").constData(), &log) == 0 && log.st_size > 0) return {};
+    if (::stat((name + "-wal").constData(), &log) == 0 &&
+        (!S_ISREG(log.st_mode) || log.st_size > 0))
+        return {};
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0) return {};
     char header[kHeaderBytes];
@@ -56,9 +58,18 @@ QString fileFor(const QString& path) {
 bool matches(const QString& path) {
     const QByteArray now = of(path);
     if (now.isEmpty()) return false;
-    QFile kept(fileFor(path));
-    if (!kept.open(QIODevice::ReadOnly)) return false;
-    return kept.read(kMostStampBytes) == now;
+    // Read as a plain file only: a FIFO or a device in its place must not
+    // hold the start up.
+    const int fd = ::open(QFile::encodeName(fileFor(path)).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat kept {};
+    QByteArray bytes(kMostStampBytes, Qt::Uninitialized);
+    const ssize_t got = ::fstat(fd, &kept) == 0 && S_ISREG(kept.st_mode)
+                            ? ::read(fd, bytes.data(), size_t(bytes.size()))
+                            : -1;
+    ::close(fd);
+    return got == now.size() && bytes.left(got) == now;
 }
 
 void record(const QString& path) {

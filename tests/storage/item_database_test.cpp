@@ -435,6 +435,13 @@ TEST_F(ItemDatabaseTest, OnlyTheFileAsLastClosedSkipsTheCheck) {
          [&] { ASSERT_TRUE(root.write("Date/QVdata.mdb-wal", QByteArray(4096, 'x'))); }, false},
         {"its stamp gone", [&] { QFile::remove(hx::storage::checked_stamp::fileFor(path)); },
          false},
+        {"a FIFO in its stamp's place",
+         [&] {
+             const QByteArray stamp = QFile::encodeName(hx::storage::checked_stamp::fileFor(path));
+             ASSERT_EQ(::unlink(stamp.constData()), 0);
+             ASSERT_EQ(::mkfifo(stamp.constData(), 0600), 0);
+         },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
