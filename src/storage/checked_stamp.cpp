@@ -18,7 +18,9 @@ namespace {
 // The part of SQLite's header that any committed change to the file moves
 // (change counter, page count, schema cookie, ...).
 constexpr int kHeaderBytes = 100;
-constexpr qint64 kMostStampBytes = 1024;
+// The stamp's line and what is kept with it (storage/item_database.cpp keeps
+// at most 4 MiB).
+constexpr qint64 kMostKeptBytes = 5 << 20;
 
 }  // namespace
 
@@ -55,31 +57,39 @@ QString fileFor(const QString& path) {
            QStringLiteral("/hengxiu-toolbox/checked/") + QString::fromLatin1(key.toHex());
 }
 
-bool matches(const QString& path) {
+std::optional<QByteArray> keptFor(const QString& path) {
     const QByteArray now = of(path);
-    if (now.isEmpty()) return false;
+    if (now.isEmpty()) return std::nullopt;
     // Read as a plain file only: a FIFO or a device in its place must not
     // hold the start up.
     const int fd = ::open(QFile::encodeName(fileFor(path)).constData(),
                           O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0) return false;
+    if (fd < 0) return std::nullopt;
     struct stat kept {};
-    QByteArray bytes(kMostStampBytes, Qt::Uninitialized);
-    const ssize_t got = ::fstat(fd, &kept) == 0 && S_ISREG(kept.st_mode)
-                            ? ::read(fd, bytes.data(), size_t(bytes.size()))
-                            : -1;
+    QByteArray bytes;
+    if (::fstat(fd, &kept) == 0 && S_ISREG(kept.st_mode) && kept.st_size <= kMostKeptBytes) {
+        bytes.resize(qsizetype(kept.st_size));
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (got <= 0) break;
+            done += got;
+        }
+        bytes.truncate(done);
+    }
     ::close(fd);
-    return got == now.size() && bytes.left(got) == now;
+    if (!bytes.startsWith(now)) return std::nullopt;
+    return bytes.mid(now.size());
 }
 
-void record(const QString& path) {
+void record(const QString& path, const QByteArray& payload) {
     const QByteArray now = of(path);
     const QString where = fileFor(path);
     if (now.isEmpty() || !QDir().mkpath(QFileInfo(where).path())) {
         QFile::remove(where);
         return;
     }
-    atomic_file::replaceContents(where, now);
+    atomic_file::replaceContents(where, now + payload);
 }
 
 void forget(const QString& path) { QFile::remove(fileFor(path)); }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // The whole check of a database file (SQLite's quick_check) reads every page,
 // so it grows with the catalogue. A file this program closed cleanly passed it
@@ -19,10 +20,12 @@ namespace hx::storage::checked_stamp {
 QByteArray of(const QString& path);
 // Where the stamp for `path` is kept.
 QString fileFor(const QString& path);
-// True when the stamp kept for `path` names the file as it is now.
-bool matches(const QString& path);
-// Keeps the stamp of the file as it is now (nothing when it cannot be vouched for).
-void record(const QString& path);
+// When the stamp kept for `path` names the file as it is now: what was kept
+// with it (empty when nothing was).
+std::optional<QByteArray> keptFor(const QString& path);
+// Keeps the stamp of the file as it is now, with `payload` (nothing when the
+// file cannot be vouched for).
+void record(const QString& path, const QByteArray& payload = {});
 void forget(const QString& path);
 
 }  // namespace hx::storage::checked_stamp

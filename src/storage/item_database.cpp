@@ -7,10 +7,14 @@
 #include <sys/stat.h>
 #include "storage/sqlite.h"
 
+#include <QCryptographicHash>
+#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QUrl>
 #include <string>
+#include <tuple>
 
 #include "storage/atomic_file.h"
 #include "storage/checked_stamp.h"
@@ -125,6 +129,31 @@ QString verdictOn(sql::Database& db) {
     return result == QLatin1String("ok") ? QString() : result;
 }
 
+void readCategories(sql::Database& db, QVector<CategoryRow>& rows) {
+    sql::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
+    while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
+}
+
+void readColumns(sql::Database& db, const QString& category, QStringList& rows) {
+    sql::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
+    q.bind(1, bytes(category));
+    while (q.executeStep()) rows.push_back(text(q, 0));
+}
+
+void readItems(sql::Database& db, const QString& category, const QString& column,
+               QVector<ItemRow>& rows) {
+    sql::Statement q(db, std::string("SELECT ") + kItemColumns +
+                             " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
+    q.bind(1, bytes(category));
+    q.bind(2, bytes(column));
+    while (q.executeStep()) rows.push_back(itemFrom(q));
+}
+
+// The copy's format; a copy of another version is not used.
+constexpr quint32 kFirstScreenVersion = 1;
+// A catalogue whose first screen is larger is simply read from the database.
+constexpr qsizetype kMostFirstScreenBytes = 4 << 20;
+
 // What rules a file out before SQLite sees it; empty when nothing does.
 QString plainFileProblem(const QString& path) {
     const QFileInfo info(path);
@@ -164,6 +193,79 @@ Fetch<T> runFetch(sql::Database* db, QString& lastError, Fn&& fn) {
 }
 
 }  // namespace
+
+// What a start asks of the database: the categories, the columns of each,
+// and the items of the column asked for last. Kept beside the stamp, so it is
+// the file's own content for as long as the stamp matches.
+struct ItemDatabase::FirstScreen {
+    QVector<CategoryRow> categories;
+    QHash<QString, QStringList> columns;  // by category name, as categories() gives it
+    QString itemsCategory, itemsColumn;
+    QVector<ItemRow> items;
+
+    QByteArray serialised() const {
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << kFirstScreenVersion << qint32(categories.size());
+        for (const CategoryRow& c : categories) out << c.name << c.picture;
+        out << qint32(columns.size());
+        for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+            out << it.key() << qint32(it.value().size());
+            for (const QString& name : it.value()) out << name;
+        }
+        out << itemsCategory << itemsColumn << qint32(items.size());
+        for (const ItemRow& i : items) out << i.category << i.column << i.name << i.link << i.icon;
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1) + bytes;
+    }
+
+    // Empty unless `bytes` is a whole copy of this version.
+    static std::optional<FirstScreen> from(const QByteArray& kept) {
+        // A copy damaged anywhere, even inside a name, is not used.
+        constexpr qsizetype kHash = 20;
+        const QByteArray bytes = kept.mid(kHash);
+        if (kept.size() < kHash ||
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1) != kept.left(kHash))
+            return std::nullopt;
+        QDataStream in(bytes);
+        quint32 version = 0;
+        qint32 count = 0;
+        in >> version >> count;
+        // Every entry takes at least a few bytes: a count beyond that is a damaged copy.
+        const auto plausible = [&](qint32 n) { return n >= 0 && n <= bytes.size() / 4; };
+        if (version != kFirstScreenVersion || !plausible(count)) return std::nullopt;
+        FirstScreen screen;
+        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+            CategoryRow c;
+            in >> c.name >> c.picture;
+            screen.categories.push_back(c);
+        }
+        in >> count;
+        if (!plausible(count)) return std::nullopt;
+        // Lists are read name by name: a count read as a whole list would be
+        // reserved before a single name is there.
+        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+            QString category;
+            qint32 n = 0;
+            in >> category >> n;
+            if (!plausible(n)) return std::nullopt;
+            QStringList& names = screen.columns[category];
+            for (qint32 k = 0; k < n && in.status() == QDataStream::Ok; ++k) {
+                QString name;
+                in >> name;
+                names.push_back(name);
+            }
+        }
+        in >> screen.itemsCategory >> screen.itemsColumn >> count;
+        if (!plausible(count)) return std::nullopt;
+        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+            ItemRow r;
+            in >> r.category >> r.column >> r.name >> r.link >> r.icon;
+            screen.items.push_back(r);
+        }
+        if (in.status() != QDataStream::Ok || !in.atEnd()) return std::nullopt;
+        return screen;
+    }
+};
 
 template <class F>
 auto ItemDatabase::locked(F&& f) {
@@ -248,13 +350,29 @@ bool ItemDatabase::canRestoreFrom(const QString& source, const QString& livePath
 bool ItemDatabase::open(const QString& path) {
     return locked([&] {
         close();
-        const bool known = checked_stamp::matches(path);
-        checkedAtOpen_ = !known;
+        const std::optional<QByteArray> kept = checked_stamp::keptFor(path);
+        checkedAtOpen_ = !kept;
         QString why;
-        if (!known && !isItemDatabase(path, &why)) {
+        if (!kept && !isItemDatabase(path, &why)) {
             lastError_ = why;
             return false;
         }
+        // The file is as the copy was taken: the start's questions are answered
+        // from it, and SQLite is first asked when something else is.
+        if (kept) {
+            if (std::optional<FirstScreen> screen = FirstScreen::from(*kept)) {
+                firstScreen_ = std::make_unique<FirstScreen>(std::move(*screen));
+                path_ = path;
+                lastError_.clear();
+                return true;
+            }
+        }
+        return connectTo(path);
+    });
+}
+
+bool ItemDatabase::connectTo(const QString& path) {
+    return locked([&] {
         try {
             // No OPEN_CREATE: a file that vanished since the check is not made anew.
             auto db =
@@ -278,16 +396,49 @@ bool ItemDatabase::open(const QString& path) {
 
 void ItemDatabase::close() {
     locked([&] {
-        if (!db_) return;
+        // Only the copy answered: the file is as it was, and so is what is kept.
+        if (!db_) {
+            firstScreen_.reset();
+            path_.clear();
+            return;
+        }
+        QByteArray screen;
+        if (lastError_.isEmpty()) {
+            try {
+                FirstScreen next;
+                readCategories(*db_, next.categories);
+                for (const CategoryRow& c : next.categories)
+                    if (!next.columns.contains(c.name))
+                        readColumns(*db_, c.name, next.columns[c.name]);
+                if (lastItemsAsked_) {
+                    std::tie(next.itemsCategory, next.itemsColumn) = *lastItemsAsked_;
+                    readItems(*db_, next.itemsCategory, next.itemsColumn, next.items);
+                }
+                screen = next.serialised();
+                if (screen.size() > kMostFirstScreenBytes) screen.clear();
+            } catch (const std::exception& e) {
+                lastError_ = QString::fromUtf8(e.what());
+            }
+        }
         db_.reset();
         // The last connection folds its log into the file on closing. After a
         // run that met any failure, the next opening checks.
         if (lastError_.isEmpty())
-            checked_stamp::record(path_);
+            checked_stamp::record(path_, screen);
         else
             checked_stamp::forget(path_);
+        firstScreen_.reset();
+        lastItemsAsked_.reset();
         path_.clear();
     });
+}
+
+sql::Database* ItemDatabase::connection() {
+    if (!db_ && firstScreen_) {
+        firstScreen_.reset();
+        connectTo(path_);
+    }
+    return db_.get();
 }
 
 bool ItemDatabase::wasCheckedAtOpen() const {
@@ -297,7 +448,7 @@ bool ItemDatabase::wasCheckedAtOpen() const {
 
 bool ItemDatabase::isOpen() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    return db_ != nullptr;
+    return db_ != nullptr || firstScreen_ != nullptr;
 }
 
 QString ItemDatabase::lastError() const {
@@ -312,35 +463,32 @@ QString ItemDatabase::path() const {
 
 Fetch<QVector<CategoryRow>> ItemDatabase::categories() {
     return locked([&] {
-        return runFetch<QVector<CategoryRow>>(
-            db_.get(), lastError_, [](sql::Database& db, auto& rows) {
-                sql::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
-                while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
-            });
+        if (firstScreen_) return Fetch<QVector<CategoryRow>>{true, firstScreen_->categories, {}};
+        return runFetch<QVector<CategoryRow>>(connection(), lastError_, readCategories);
     });
 }
 
 Fetch<QStringList> ItemDatabase::columnsOf(const QString& category) {
     return locked([&] {
-        return runFetch<QStringList>(db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
-            sql::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
-            q.bind(1, bytes(category));
-            while (q.executeStep()) rows.push_back(text(q, 0));
+        if (firstScreen_) {
+            const auto it = firstScreen_->columns.constFind(category);
+            if (it != firstScreen_->columns.cend()) return Fetch<QStringList>{true, *it, {}};
+        }
+        return runFetch<QStringList>(connection(), lastError_, [&](sql::Database& db, auto& rows) {
+            readColumns(db, category, rows);
         });
     });
 }
 
 Fetch<QVector<ItemRow>> ItemDatabase::itemsOf(const QString& category, const QString& column) {
     return locked([&] {
+        lastItemsAsked_ = std::make_pair(category, column);
+        if (firstScreen_ && firstScreen_->itemsCategory == category &&
+            firstScreen_->itemsColumn == column)
+            return Fetch<QVector<ItemRow>>{true, firstScreen_->items, {}};
         return runFetch<QVector<ItemRow>>(
-            db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
-                sql::Statement q(
-                    db, std::string("SELECT ") + kItemColumns +
-                            " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
-                q.bind(1, bytes(category));
-                q.bind(2, bytes(column));
-                while (q.executeStep()) rows.push_back(itemFrom(q));
-            });
+            connection(), lastError_,
+            [&](sql::Database& db, auto& rows) { readItems(db, category, column, rows); });
     });
 }
 
@@ -348,7 +496,7 @@ Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, cons
                                                    int index) {
     return locked([&] {
         return runFetch<std::optional<ItemRow>>(
-            db_.get(), lastError_, [&](sql::Database& db, auto& row) {
+            connection(), lastError_, [&](sql::Database& db, auto& row) {
                 if (index < 0) return;
                 sql::Statement q(db, std::string("SELECT ") + kItemColumns +
                                          " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
@@ -364,7 +512,7 @@ Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, cons
 Fetch<QVector<ItemRow>> ItemDatabase::searchNames(const QString& needle) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
+            connection(), lastError_, [&](sql::Database& db, auto& rows) {
                 // instr() compares bytes exactly, unlike LIKE (no case folding, no wildcards).
                 sql::Statement q(db, std::string("SELECT ") + kItemColumns +
                                          " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
@@ -378,7 +526,7 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qin
                                                       int limit) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            db_.get(), lastError_, [&](sql::Database& db, auto& rows) {
+            connection(), lastError_, [&](sql::Database& db, auto& rows) {
                 sql::Statement q(db, std::string("SELECT ") + kItemColumns +
                                          ", rowid FROM 表1 WHERE rowid > ? AND "
                                          "instr(名称文本, ?) > 0 ORDER BY rowid LIMIT ?");
@@ -395,7 +543,7 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qin
 
 int ItemDatabase::countItems(const QString& category, const QString& column) {
     return locked([&] {
-        const auto count = runFetch<int>(db_.get(), lastError_, [&](sql::Database& db, int& n) {
+        const auto count = runFetch<int>(connection(), lastError_, [&](sql::Database& db, int& n) {
             sql::Statement q(db, "SELECT count(*) FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?");
             q.bind(1, bytes(category));
             q.bind(2, bytes(column));
@@ -407,18 +555,19 @@ int ItemDatabase::countItems(const QString& category, const QString& column) {
 
 bool ItemDatabase::hasCategory(const QString& name) {
     return locked([&] {
-        const auto found = runFetch<bool>(db_.get(), lastError_, [&](sql::Database& db, bool& f) {
-            sql::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
-            q.bind(1, bytes(name));
-            f = q.executeStep();
-        });
+        const auto found =
+            runFetch<bool>(connection(), lastError_, [&](sql::Database& db, bool& f) {
+                sql::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
+                q.bind(1, bytes(name));
+                f = q.executeStep();
+            });
         return found.ok && found.value;
     });
 }
 
 bool ItemDatabase::changeInTransaction(const std::function<void(sql::Database&)>& work) {
     return locked([&] {
-        if (!db_) {
+        if (!connection()) {
             lastError_ = notOpenMessage();
             return false;
         }
@@ -441,7 +590,7 @@ bool ItemDatabase::changeInTransaction(const std::function<void(sql::Database&)>
 
 std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QString& column,
                                             int index) {
-    if (!db_ || index < 0) return std::nullopt;
+    if (index < 0 || !connection()) return std::nullopt;
     sql::Statement q(*db_,
                      "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
                      " ORDER BY rowid LIMIT 1 OFFSET ?");
@@ -629,7 +778,7 @@ bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QStr
 
 bool ItemDatabase::backupTo(const QString& target) {
     return locked([&] {
-        if (!db_) {
+        if (!connection()) {
             lastError_ = notOpenMessage();
             return false;
         }
@@ -673,8 +822,9 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
             return false;
         }
         // Closing checkpoints the live WAL; the copy then takes the name in one step.
-        const bool wasOpen = db_ != nullptr;
+        const bool wasOpen = isOpen();
         db_.reset();
+        firstScreen_.reset();
         path_.clear();
         removeStaleCompanions(livePath);
         if (!atomic_file::publishReplacing(temp, livePath, &lastError_)) {

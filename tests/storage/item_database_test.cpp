@@ -26,6 +26,11 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 QStringList names(const QVector<ItemRow>& rows) {
     QStringList out;
     for (const ItemRow& r : rows) out << r.name;
@@ -458,6 +463,71 @@ TEST_F(ItemDatabaseTest, OnlyTheFileAsLastClosedSkipsTheCheck) {
         EXPECT_EQ(db.open(path), !c.refused) << db.lastError().toStdString();
         EXPECT_TRUE(db.wasCheckedAtOpen());
     }
+}
+
+// After a clean close the start's questions (categories, their columns, the
+// items last asked for) are answered from the copy kept with the stamp, with
+// the database's own answers and without opening it; any other question, a
+// damaged copy or a changed file goes to the database.
+TEST_F(ItemDatabaseTest, TheFirstScreenComesFromTheKeptCopyWhileTheFileIsUnchanged) {
+    fill(QStringLiteral("工具"));
+    fill(QStringLiteral("Tools"));
+    ASSERT_TRUE(db.itemsOf("工具", "乙").ok);  // the column the next start opens
+    db.close();
+    const auto connected = [&] { return QFile::exists(path + "-shm"); };
+    ASSERT_FALSE(connected());
+    const auto sameAsTheDatabase = [&](ItemDatabase& d) {
+        EXPECT_EQ(categoryNames(d), QStringList({"工具", "Tools"}));
+        EXPECT_EQ(d.columnsOf("Tools").value, QStringList({"甲", "乙"}));
+        EXPECT_EQ(names(d.itemsOf("工具", "乙").value), QStringList({"b0", "b1", "b2"}));
+    };
+    ASSERT_TRUE(db.open(path));
+    sameAsTheDatabase(db);
+    EXPECT_FALSE(connected()) << "answered from the copy";
+    // Another column, and a category named in other letter case, go to SQLite,
+    // which compares names ignoring ASCII case.
+    EXPECT_EQ(names(db.itemsOf("TOOLS", "甲").value), QStringList({"a0", "a1", "a2"}));
+    EXPECT_TRUE(connected());
+    db.close();
+
+    // A damaged copy (cut short, a byte set to 0xFF, bytes added) is not
+    // used, or answers as the database does: never a wrong answer, never a crash.
+    const QString kept = hx::storage::checked_stamp::fileFor(path);
+    const QByteArray whole = readAll(kept);
+    const qsizetype line = whole.indexOf('\n') + 1;
+    ASSERT_GT(whole.size(), line + 64);
+    QVector<QByteArray> damaged{whole + "\x01\x02"};
+    for (qsizetype i = line; i < whole.size(); i += 5) {
+        damaged << whole.left(i);
+        QByteArray flipped = whole;
+        flipped[i] = '\xFF';
+        damaged << flipped;
+    }
+    for (const QByteArray& bytes : damaged) {
+        ASSERT_TRUE(writeFile(kept, bytes));
+        ASSERT_TRUE(db.open(path));
+        EXPECT_FALSE(db.wasCheckedAtOpen()) << "the stamp line itself is whole";
+        sameAsTheDatabase(db);
+        db.close();
+        QFile::remove(path + "-shm");
+        QFile::remove(path + "-wal");
+    }
+    ASSERT_TRUE(db.open(path));
+
+    // A change made through the object is in the copy kept at its close.
+    ASSERT_TRUE(db.addItem(item("工具", "乙", "b3")));
+    ASSERT_TRUE(db.itemsOf("工具", "乙").ok);
+    db.close();
+    ASSERT_TRUE(db.open(path));
+    EXPECT_EQ(names(db.itemsOf("工具", "乙").value), QStringList({"b0", "b1", "b2", "b3"}));
+    EXPECT_FALSE(connected());
+    db.close();
+    // What SQLite itself says, read past the copy.
+    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
+    hx::storage::sql::Statement q(
+        raw, "SELECT count(*) FROM 表1 WHERE 分类文本 = '工具' AND 栏目文本 = '乙'");
+    ASSERT_TRUE(q.executeStep());
+    EXPECT_EQ(q.getColumn(0).getInt(), 4);
 }
 
 TEST(ItemDatabaseRefusal, UnusableFilesAreRefusedAndLeftUntouched) {
