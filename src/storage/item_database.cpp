@@ -80,8 +80,8 @@ void bindItem(sql::Statement& q, const ItemRow& item) {
     q.bind(5, bytes(item.icon));
 }
 
-QString notOpenMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)); }
-QString notADatabaseMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)); }
+QString notOpenMessage() { return QString::fromStdString(sql::errorText(SQLITE_CANTOPEN)); }
+QString notADatabaseMessage() { return QString::fromStdString(sql::errorText(SQLITE_NOTADB)); }
 
 // Removes a file and the companions SQLite may have left beside it.
 void removeWithCompanions(const QString& path) {
@@ -431,6 +431,10 @@ void ItemDatabase::close() {
         lastItemsAsked_.reset();
         path_.clear();
     });
+}
+
+void ItemDatabase::connectNow() {
+    locked([&] { connection(); });
 }
 
 sql::Database* ItemDatabase::connection() {

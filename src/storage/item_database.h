@@ -84,6 +84,8 @@ class ItemDatabase {
     // kept with the stamp, and SQLite is first asked when anything else is.
     bool open(const QString& path);
     void close();
+    // Opens the connection now when the opening left it for later.
+    void connectNow();
     // Whether the last open ran the whole check.
     bool wasCheckedAtOpen() const;
     bool isOpen() const;

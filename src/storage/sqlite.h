@@ -3,7 +3,9 @@
 // A thin C++ face on SQLite's C interface: connections, prepared statements,
 // transactions and the online backup, each failure thrown as sql::Exception.
 // Our own rather than a wrapper library's, whose static part pulls in
-// <iostream> and with it the C++ locale's set-up at every start.
+// <iostream> and with it the C++ locale's set-up at every start. The library
+// is opened at the first call, so a start that answers from the kept copy
+// never maps it; one that cannot be opened fails that call like any SQLite error.
 
 #include <sqlite3.h>
 
@@ -50,19 +52,22 @@ class Database {
     sqlite3* db_ = nullptr;
 };
 
+// SQLite's own words for a result code.
+std::string errorText(int code);
+
 // One value of the current row; valid until the statement steps or ends.
 class Column {
   public:
     Column(sqlite3_stmt* statement, int index) : statement_(statement), index_(index) {}
     // Never null: "" for NULL.
     const char* getText() const;
-    int getBytes() const { return sqlite3_column_bytes(statement_, index_); }
-    int getInt() const { return sqlite3_column_int(statement_, index_); }
-    int64_t getInt64() const { return sqlite3_column_int64(statement_, index_); }
-    double getDouble() const { return sqlite3_column_double(statement_, index_); }
+    int getBytes() const;
+    int getInt() const;
+    int64_t getInt64() const;
+    double getDouble() const;
     // The bytes as stored, embedded NULs included.
     std::string getString() const;
-    bool isNull() const { return sqlite3_column_type(statement_, index_) == SQLITE_NULL; }
+    bool isNull() const;
 
   private:
     sqlite3_stmt* statement_;
@@ -95,7 +100,7 @@ class Statement {
     void clearBindings();
     // A column of the current row, counted from 0.
     Column getColumn(int index) const;
-    int getColumnCount() const { return sqlite3_column_count(statement_); }
+    int getColumnCount() const;
 
   private:
     int step();
