@@ -4,13 +4,15 @@
 // the longest single synchronous step is reported as the interface stall.
 #include <benchmark/benchmark.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <ctime>
 #include <memory>
-#include "storage/sqlite.h"
 
 #include "app/linux_backends.h"
 #include "catalogue/category_pictures.h"
@@ -56,11 +58,9 @@ struct Fixture {
         // behind the database object (one commit per item would take minutes).
         db.close();
         {
-            hx::storage::sql::Database raw(root.databasePath().toStdString(),
-                                           hx::storage::sql::OPEN_READWRITE);
-            hx::storage::sql::Transaction transaction(raw);
-            hx::storage::sql::Statement insert(
-                raw, "INSERT INTO 表1 VALUES (?, ?, ?, '/usr/bin/x', '$2')");
+            SQLite::Database raw(root.databasePath().toStdString(), SQLite::OPEN_READWRITE);
+            SQLite::Transaction transaction(raw);
+            SQLite::Statement insert(raw, "INSERT INTO 表1 VALUES (?, ?, ?, '/usr/bin/x', '$2')");
             for (int i = 0; i < 100000; ++i) {
                 insert.bind(1, QStringLiteral("分类%1").arg(i % 11 + 1).toStdString());
                 insert.bind(2, QStringLiteral("栏目%1").arg(i / 11 % 10).toStdString());

@@ -1,14 +1,15 @@
 #include <benchmark/benchmark.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Transaction.h>
 #include <QCoreApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <string>
-#include "storage/sqlite.h"
 
 #include "items/pinyin_index.h"
-#include "storage/usage_store.h"
 #include "support/catalogue_names.h"
+#include "storage/usage_store.h"
 
 namespace {
 
@@ -53,8 +54,8 @@ void BM_RecordOpening(benchmark::State& state) {
         empty.record(QStringLiteral("entry 0"));  // makes the tables
     }
     {
-        hx::storage::sql::Database db(path.toStdString(), hx::storage::sql::OPEN_READWRITE);
-        hx::storage::sql::Transaction fill(db);
+        SQLite::Database db(path.toStdString(), SQLite::OPEN_READWRITE);
+        SQLite::Transaction fill(db);
         for (int i = 0; i < 10000; ++i)
             db.exec("INSERT OR REPLACE INTO usage VALUES('entry " + std::to_string(i) +
                     "', 1.5, 1800000000)");

@@ -2,13 +2,14 @@
 // the first screen of results, backing up and restoring it.
 #include <benchmark/benchmark.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <algorithm>
 #include <memory>
-#include "storage/sqlite.h"
 
 #include "app/linux_backends.h"
 #include "appearance/data_commands.h"
@@ -41,12 +42,11 @@ struct BigRoot {
         const QString path = root.databasePath();
         hx::storage::ItemDatabase::createEmpty(path);
         {
-            hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READWRITE);
+            SQLite::Database raw(path.toStdString(), SQLite::OPEN_READWRITE);
             raw.exec("BEGIN");
             raw.exec("INSERT INTO 表3 VALUES ('工具', 'Folder.bmp')");
             raw.exec("INSERT INTO 表2 VALUES ('工具', '栏目')");
-            hx::storage::sql::Statement add(raw,
-                                            "INSERT INTO 表1 VALUES ('工具', '栏目', ?, ?, ?)");
+            SQLite::Statement add(raw, "INSERT INTO 表1 VALUES ('工具', '栏目', ?, ?, ?)");
             for (int i = 0; i < kItems; ++i) {
                 const std::string n = std::to_string(i);
                 add.bind(1, (i % kEveryHundredth == 0 ? "星标程序" : "程序") + n);

@@ -98,12 +98,6 @@ QTemporaryDir& preparedRoot() {
         }
         db.close();
         hx::storage::Config(root).setPosition(10, 10);
-        // A session that ends cleanly, as a user's does: what the next start
-        // reads first is then kept with the database's stamp.
-        const pid_t previous = spawn({HX_PROGRAM, "--root", dir.path().toStdString()});
-        QThread::sleep(2);
-        kill(previous, SIGTERM);
-        waitpid(previous, nullptr, 0);
         ready = true;
     }
     return dir;
@@ -303,8 +297,8 @@ void BM_ProgramVsTextWindowToFirstPaintOnX(benchmark::State& state) {
     QTemporaryDir desktop;
     setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
     const QByteArray display = xServer().display;
-    const std::vector<std::string> program{
-        HX_PROGRAM, "--root", preparedRoot().path().toStdString(), "--exit-on-first-paint"};
+    const std::vector<std::string> program{HX_PROGRAM, "--root", preparedRoot().path().toStdString(),
+                                           "--exit-on-first-paint"};
     const std::vector<std::string> text{HX_BARE_WINDOW, "--text"};
     runToFirstPaint(program, display);
     runToFirstPaint(text, display);
@@ -337,10 +331,7 @@ BENCHMARK(BM_ProgramVsTextWindowToFirstPaintOnX)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
-BENCHMARK(BM_ProgramVsRofiToVisible)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(20);
+BENCHMARK(BM_ProgramVsRofiToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_ProgramVsTextWindowToVisible)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
@@ -384,7 +375,8 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(
             "BM_ProgramVsBaselineToVisible",
             [program](benchmark::State& state) {
-                timePairsToVisible(state, {program, "--root", preparedRoot().path().toStdString()});
+                timePairsToVisible(state,
+                                   {program, "--root", preparedRoot().path().toStdString()});
             })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)

@@ -2,9 +2,10 @@
 // adding an item, searching names, reading a setting.
 #include <benchmark/benchmark.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QTemporaryDir>
 #include <memory>
-#include "storage/sqlite.h"
 
 #include "storage/config.h"
 #include "storage/data_root.h"
@@ -32,10 +33,10 @@ struct BigCatalogue {
         const QString path = root.databasePath();
         ItemDatabase::createEmpty(path);
         {
-            hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READWRITE);
+            SQLite::Database raw(path.toStdString(), SQLite::OPEN_READWRITE);
             raw.exec("BEGIN");
-            hx::storage::sql::Statement col(raw, "INSERT INTO 表2 VALUES ('工具', ?)");
-            hx::storage::sql::Statement add(raw, "INSERT INTO 表1 VALUES ('工具', ?, ?, ?, '$2')");
+            SQLite::Statement col(raw, "INSERT INTO 表2 VALUES ('工具', ?)");
+            SQLite::Statement add(raw, "INSERT INTO 表1 VALUES ('工具', ?, ?, ?, '$2')");
             for (int c = 0; c < kColumns; ++c) {
                 col.bind(1, "栏目" + std::to_string(c));
                 col.exec();

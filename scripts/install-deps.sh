@@ -5,14 +5,14 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libpulse-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-multimedia-dev libgl-dev
   qt6-qpa-plugins qt6-image-formats-plugins
-  libsqlite3-dev libsimpleini-dev libglib2.0-dev
+  libsqlitecpp-dev libsqlite3-dev libsimpleini-dev libglib2.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-wqy-microhei adwaita-icon-theme hicolor-icon-theme shared-mime-info
   xdg-user-dirs xdg-utils dbus dbus-x11 xvfb xauth x11-xserver-utils x11-utils
-  openbox xdotool qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
-  clang libclang-rt-14-dev lld
+  openbox xdotool x11-apps qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
+  clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file lintian
   libicu-dev unicode-data bzip2 libxcb1-dev libmuparser-dev
   # the start-up benchmark's yardstick on a real X server

@@ -12,7 +12,8 @@
 #   NO_RECOMMENDS=1  install the package without its Recommends, as on systems
 #           where APT::Install-Recommends is off
 #   OUT     logs and screenshots (default ./deb-check)
-#   MIRROR, SECURITY_MIRROR  Debian mirrors (default deb.debian.org)
+#   MIRROR, SECURITY_MIRROR  Debian mirrors (default: debootstrap's own; no security
+#                            updates unless SECURITY_MIRROR is set)
 # Exit status: 0 when every check passed, 1 when some failed, 2 on usage errors.
 set -euo pipefail
 
@@ -26,8 +27,8 @@ deb="$(readlink -f "$deb")"
 CHROOT="${CHROOT:-/var/tmp/hengxiu-chroot-deb12}"
 CHROOT="${CHROOT%/}"
 OUT="${OUT:-$PWD/deb-check}"
-MIRROR="${MIRROR:-http://deb.debian.org/debian}"
-SECURITY_MIRROR="${SECURITY_MIRROR:-http://deb.debian.org/debian-security}"
+MIRROR="${MIRROR:-}"
+SECURITY_MIRROR="${SECURITY_MIRROR:-}"
 base="$CHROOT.base.tar"
 mkdir -p "$OUT"
 summary="$OUT/summary.txt"
@@ -74,9 +75,9 @@ if [ -n "$(mounts_below)" ]; then
   exit 1
 fi
 if [ "${FRESH:-0}" = 1 ] || [ ! -f "$base" ]; then
-  say "debootstrap bookworm (minbase) from $MIRROR"
+  say "debootstrap bookworm (minbase) from ${MIRROR:-its default mirror}"
   rm -rf --one-file-system "$CHROOT.new"
-  debootstrap --variant=minbase bookworm "$CHROOT.new" "$MIRROR" >"$OUT/debootstrap.log" 2>&1
+  debootstrap --variant=minbase bookworm "$CHROOT.new" ${MIRROR:+"$MIRROR"} >"$OUT/debootstrap.log" 2>&1
   tar -C "$CHROOT.new" --numeric-owner -cf "$base.part" .
   mv "$base.part" "$base"
   rm -rf --one-file-system "$CHROOT.new"
@@ -85,11 +86,13 @@ say "laying $CHROOT anew from $base"
 rm -rf --one-file-system "$CHROOT"
 mkdir -p "$CHROOT"
 tar -C "$CHROOT" --numeric-owner -xf "$base"
-cat >"$CHROOT/etc/apt/sources.list" <<EOF
-deb $MIRROR bookworm main
-deb $MIRROR bookworm-updates main
-deb $SECURITY_MIRROR bookworm-security main
-EOF
+# The mirror debootstrap used, as it wrote it into the root.
+used="${MIRROR:-$(awk '$1 == "deb" { print $2; exit }' "$CHROOT/etc/apt/sources.list")}"
+{
+  echo "deb $used bookworm main"
+  echo "deb $used bookworm-updates main"
+  [ -z "$SECURITY_MIRROR" ] || echo "deb $SECURITY_MIRROR bookworm-security main"
+} >"$CHROOT/etc/apt/sources.list"
 cp /etc/resolv.conf "$CHROOT/etc/resolv.conf"
 mount -t proc proc "$CHROOT/proc"
 mount -t sysfs sysfs "$CHROOT/sys"
@@ -123,7 +126,7 @@ fi
 in_root dpkg -L hengxiu-toolbox >"$OUT/dpkg-L.txt"
 in_root dpkg -s hengxiu-toolbox >"$OUT/dpkg-s.txt"
 fails=0
-for f in /usr/bin/hengxiu-toolbox /usr/lib/hengxiu-toolbox/libhengxiu-sound.so \
+for f in /usr/bin/hengxiu-toolbox \
   /usr/share/applications/hengxiu-toolbox.desktop \
   /usr/share/icons/hicolor/48x48/apps/hengxiu-toolbox.png; do
   if grep -qx "$f" "$OUT/dpkg-L.txt"; then
@@ -139,8 +142,8 @@ else
   echo "FAIL: package lacks AppStream metadata" | tee -a "$summary"
   fails=$((fails + 1))
 fi
-# Libraries the program and its sound module cannot find on this system.
-in_root sh -c 'ldd /usr/bin/hengxiu-toolbox /usr/lib/hengxiu-toolbox/*.so' >"$OUT/ldd.txt" 2>&1 || true
+# Libraries the program cannot find on this system.
+in_root sh -c 'ldd /usr/bin/hengxiu-toolbox' >"$OUT/ldd.txt" 2>&1 || true
 if grep -q 'not found' "$OUT/ldd.txt"; then
   echo "FAIL: unresolved libraries:" | tee -a "$summary"
   grep 'not found' "$OUT/ldd.txt" | sort -u | tee -a "$summary"

@@ -1,8 +1,8 @@
 #include "app/calculator.h"
 
-#include <cmath>
+#include <muParser.h>
 
-#include "platform/linux/modules.h"
+#include <cmath>
 
 namespace hx::app {
 
@@ -18,15 +18,17 @@ std::optional<QString> calculate(const QString& text) {
         if (c.unicode() > 127 || QStringLiteral("<>=?:&|!,").contains(c)) return std::nullopt;
     }
     if (!digit || !op) return std::nullopt;
-    using Evaluate = int (*)(const char*, double*);
-    static const auto evaluate = reinterpret_cast<Evaluate>(platform::resolveInModules(
-        platform::moduleCandidates(QStringLiteral("libhengxiu-calculator.so"),
-                                   QStringLiteral(HX_CALCULATOR_MODULE)),
-        "hx_evaluate"));
-    double value = 0;
-    if (!evaluate || !evaluate(t.toStdString().c_str(), &value) || !std::isfinite(value))
+    try {
+        mu::Parser parser;
+        parser.DefineOprt(
+            "%", [](double a, double b) { return std::fmod(a, b); }, mu::prMUL_DIV);
+        parser.SetExpr(t.toStdString());
+        const double value = parser.Eval();
+        if (parser.GetNumResults() != 1 || !std::isfinite(value)) return std::nullopt;
+        return QString::number(value == 0 ? 0.0 : value, 'g', 15);
+    } catch (const mu::Parser::exception_type&) {
         return std::nullopt;
-    return QString::number(value == 0 ? 0.0 : value, 'g', 15);
+    }
 }
 
 }  // namespace hx::app

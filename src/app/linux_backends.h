@@ -2,12 +2,12 @@
 
 #include "core/services.h"
 #include "platform/icon_loader.h"
-#include "platform/linux/lazy_sound_player.h"
 #include "platform/linux/linux_desktop.h"
 #include "platform/linux/linux_file_probe.h"
+#include "platform/linux/linux_network.h"
 #include "platform/linux/linux_power_backend.h"
 #include "platform/linux/linux_shell.h"
-#include "platform/linux/process_network.h"
+#include "platform/linux/linux_sound_player.h"
 
 namespace hx::app {
 
@@ -15,9 +15,9 @@ namespace hx::app {
 // benchmarks use it (tests put fakes in their place).
 struct LinuxBackends {
     platform::LinuxShell shell;
-    platform::LazySoundPlayer sound;
+    platform::LinuxSoundPlayer sound;
     platform::LinuxPowerBackend power;
-    platform::ProcessNetwork network;
+    platform::LinuxNetwork network;
     platform::LinuxDesktop desktop;
     platform::LinuxFileProbe probe;
     platform::IconLoader icons;

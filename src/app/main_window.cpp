@@ -403,9 +403,6 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         if (soundAfterPaint_)
             session().services().sound->play(*std::exchange(soundAfterPaint_, std::nullopt));
         if (std::exchange(weatherAfterPaint_, false)) weather_.load();
-        // A start answered from the kept copy connects now, so that the first
-        // click on another column does not wait for SQLite.
-        session().database().connectNow();
     });
 }
 

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "app/deferred_skin.h"
 #include "app/linux_backends.h"
 #include "app/main_window.h"
 #include "app/panel_key.h"
@@ -109,7 +108,6 @@ int Program::run(const QStringList& arguments) {
     hooks.hide = [&p] { p.weather->hide(); };
     p.window = std::make_unique<MainWindow>(*p.runtime, std::move(hooks));
     MainWindow* window = p.window.get();
-    if (p.runtime->skinDeferred()) new DeferredSkin(window, *p.runtime);
 
     QObject::connect(&instance, &SingleInstance::requested, window,
                      [window](PanelRequest r) { applyPanelRequest(*window, r); });

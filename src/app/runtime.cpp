@@ -1,9 +1,8 @@
 #include "app/runtime.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 
-#include "app/panel_style.h"
 #include "appearance/skin_engine.h"
 #include "catalogue/category_pictures.h"
 #include "core/catalogue.h"
@@ -42,38 +41,13 @@ Runtime::Runtime(core::Session& session) : session_(session) {
 
 // The countdown window goes before the launcher that opens it.
 Runtime::~Runtime() {
-    // A run that ends before its first paint leaves no look behind it.
-    if (skinDeferred_) PanelStyle::setDefaultSkinLook(false);
     catalogue_.reset();
     countdown_.reset();
     launcher_.reset();
 }
 
-namespace {
-QString chosenSkin(const core::Session& session) {
-    return session.root().file(QStringLiteral("Shens/") + session.config().skinName());
-}
-}  // namespace
-
 void Runtime::applySkin() {
-    if (std::exchange(skinDeferred_, false)) PanelStyle::setDefaultSkinLook(false);
-    skins_->apply(chosenSkin(session_));
-}
-
-void Runtime::applySkinBeforeWindows() {
-    skinFresh_ = true;
-    // Only where no sheet is attached yet: a sheet left in place would draw
-    // over the panel style's look.
-    if (qApp->styleSheet().isEmpty() && skins_->choosesDefault(chosenSkin(session_))) {
-        PanelStyle::setDefaultSkinLook(true);
-        skinDeferred_ = true;
-        return;
-    }
-    applySkin();
-}
-
-void Runtime::applyDeferredSkin() {
-    if (skinDeferred_) applySkin();
+    skins_->apply(session_.root().file(QStringLiteral("Shens/") + session_.config().skinName()));
 }
 
 QImage Runtime::iconFor(const QString& iconText, int size) const {

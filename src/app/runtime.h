@@ -51,12 +51,10 @@ class Runtime {
     void applySkin();
     // Before any window is built, so that each widget is styled once as it is
     // first shown; the start's skin step then finds it done (takeFreshSkin).
-    // The default skin's style sheet waits for applyDeferredSkin: parsing it
-    // and styling every widget by it would delay the first paint, and until
-    // then the panel style draws the main window as the sheet does.
-    void applySkinBeforeWindows();
-    void applyDeferredSkin();
-    bool skinDeferred() const { return skinDeferred_; }
+    void applySkinBeforeWindows() {
+        applySkin();
+        skinFresh_ = true;
+    }
     bool takeFreshSkin() { return std::exchange(skinFresh_, false); }
 
     // An icon text as a picture of `size` pixels; null when there is none.
@@ -74,7 +72,6 @@ class Runtime {
   private:
     core::Session& session_;
     bool skinFresh_ = false;
-    bool skinDeferred_ = false;
     std::function<void()> endProgram_;
     std::unique_ptr<core::Catalogue> catalogue_;
     std::unique_ptr<extras::CountdownHost> countdown_;

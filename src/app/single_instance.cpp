@@ -1,6 +1,5 @@
 #include "app/single_instance.h"
 
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -11,13 +10,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <memory>
 
 namespace hx::app {
@@ -89,8 +87,9 @@ QString SingleInstance::socketPath(const QString& dataRoot) {
 SingleInstance::Claim SingleInstance::claim() {
     if (lock_ && lock_->isLocked()) return Claim::Held;
     if (!lock_) {
-        error_ = QStringLiteral("neither XDG_RUNTIME_DIR nor %1/hengxiu-toolbox-%2 is a folder "
-                                "of this user that others cannot write to")
+        error_ = QStringLiteral(
+                     "neither XDG_RUNTIME_DIR nor %1/hengxiu-toolbox-%2 is a folder "
+                     "of this user that others cannot write to")
                      .arg(QDir::tempPath())
                      .arg(::geteuid());
         return Claim::Failed;
@@ -152,62 +151,46 @@ void SingleInstance::acceptPending() {
             ::close(fd);
             continue;
         }
-        serve(fd);
+        auto* socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(fd)) {
+            ::close(fd);
+            delete socket;
+            continue;
+        }
+        serve(socket);
     }
 }
 
-// One client: its descriptor, what it sent so far, and the watch on it.
-// Plain sockets rather than QLocalSocket, so that a start does not load the
-// network module for a request of a few bytes.
-class SingleInstance::Client : public QObject {
-  public:
-    Client(int fd, QObject* parent) : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read) {}
-    ~Client() override { ::close(fd_); }
-    int fd() const { return fd_; }
-    QSocketNotifier& notifier() { return notifier_; }
-    QByteArray received;
-
-  private:
-    int fd_;
-    QSocketNotifier notifier_;
-};
-
-void SingleInstance::serve(int fd) {
-    auto* client = new Client(fd, this);
+void SingleInstance::serve(QLocalSocket* socket) {
     ++connections_;
-    connect(client, &QObject::destroyed, this, [this] { --connections_; });
+    connect(socket, &QObject::destroyed, this, [this] { --connections_; });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     // However the client behaves, the connection ends soon.
-    QTimer::singleShot(limits_.connectionMs, client, &QObject::deleteLater);
-    const auto read = [this, client] {
-        char buffer[kMaxRequest];
-        const ssize_t n = ::recv(client->fd(), buffer, sizeof(buffer), 0);
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
-        if (n <= 0) {  // gone, or failed
-            client->notifier().setEnabled(false);
-            client->deleteLater();
-            return;
-        }
-        client->received.append(buffer, n);
-        const qsizetype end = client->received.indexOf('\n');
-        if (end < 0) {
-            if (client->received.size() >= kMaxRequest) {
-                client->notifier().setEnabled(false);
-                client->deleteLater();
+    QTimer::singleShot(limits_.connectionMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    socket->setReadBufferSize(kMaxRequest);
+    auto reading = std::make_shared<QMetaObject::Connection>();
+    const auto read = [this, socket, reading] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() >= kMaxRequest) {
+                socket->abort();
+                socket->deleteLater();
             }
             return;
         }
         // One request per connection: nothing after it is read.
-        client->notifier().setEnabled(false);
-        const QByteArray line = client->received.left(end + 1);
+        QObject::disconnect(*reading);
+        const QByteArray line = socket->readLine(kMaxRequest);
         if (line == kShow || line == kToggle) {
-            // A few bytes into an empty socket buffer: never blocks, and a
-            // client that went away meanwhile is no signal to us.
-            (void)::send(client->fd(), kDone.constData(), size_t(kDone.size()), MSG_NOSIGNAL);
+            socket->write(kDone);
             deliver(line == kShow ? PanelRequest::Show : PanelRequest::Toggle);
         }
-        client->deleteLater();
+        socket->disconnectFromServer();
     };
-    connect(&client->notifier(), &QSocketNotifier::activated, client, read);
+    *reading = connect(socket, &QLocalSocket::readyRead, this, read);
+    if (socket->bytesAvailable() > 0) read();
 }
 
 void SingleInstance::deliver(PanelRequest request) {
@@ -221,51 +204,24 @@ void SingleInstance::deliver(PanelRequest request) {
     emit requested(request);
 }
 
-namespace {
-
-// One request over a fresh connection: true when the holder answered "ok".
-bool askOnce(const QByteArray& path, const QByteArray& request, const std::function<int()>& left) {
-    sockaddr_un address{};
-    if (path.size() >= qsizetype(sizeof(address.sun_path))) return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const auto closeLater = qScopeGuard([fd] { ::close(fd); });
-    // A local connect either succeeds or fails at once (a full queue: EAGAIN).
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
-        return false;
-    if (::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size())
-        return false;
-    QByteArray answer;
-    while (!answer.contains('\n') && answer.size() < kMaxRequest) {
-        pollfd wait{fd, POLLIN, 0};
-        const int ready = ::poll(&wait, 1, left());
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return false;
-        char buffer[kMaxRequest];
-        const ssize_t n = ::recv(fd, buffer, sizeof(buffer), 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        answer.append(buffer, n);
-    }
-    return answer.startsWith(kDone);
-}
-
-}  // namespace
-
 bool SingleInstance::handOver(PanelRequest request, int timeoutMs) {
     if (socketPath_.isEmpty()) return false;
     QElapsedTimer clock;
     clock.start();
-    const std::function<int()> left = [&] {
-        return int(qMax<qint64>(1, timeoutMs - clock.elapsed()));
-    };
-    const QByteArray path = QFile::encodeName(socketPath_);
+    const auto left = [&] { return int(qMax<qint64>(1, timeoutMs - clock.elapsed())); };
     // The holder may have taken the lock a moment ago and not be listening
     // yet, or may be turning clients away while it is busy: try again.
     while (clock.elapsed() < timeoutMs) {
-        if (askOnce(path, request == PanelRequest::Show ? kShow : kToggle, left)) return true;
+        QLocalSocket socket;
+        socket.connectToServer(socketPath_);
+        if (socket.waitForConnected(left())) {
+            socket.write(request == PanelRequest::Show ? kShow : kToggle);
+            if (socket.waitForBytesWritten(left())) {
+                while (!socket.canReadLine() && socket.waitForReadyRead(left())) {
+                }
+                if (socket.canReadLine()) return socket.readLine(kMaxRequest) == kDone;
+            }
+        }
         QThread::msleep(50);
     }
     return false;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class QLocalSocket;
 class QWidget;
 
 namespace hx::app {
@@ -65,8 +66,7 @@ class SingleInstance : public QObject {
   private:
     bool listen();
     void acceptPending();
-    class Client;
-    void serve(int fd);
+    void serve(QLocalSocket* socket);
     void deliver(PanelRequest request);
 
     QString socketPath_;

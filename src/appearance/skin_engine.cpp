@@ -80,20 +80,6 @@ bool SkinEngine::readSkin(const QString& path, QString* styleSheet) {
     return true;
 }
 
-QString SkinEngine::chosenPath(const QString& skinPath) const {
-    const QString defaultSkin = root_.file(QStringLiteral("QVSkin.she"));
-    // No skin chosen (an empty name hands over the Shens folder itself): the
-    // default skin, so a first start already looks finished.
-    return skinPath.isEmpty() || QFileInfo(skinPath).isDir() ||
-                   !allowedSkinPath(root_, skinPath, defaultSkin)
-               ? defaultSkin
-               : skinPath;
-}
-
-bool SkinEngine::choosesDefault(const QString& skinPath) const {
-    return chosenPath(skinPath) == root_.file(QStringLiteral("QVSkin.she"));
-}
-
 void SkinEngine::apply(const QString& skinPath) {
     // The default skin is written afresh each time, as the program ships it.
     const QString defaultSkin = root_.file(QStringLiteral("QVSkin.she"));
@@ -133,7 +119,12 @@ void SkinEngine::apply(const QString& skinPath) {
             if (isEarlierShipped(target)) storage::atomic_file::replaceContents(target, current);
         }
     }
-    const QString path = chosenPath(skinPath);
+    // No skin chosen (an empty name hands over the Shens folder itself): the
+    // default skin, so a first start already looks finished.
+    const QString path = skinPath.isEmpty() || QFileInfo(skinPath).isDir() ||
+                                 !allowedSkinPath(root_, skinPath, defaultSkin)
+                             ? defaultSkin
+                             : skinPath;
     QString sheet;
     if (!readSkin(path, &sheet)) sheet.clear();
     attached_ = sheet.isEmpty() ? QString() : path;

@@ -18,16 +18,12 @@ class SkinEngine {
     // no stored skin name gives, and when it lies outside Shens). A missing
     // file or a file that is not a skin leaves the application without a skin.
     void apply(const QString& skinPath);
-    // True when apply(skinPath) would attach the default skin, which is always
-    // the one the program ships.
-    bool choosesDefault(const QString& skinPath) const;
 
     // The style sheet of a skin file, or nothing when it is not one.
     static bool readSkin(const QString& path, QString* styleSheet);
     QString attachedPath() const { return attached_; }
 
   private:
-    QString chosenPath(const QString& skinPath) const;
     storage::DataRoot root_;
     QString attached_;
 };

@@ -4,8 +4,6 @@
 #include <QIODevice>
 #include <QImageReader>
 
-#include "platform/embedded_pictures.h"
-
 namespace hx::platform {
 namespace {
 
@@ -35,16 +33,7 @@ void chooseReader(QImageReader& reader, QIODevice* device, const QByteArray& for
     reader.setAutoDetectImageFormat(true);
 }
 
-std::optional<QImage> embeddedPicture(QStringView resource) {
-    if (!resource.startsWith(u":/")) return std::nullopt;
-    for (const EmbeddedPicture& p : embeddedPictures())
-        if (resource == QStringView(p.resource))
-            return QImage(p.pixels, p.width, p.height, p.bytesPerLine, QImage::Format(p.format));
-    return std::nullopt;
-}
-
 QImage readImage(const QString& path, const QByteArray& format) {
-    if (auto picture = embeddedPicture(path)) return *picture;
     QImageReader reader(path,
                         format.isEmpty() ? QFileInfo(path).suffix().toLower().toLatin1() : format);
     return readWith(reader);

@@ -4,20 +4,17 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <SQLiteCpp/Backup.h>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <sys/stat.h>
-#include "storage/sqlite.h"
 
-#include <QCryptographicHash>
-#include <QDataStream>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QUrl>
 #include <string>
-#include <tuple>
 
 #include "storage/atomic_file.h"
-#include "storage/checked_stamp.h"
 
 namespace hx::storage {
 namespace {
@@ -63,16 +60,16 @@ constexpr int kBusyTimeoutMs = 3000;
 
 std::string bytes(const QString& s) { return s.toStdString(); }
 
-QString text(const sql::Statement& q, int column) {
-    const sql::Column c = q.getColumn(column);
+QString text(const SQLite::Statement& q, int column) {
+    const SQLite::Column c = q.getColumn(column);
     return QString::fromUtf8(c.getText(), c.getBytes());
 }
 
-ItemRow itemFrom(const sql::Statement& q) {
+ItemRow itemFrom(const SQLite::Statement& q) {
     return {text(q, 0), text(q, 1), text(q, 2), text(q, 3), text(q, 4)};
 }
 
-void bindItem(sql::Statement& q, const ItemRow& item) {
+void bindItem(SQLite::Statement& q, const ItemRow& item) {
     q.bind(1, bytes(item.category));
     q.bind(2, bytes(item.column));
     q.bind(3, bytes(item.name));
@@ -80,8 +77,8 @@ void bindItem(sql::Statement& q, const ItemRow& item) {
     q.bind(5, bytes(item.icon));
 }
 
-QString notOpenMessage() { return QString::fromStdString(sql::errorText(SQLITE_CANTOPEN)); }
-QString notADatabaseMessage() { return QString::fromStdString(sql::errorText(SQLITE_NOTADB)); }
+QString notOpenMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_CANTOPEN)); }
+QString notADatabaseMessage() { return QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)); }
 
 // Removes a file and the companions SQLite may have left beside it.
 void removeWithCompanions(const QString& path) {
@@ -113,46 +110,21 @@ bool sameFile(const QString& a, const QString& b) {
 
 // Empty when `db` holds the three tables with their designed columns and
 // passes a quick check; otherwise why not.
-QString verdictOn(sql::Database& db) {
-    sql::Statement tables(db,
-                          "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                          "AND name IN ('表1', '表2', '表3')");
+QString verdictOn(SQLite::Database& db) {
+    SQLite::Statement tables(db,
+                             "SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                             "AND name IN ('表1', '表2', '表3')");
     if (!tables.executeStep() || tables.getColumn(0).getInt() != 3)
         return QStringLiteral("no such table: 表1, 表2 or 表3");
     // Preparing fails when a designed column is missing.
-    sql::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
-    sql::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
-    sql::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
-    sql::Statement check(db, "PRAGMA quick_check(1)");
+    SQLite::Statement t1(db, std::string("SELECT ") + kItemColumns + " FROM 表1 LIMIT 0");
+    SQLite::Statement t2(db, "SELECT 分类, 栏目 FROM 表2 LIMIT 0");
+    SQLite::Statement t3(db, "SELECT 分类, 路径 FROM 表3 LIMIT 0");
+    SQLite::Statement check(db, "PRAGMA quick_check(1)");
     if (!check.executeStep()) return notADatabaseMessage();
     const QString result = text(check, 0);
     return result == QLatin1String("ok") ? QString() : result;
 }
-
-void readCategories(sql::Database& db, QVector<CategoryRow>& rows) {
-    sql::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
-    while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
-}
-
-void readColumns(sql::Database& db, const QString& category, QStringList& rows) {
-    sql::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
-    q.bind(1, bytes(category));
-    while (q.executeStep()) rows.push_back(text(q, 0));
-}
-
-void readItems(sql::Database& db, const QString& category, const QString& column,
-               QVector<ItemRow>& rows) {
-    sql::Statement q(db, std::string("SELECT ") + kItemColumns +
-                             " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
-    q.bind(1, bytes(category));
-    q.bind(2, bytes(column));
-    while (q.executeStep()) rows.push_back(itemFrom(q));
-}
-
-// The copy's format; a copy of another version is not used.
-constexpr quint32 kFirstScreenVersion = 1;
-// A catalogue whose first screen is larger is simply read from the database.
-constexpr qsizetype kMostFirstScreenBytes = 4 << 20;
 
 // What rules a file out before SQLite sees it; empty when nothing does.
 QString plainFileProblem(const QString& path) {
@@ -165,17 +137,17 @@ QString plainFileProblem(const QString& path) {
 }
 
 // Copies `source` into a new file at `temp` through the online backup API.
-void copyInto(sql::Database& source, const QString& temp) {
+void copyInto(SQLite::Database& source, const QString& temp) {
     {
-        sql::Database dest(bytes(temp), sql::OPEN_READWRITE | sql::OPEN_CREATE);
-        sql::Backup backup(dest, source);
-        backup.copyAll();
+        SQLite::Database dest(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+        SQLite::Backup backup(dest, source);
+        backup.executeStep(-1);
     }
     atomic_file::syncFile(temp);
 }
 
 template <class T, class Fn>
-Fetch<T> runFetch(sql::Database* db, QString& lastError, Fn&& fn) {
+Fetch<T> runFetch(SQLite::Database* db, QString& lastError, Fn&& fn) {
     Fetch<T> out;
     if (!db) {
         out.error = notOpenMessage();
@@ -194,79 +166,6 @@ Fetch<T> runFetch(sql::Database* db, QString& lastError, Fn&& fn) {
 
 }  // namespace
 
-// What a start asks of the database: the categories, the columns of each,
-// and the items of the column asked for last. Kept beside the stamp, so it is
-// the file's own content for as long as the stamp matches.
-struct ItemDatabase::FirstScreen {
-    QVector<CategoryRow> categories;
-    QHash<QString, QStringList> columns;  // by category name, as categories() gives it
-    QString itemsCategory, itemsColumn;
-    QVector<ItemRow> items;
-
-    QByteArray serialised() const {
-        QByteArray bytes;
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        out << kFirstScreenVersion << qint32(categories.size());
-        for (const CategoryRow& c : categories) out << c.name << c.picture;
-        out << qint32(columns.size());
-        for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
-            out << it.key() << qint32(it.value().size());
-            for (const QString& name : it.value()) out << name;
-        }
-        out << itemsCategory << itemsColumn << qint32(items.size());
-        for (const ItemRow& i : items) out << i.category << i.column << i.name << i.link << i.icon;
-        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1) + bytes;
-    }
-
-    // Empty unless `bytes` is a whole copy of this version.
-    static std::optional<FirstScreen> from(const QByteArray& kept) {
-        // A copy damaged anywhere, even inside a name, is not used.
-        constexpr qsizetype kHash = 20;
-        const QByteArray bytes = kept.mid(kHash);
-        if (kept.size() < kHash ||
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha1) != kept.left(kHash))
-            return std::nullopt;
-        QDataStream in(bytes);
-        quint32 version = 0;
-        qint32 count = 0;
-        in >> version >> count;
-        // Every entry takes at least a few bytes: a count beyond that is a damaged copy.
-        const auto plausible = [&](qint32 n) { return n >= 0 && n <= bytes.size() / 4; };
-        if (version != kFirstScreenVersion || !plausible(count)) return std::nullopt;
-        FirstScreen screen;
-        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-            CategoryRow c;
-            in >> c.name >> c.picture;
-            screen.categories.push_back(c);
-        }
-        in >> count;
-        if (!plausible(count)) return std::nullopt;
-        // Lists are read name by name: a count read as a whole list would be
-        // reserved before a single name is there.
-        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-            QString category;
-            qint32 n = 0;
-            in >> category >> n;
-            if (!plausible(n)) return std::nullopt;
-            QStringList& names = screen.columns[category];
-            for (qint32 k = 0; k < n && in.status() == QDataStream::Ok; ++k) {
-                QString name;
-                in >> name;
-                names.push_back(name);
-            }
-        }
-        in >> screen.itemsCategory >> screen.itemsColumn >> count;
-        if (!plausible(count)) return std::nullopt;
-        for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-            ItemRow r;
-            in >> r.category >> r.column >> r.name >> r.link >> r.icon;
-            screen.items.push_back(r);
-        }
-        if (in.status() != QDataStream::Ok || !in.atEnd()) return std::nullopt;
-        return screen;
-    }
-};
-
 template <class F>
 auto ItemDatabase::locked(F&& f) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -274,7 +173,7 @@ auto ItemDatabase::locked(F&& f) {
 }
 
 ItemDatabase::ItemDatabase() = default;
-ItemDatabase::~ItemDatabase() { close(); }
+ItemDatabase::~ItemDatabase() = default;
 
 bool ItemDatabase::createEmpty(const QString& path, QString* error) {
     if (atomic_file::somethingAt(path)) {
@@ -285,7 +184,7 @@ bool ItemDatabase::createEmpty(const QString& path, QString* error) {
     const QString temp = atomic_file::temporarySibling(path);
     try {
         {
-            sql::Database db(bytes(temp), sql::OPEN_READWRITE | sql::OPEN_CREATE);
+            SQLite::Database db(bytes(temp), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
             db.exec(schema().constData());
             db.exec("PRAGMA journal_mode=WAL");
         }
@@ -316,7 +215,7 @@ bool ItemDatabase::isItemDatabase(const QString& path, QString* error) {
     auto verdict = [&]() -> QString {
         try {
             // Read-only: a file that turns out not to be ours is never written.
-            sql::Database db(bytes(path), sql::OPEN_READONLY, kBusyTimeoutMs);
+            SQLite::Database db(bytes(path), SQLite::OPEN_READONLY, kBusyTimeoutMs);
             return verdictOn(db);
         } catch (const std::exception& e) {
             return QString::fromUtf8(e.what());
@@ -339,7 +238,7 @@ bool ItemDatabase::canRestoreFrom(const QString& source, const QString& livePath
     if (sameFile(source, livePath))
         return fail(QStringLiteral("%1 is the database in use").arg(source));
     try {
-        sql::Database db(untouchedUri(source), sql::OPEN_READONLY | sql::OPEN_URI);
+        SQLite::Database db(untouchedUri(source), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
         const QString verdict = verdictOn(db);
         return verdict.isEmpty() || fail(verdict);
     } catch (const std::exception& e) {
@@ -350,33 +249,15 @@ bool ItemDatabase::canRestoreFrom(const QString& source, const QString& livePath
 bool ItemDatabase::open(const QString& path) {
     return locked([&] {
         close();
-        const std::optional<QByteArray> kept = checked_stamp::keptFor(path);
-        checkedAtOpen_ = !kept;
         QString why;
-        if (!kept && !isItemDatabase(path, &why)) {
+        if (!isItemDatabase(path, &why)) {
             lastError_ = why;
             return false;
         }
-        // The file is as the copy was taken: the start's questions are answered
-        // from it, and SQLite is first asked when something else is.
-        if (kept) {
-            if (std::optional<FirstScreen> screen = FirstScreen::from(*kept)) {
-                firstScreen_ = std::make_unique<FirstScreen>(std::move(*screen));
-                path_ = path;
-                lastError_.clear();
-                return true;
-            }
-        }
-        return connectTo(path);
-    });
-}
-
-bool ItemDatabase::connectTo(const QString& path) {
-    return locked([&] {
         try {
             // No OPEN_CREATE: a file that vanished since the check is not made anew.
-            auto db =
-                std::make_unique<sql::Database>(bytes(path), sql::OPEN_READWRITE, kBusyTimeoutMs);
+            auto db = std::make_unique<SQLite::Database>(bytes(path), SQLite::OPEN_READWRITE,
+                                                         kBusyTimeoutMs);
             // A file system without shared memory keeps the rollback journal; still usable.
             db->tryExec("PRAGMA journal_mode=WAL");
             db->tryExec("PRAGMA synchronous=FULL");
@@ -396,63 +277,14 @@ bool ItemDatabase::connectTo(const QString& path) {
 
 void ItemDatabase::close() {
     locked([&] {
-        // Only the copy answered: the file is as it was, and so is what is kept.
-        if (!db_) {
-            firstScreen_.reset();
-            path_.clear();
-            return;
-        }
-        QByteArray screen;
-        if (lastError_.isEmpty()) {
-            try {
-                FirstScreen next;
-                readCategories(*db_, next.categories);
-                for (const CategoryRow& c : next.categories)
-                    if (!next.columns.contains(c.name))
-                        readColumns(*db_, c.name, next.columns[c.name]);
-                if (lastItemsAsked_) {
-                    std::tie(next.itemsCategory, next.itemsColumn) = *lastItemsAsked_;
-                    readItems(*db_, next.itemsCategory, next.itemsColumn, next.items);
-                }
-                screen = next.serialised();
-                if (screen.size() > kMostFirstScreenBytes) screen.clear();
-            } catch (const std::exception& e) {
-                lastError_ = QString::fromUtf8(e.what());
-            }
-        }
         db_.reset();
-        // The last connection folds its log into the file on closing. After a
-        // run that met any failure, the next opening checks.
-        if (lastError_.isEmpty())
-            checked_stamp::record(path_, screen);
-        else
-            checked_stamp::forget(path_);
-        firstScreen_.reset();
-        lastItemsAsked_.reset();
         path_.clear();
     });
 }
 
-void ItemDatabase::connectNow() {
-    locked([&] { connection(); });
-}
-
-sql::Database* ItemDatabase::connection() {
-    if (!db_ && firstScreen_) {
-        firstScreen_.reset();
-        connectTo(path_);
-    }
-    return db_.get();
-}
-
-bool ItemDatabase::wasCheckedAtOpen() const {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    return checkedAtOpen_;
-}
-
 bool ItemDatabase::isOpen() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    return db_ != nullptr || firstScreen_ != nullptr;
+    return db_ != nullptr;
 }
 
 QString ItemDatabase::lastError() const {
@@ -467,32 +299,35 @@ QString ItemDatabase::path() const {
 
 Fetch<QVector<CategoryRow>> ItemDatabase::categories() {
     return locked([&] {
-        if (firstScreen_) return Fetch<QVector<CategoryRow>>{true, firstScreen_->categories, {}};
-        return runFetch<QVector<CategoryRow>>(connection(), lastError_, readCategories);
+        return runFetch<QVector<CategoryRow>>(
+            db_.get(), lastError_, [](SQLite::Database& db, auto& rows) {
+                SQLite::Statement q(db, "SELECT 分类, 路径 FROM 表3 ORDER BY rowid");
+                while (q.executeStep()) rows.push_back({text(q, 0), text(q, 1)});
+            });
     });
 }
 
 Fetch<QStringList> ItemDatabase::columnsOf(const QString& category) {
     return locked([&] {
-        if (firstScreen_) {
-            const auto it = firstScreen_->columns.constFind(category);
-            if (it != firstScreen_->columns.cend()) return Fetch<QStringList>{true, *it, {}};
-        }
-        return runFetch<QStringList>(connection(), lastError_, [&](sql::Database& db, auto& rows) {
-            readColumns(db, category, rows);
+        return runFetch<QStringList>(db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+            SQLite::Statement q(db, "SELECT 栏目 FROM 表2 WHERE 分类 = ? ORDER BY rowid");
+            q.bind(1, bytes(category));
+            while (q.executeStep()) rows.push_back(text(q, 0));
         });
     });
 }
 
 Fetch<QVector<ItemRow>> ItemDatabase::itemsOf(const QString& category, const QString& column) {
     return locked([&] {
-        lastItemsAsked_ = std::make_pair(category, column);
-        if (firstScreen_ && firstScreen_->itemsCategory == category &&
-            firstScreen_->itemsColumn == column)
-            return Fetch<QVector<ItemRow>>{true, firstScreen_->items, {}};
         return runFetch<QVector<ItemRow>>(
-            connection(), lastError_,
-            [&](sql::Database& db, auto& rows) { readItems(db, category, column, rows); });
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+                SQLite::Statement q(
+                    db, std::string("SELECT ") + kItemColumns +
+                            " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ? ORDER BY rowid");
+                q.bind(1, bytes(category));
+                q.bind(2, bytes(column));
+                while (q.executeStep()) rows.push_back(itemFrom(q));
+            });
     });
 }
 
@@ -500,11 +335,11 @@ Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, cons
                                                    int index) {
     return locked([&] {
         return runFetch<std::optional<ItemRow>>(
-            connection(), lastError_, [&](sql::Database& db, auto& row) {
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& row) {
                 if (index < 0) return;
-                sql::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                         " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
-                                         " ORDER BY rowid LIMIT 1 OFFSET ?");
+                SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                            " FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                                            " ORDER BY rowid LIMIT 1 OFFSET ?");
                 q.bind(1, bytes(category));
                 q.bind(2, bytes(column));
                 q.bind(3, index);
@@ -516,10 +351,11 @@ Fetch<std::optional<ItemRow>> ItemDatabase::itemAt(const QString& category, cons
 Fetch<QVector<ItemRow>> ItemDatabase::searchNames(const QString& needle) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            connection(), lastError_, [&](sql::Database& db, auto& rows) {
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
                 // instr() compares bytes exactly, unlike LIKE (no case folding, no wildcards).
-                sql::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                         " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
+                SQLite::Statement q(db,
+                                    std::string("SELECT ") + kItemColumns +
+                                        " FROM 表1 WHERE instr(名称文本, ?) > 0 ORDER BY rowid");
                 q.bind(1, bytes(needle));
                 while (q.executeStep()) rows.push_back(itemFrom(q));
             });
@@ -530,10 +366,10 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qin
                                                       int limit) {
     return locked([&] {
         return runFetch<QVector<ItemRow>>(
-            connection(), lastError_, [&](sql::Database& db, auto& rows) {
-                sql::Statement q(db, std::string("SELECT ") + kItemColumns +
-                                         ", rowid FROM 表1 WHERE rowid > ? AND "
-                                         "instr(名称文本, ?) > 0 ORDER BY rowid LIMIT ?");
+            db_.get(), lastError_, [&](SQLite::Database& db, auto& rows) {
+                SQLite::Statement q(db, std::string("SELECT ") + kItemColumns +
+                                            ", rowid FROM 表1 WHERE rowid > ? AND "
+                                            "instr(名称文本, ?) > 0 ORDER BY rowid LIMIT ?");
                 q.bind(1, static_cast<int64_t>(*cursor));
                 q.bind(2, bytes(needle));
                 q.bind(3, limit);
@@ -547,8 +383,8 @@ Fetch<QVector<ItemRow>> ItemDatabase::searchNamesPage(const QString& needle, qin
 
 int ItemDatabase::countItems(const QString& category, const QString& column) {
     return locked([&] {
-        const auto count = runFetch<int>(connection(), lastError_, [&](sql::Database& db, int& n) {
-            sql::Statement q(db, "SELECT count(*) FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?");
+        const auto count = runFetch<int>(db_.get(), lastError_, [&](SQLite::Database& db, int& n) {
+            SQLite::Statement q(db, "SELECT count(*) FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?");
             q.bind(1, bytes(category));
             q.bind(2, bytes(column));
             if (q.executeStep()) n = q.getColumn(0).getInt();
@@ -560,8 +396,8 @@ int ItemDatabase::countItems(const QString& category, const QString& column) {
 bool ItemDatabase::hasCategory(const QString& name) {
     return locked([&] {
         const auto found =
-            runFetch<bool>(connection(), lastError_, [&](sql::Database& db, bool& f) {
-                sql::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
+            runFetch<bool>(db_.get(), lastError_, [&](SQLite::Database& db, bool& f) {
+                SQLite::Statement q(db, "SELECT 1 FROM 表3 WHERE 分类 = ? LIMIT 1");
                 q.bind(1, bytes(name));
                 f = q.executeStep();
             });
@@ -569,9 +405,9 @@ bool ItemDatabase::hasCategory(const QString& name) {
     });
 }
 
-bool ItemDatabase::changeInTransaction(const std::function<void(sql::Database&)>& work) {
+bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database&)>& work) {
     return locked([&] {
-        if (!connection()) {
+        if (!db_) {
             lastError_ = notOpenMessage();
             return false;
         }
@@ -594,10 +430,10 @@ bool ItemDatabase::changeInTransaction(const std::function<void(sql::Database&)>
 
 std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QString& column,
                                             int index) {
-    if (index < 0 || !connection()) return std::nullopt;
-    sql::Statement q(*db_,
-                     "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
-                     " ORDER BY rowid LIMIT 1 OFFSET ?");
+    if (!db_ || index < 0) return std::nullopt;
+    SQLite::Statement q(*db_,
+                        "SELECT rowid FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?"
+                        " ORDER BY rowid LIMIT 1 OFFSET ?");
     q.bind(1, bytes(category));
     q.bind(2, bytes(column));
     q.bind(3, index);
@@ -607,8 +443,8 @@ std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QStri
 
 namespace {
 // Runs one statement with the given text parameters.
-void run(sql::Database& db, const char* sql, std::initializer_list<QString> values) {
-    sql::Statement q(db, sql);
+void run(SQLite::Database& db, const char* sql, std::initializer_list<QString> values) {
+    SQLite::Statement q(db, sql);
     int i = 1;
     for (const QString& v : values) q.bind(i++, bytes(v));
     q.exec();
@@ -616,8 +452,8 @@ void run(sql::Database& db, const char* sql, std::initializer_list<QString> valu
 }  // namespace
 
 bool ItemDatabase::addItem(const ItemRow& item) {
-    return changeInTransaction([&](sql::Database& db) {
-        sql::Statement q(
+    return changeInTransaction([&](SQLite::Database& db) {
+        SQLite::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         bindItem(q, item);
         q.exec();
@@ -627,8 +463,8 @@ bool ItemDatabase::addItem(const ItemRow& item) {
 QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
     QVector<bool> stored(items.size(), false);
     if (items.isEmpty()) return stored;
-    const bool ok = changeInTransaction([&](sql::Database& db) {
-        sql::Statement q(
+    const bool ok = changeInTransaction([&](SQLite::Database& db) {
+        SQLite::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         for (qsizetype i = 0; i < items.size(); ++i) {
             // A refused step leaves its error in the statement: reset without throwing.
@@ -638,7 +474,7 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
             try {
                 q.exec();
                 stored[i] = true;
-            } catch (const sql::Exception& e) {
+            } catch (const SQLite::Exception& e) {
                 // A refused row undoes only its own statement.
                 if ((e.getErrorCode() & 0xFF) != SQLITE_CONSTRAINT) throw;
             }
@@ -649,12 +485,12 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
 }
 
 bool ItemDatabase::addBatch(const ItemBatch& batch) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         if (batch.newCategory)
             run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {batch.category, batch.picture});
         for (const QString& column : batch.newColumns)
             run(db, "INSERT INTO 表2 (分类, 栏目) VALUES (?, ?)", {batch.category, column});
-        sql::Statement q(
+        SQLite::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
         for (const ItemRow& item : batch.rows) {
             q.reset();
@@ -666,25 +502,25 @@ bool ItemDatabase::addBatch(const ItemBatch& batch) {
 }
 
 bool ItemDatabase::addCategory(const QString& name, const QString& picture) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "INSERT INTO 表3 (分类, 路径) VALUES (?, ?)", {name, picture});
     });
 }
 
 bool ItemDatabase::addColumn(const QString& category, const QString& column) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "INSERT INTO 表2 (分类, 栏目) VALUES (?, ?)", {category, column});
     });
 }
 
 bool ItemDatabase::updateItemAt(const QString& category, const QString& column, int index,
                                 const ItemRow& replacement) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         const auto rowid = rowidAt(category, column, index);
         if (!rowid) throw std::runtime_error("no item at that position");
-        sql::Statement q(db,
-                         "UPDATE 表1 SET 分类文本 = ?, 栏目文本 = ?, 名称文本 = ?, 路径文本 = ?,"
-                         " 图标文本 = ? WHERE rowid = ?");
+        SQLite::Statement q(db,
+                            "UPDATE 表1 SET 分类文本 = ?, 栏目文本 = ?, 名称文本 = ?, 路径文本 = ?,"
+                            " 图标文本 = ? WHERE rowid = ?");
         bindItem(q, replacement);
         q.bind(6, static_cast<int64_t>(*rowid));
         q.exec();
@@ -692,23 +528,23 @@ bool ItemDatabase::updateItemAt(const QString& category, const QString& column, 
 }
 
 bool ItemDatabase::deleteItemAt(const QString& category, const QString& column, int index) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         const auto rowid = rowidAt(category, column, index);
         if (!rowid) throw std::runtime_error("no item at that position");
-        sql::Statement q(db, "DELETE FROM 表1 WHERE rowid = ?");
+        SQLite::Statement q(db, "DELETE FROM 表1 WHERE rowid = ?");
         q.bind(1, static_cast<int64_t>(*rowid));
         q.exec();
     });
 }
 
 bool ItemDatabase::setCategoryPicture(const QString& category, const QString& picture) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "UPDATE 表3 SET 路径 = ? WHERE 分类 = ?", {picture, category});
     });
 }
 
 bool ItemDatabase::renameCategory(const QString& oldName, const QString& newName) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "UPDATE 表1 SET 分类文本 = ? WHERE 分类文本 = ?", {newName, oldName});
         run(db, "UPDATE 表2 SET 分类 = ? WHERE 分类 = ?", {newName, oldName});
         run(db, "UPDATE 表3 SET 分类 = ? WHERE 分类 = ?", {newName, oldName});
@@ -717,7 +553,7 @@ bool ItemDatabase::renameCategory(const QString& oldName, const QString& newName
 
 bool ItemDatabase::renameColumn(const QString& category, const QString& oldName,
                                 const QString& newName) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "UPDATE 表1 SET 栏目文本 = ? WHERE 分类文本 = ? AND 栏目文本 = ?",
             {newName, category, oldName});
         run(db, "UPDATE 表2 SET 栏目 = ? WHERE 分类 = ? AND 栏目 = ?",
@@ -726,7 +562,7 @@ bool ItemDatabase::renameColumn(const QString& category, const QString& oldName,
 }
 
 bool ItemDatabase::deleteCategory(const QString& name) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "DELETE FROM 表3 WHERE 分类 = ?", {name});
         run(db, "DELETE FROM 表2 WHERE 分类 = ?", {name});
         run(db, "DELETE FROM 表1 WHERE 分类文本 = ?", {name});
@@ -734,14 +570,14 @@ bool ItemDatabase::deleteCategory(const QString& name) {
 }
 
 bool ItemDatabase::deleteColumn(const QString& category, const QString& column) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         run(db, "DELETE FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?", {category, column});
         run(db, "DELETE FROM 表2 WHERE 分类 = ? AND 栏目 = ?", {category, column});
     });
 }
 
 bool ItemDatabase::clearAll() {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         db.exec("DELETE FROM 表1");
         db.exec("DELETE FROM 表2");
         db.exec("DELETE FROM 表3");
@@ -749,7 +585,7 @@ bool ItemDatabase::clearAll() {
 }
 
 bool ItemDatabase::clearCategories(const QStringList& names) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         for (const QString& name : names) {
             run(db, "DELETE FROM 表3 WHERE 分类 = ?", {name});
             run(db, "DELETE FROM 表2 WHERE 分类 = ?", {name});
@@ -760,11 +596,11 @@ bool ItemDatabase::clearCategories(const QStringList& names) {
 }
 
 bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QString& column) {
-    return changeInTransaction([&](sql::Database& db) {
+    return changeInTransaction([&](SQLite::Database& db) {
         if (index < 0) throw std::runtime_error("no column at that position");
-        sql::Statement find(db,
-                            "SELECT rowid, 栏目 = ? FROM 表2 WHERE 分类 = ?"
-                            " ORDER BY rowid LIMIT 1 OFFSET ?");
+        SQLite::Statement find(db,
+                               "SELECT rowid, 栏目 = ? FROM 表2 WHERE 分类 = ?"
+                               " ORDER BY rowid LIMIT 1 OFFSET ?");
         find.bind(1, bytes(column));
         find.bind(2, bytes(category));
         find.bind(3, index);
@@ -773,7 +609,7 @@ bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QStr
             throw std::runtime_error("no column of that name at that position");
         const int64_t rowid = find.getColumn(0).getInt64();
         find.reset();
-        sql::Statement drop(db, "DELETE FROM 表2 WHERE rowid = ?");
+        SQLite::Statement drop(db, "DELETE FROM 表2 WHERE rowid = ?");
         drop.bind(1, rowid);
         drop.exec();
         run(db, "DELETE FROM 表1 WHERE 分类文本 = ? AND 栏目文本 = ?", {category, column});
@@ -782,7 +618,7 @@ bool ItemDatabase::deleteColumnAt(const QString& category, int index, const QStr
 
 bool ItemDatabase::backupTo(const QString& target) {
     return locked([&] {
-        if (!connection()) {
+        if (!db_) {
             lastError_ = notOpenMessage();
             return false;
         }
@@ -818,7 +654,7 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
         const QString temp = atomic_file::temporarySibling(livePath);
         try {
             // The chosen file is only read: nothing may appear beside it.
-            sql::Database from(untouchedUri(source), sql::OPEN_READONLY | sql::OPEN_URI);
+            SQLite::Database from(untouchedUri(source), SQLite::OPEN_READONLY | SQLite::OPEN_URI);
             copyInto(from, temp);
         } catch (const std::exception& e) {
             lastError_ = QString::fromUtf8(e.what());
@@ -826,9 +662,8 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
             return false;
         }
         // Closing checkpoints the live WAL; the copy then takes the name in one step.
-        const bool wasOpen = isOpen();
+        const bool wasOpen = db_ != nullptr;
         db_.reset();
-        firstScreen_.reset();
         path_.clear();
         removeStaleCompanions(livePath);
         if (!atomic_file::publishReplacing(temp, livePath, &lastError_)) {

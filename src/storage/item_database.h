@@ -8,11 +8,11 @@
 #include <mutex>
 #include <optional>
 
-namespace hx::storage {
-
-namespace sql {
+namespace SQLite {
 class Database;
 }
+
+namespace hx::storage {
 
 struct CategoryRow {
     QString name;     // 分类
@@ -77,17 +77,9 @@ class ItemDatabase {
                                QString* error = nullptr);
 
     // Opens an existing file (closing any open one first). A file that is not
-    // a database with the three tables, or fails SQLite's quick check, is
-    // refused and left untouched. The check is skipped for the file as this
-    // program last closed it (storage/checked_stamp.h); the categories, their
-    // columns and the items last asked for are then answered from the copy
-    // kept with the stamp, and SQLite is first asked when anything else is.
+    // a database with the three tables is refused and left untouched.
     bool open(const QString& path);
     void close();
-    // Opens the connection now when the opening left it for later.
-    void connectNow();
-    // Whether the last open ran the whole check.
-    bool wasCheckedAtOpen() const;
     bool isOpen() const;
     QString lastError() const;
     QString path() const;
@@ -143,24 +135,15 @@ class ItemDatabase {
     bool restoreFrom(const QString& source, const QString& livePath);
 
   private:
-    struct FirstScreen;
     template <class F>
     auto locked(F&& f);
-    // Opens the connection to `path` (the part of open() after the check).
-    bool connectTo(const QString& path);
-    // The connection, opened now if the opening left the answers to the copy.
-    sql::Database* connection();
-    bool changeInTransaction(const std::function<void(sql::Database&)>& work);
+    bool changeInTransaction(const std::function<void(SQLite::Database&)>& work);
     std::optional<qint64> rowidAt(const QString& category, const QString& column, int index);
 
     mutable std::recursive_mutex mutex_;
-    std::unique_ptr<sql::Database> db_;
+    std::unique_ptr<SQLite::Database> db_;
     QString path_;
     QString lastError_;
-    bool checkedAtOpen_ = false;
-    // Answers while no connection is open (see open()).
-    std::unique_ptr<FirstScreen> firstScreen_;
-    std::optional<std::pair<QString, QString>> lastItemsAsked_;
 };
 
 }  // namespace hx::storage

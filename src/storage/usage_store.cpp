@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
-#include "storage/sqlite.h"
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -15,7 +17,7 @@ namespace hx::storage {
 namespace {
 
 std::string bytes(const QString& text) { return text.toStdString(); }
-QString text(const sql::Column& column) { return QString::fromStdString(column.getString()); }
+QString text(const SQLite::Column& column) { return QString::fromStdString(column.getString()); }
 
 double decayed(double weight, qint64 stamp, qint64 now) {
     const double age = double(std::max<qint64>(0, now - stamp));
@@ -85,8 +87,8 @@ void UsageStore::load() {
         usage_.clear();
         picks_.clear();
         try {
-            db_ = std::make_unique<sql::Database>(bytes(path_),
-                                                  sql::OPEN_READWRITE | sql::OPEN_CREATE, 1000);
+            db_ = std::make_unique<SQLite::Database>(
+                bytes(path_), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 1000);
             // A commit waits for no disk flush; a power cut may lose the
             // last openings, never the file.
             db_->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
@@ -95,19 +97,19 @@ void UsageStore::load() {
                 "stamp INTEGER NOT NULL);"
                 "CREATE TABLE IF NOT EXISTS picks(typed TEXT PRIMARY KEY, key TEXT NOT NULL, "
                 "stamp INTEGER NOT NULL);");
-            sql::Statement check(*db_, "PRAGMA quick_check");
+            SQLite::Statement check(*db_, "PRAGMA quick_check");
             if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-                throw sql::Exception("the file fails its check", SQLITE_CORRUPT);
-            sql::Statement u(*db_, "SELECT key, weight, stamp FROM usage");
+                throw SQLite::Exception("the file fails its check", SQLITE_CORRUPT);
+            SQLite::Statement u(*db_, "SELECT key, weight, stamp FROM usage");
             while (u.executeStep())
                 usage_.insert(text(u.getColumn(0)),
                               {u.getColumn(1).getDouble(), u.getColumn(2).getInt64()});
-            sql::Statement p(*db_, "SELECT typed, key, stamp FROM picks");
+            SQLite::Statement p(*db_, "SELECT typed, key, stamp FROM picks");
             while (p.executeStep())
                 picks_.insert(text(p.getColumn(0)),
                               {text(p.getColumn(1)), p.getColumn(2).getInt64()});
             return;
-        } catch (const sql::Exception& e) {
+        } catch (const SQLite::Exception& e) {
             qWarning("hengxiu-toolbox: usage file %s: %s", qPrintable(path_), e.what());
             // Only a damaged file is set aside; one that is busy or cannot be
             // written is left as it is, and this run keeps what it learns in memory.
@@ -124,7 +126,7 @@ template <class Fn>
 void UsageStore::write(const char* what, Fn&& fn) {
     if (!db_) return;
     try {
-        sql::Transaction transaction(*db_);
+        SQLite::Transaction transaction(*db_);
         fn(*db_);
         transaction.commit();
     } catch (const std::exception& e) {
@@ -180,25 +182,25 @@ void UsageStore::record(const QString& key, const QString& typed, qint64 now) {
             }
         }
         const Usage stored = u;
-        write("an opening", [&](sql::Database& db) {
-            sql::Statement put(db, "INSERT OR REPLACE INTO usage VALUES(?, ?, ?)");
+        write("an opening", [&](SQLite::Database& db) {
+            SQLite::Statement put(db, "INSERT OR REPLACE INTO usage VALUES(?, ?, ?)");
             put.bind(1, bytes(key));
             put.bind(2, stored.weight);
             put.bind(3, static_cast<int64_t>(stored.stamp));
             put.exec();
             if (!dropped.isEmpty()) {
-                sql::Statement drop(db, "DELETE FROM usage WHERE key = ?");
+                SQLite::Statement drop(db, "DELETE FROM usage WHERE key = ?");
                 drop.bind(1, bytes(dropped));
                 drop.exec();
             }
             if (typed.isEmpty()) return;
-            sql::Statement pick(db, "INSERT OR REPLACE INTO picks VALUES(?, ?, ?)");
+            SQLite::Statement pick(db, "INSERT OR REPLACE INTO picks VALUES(?, ?, ?)");
             pick.bind(1, bytes(typed));
             pick.bind(2, bytes(key));
             pick.bind(3, static_cast<int64_t>(now));
             pick.exec();
             if (!oldestPick.isEmpty()) {
-                sql::Statement drop(db, "DELETE FROM picks WHERE typed = ?");
+                SQLite::Statement drop(db, "DELETE FROM picks WHERE typed = ?");
                 drop.bind(1, bytes(oldestPick));
                 drop.exec();
             }
@@ -218,14 +220,14 @@ void UsageStore::keepOnlyEntries(QSet<QString> present) {
         if (gone.isEmpty() && picksGone.isEmpty()) return;
         for (const QString& key : gone) usage_.remove(key);
         for (const QString& typed : picksGone) picks_.remove(typed);
-        write("forgetting removed entries", [&](sql::Database& db) {
-            sql::Statement drop(db, "DELETE FROM usage WHERE key = ?");
+        write("forgetting removed entries", [&](SQLite::Database& db) {
+            SQLite::Statement drop(db, "DELETE FROM usage WHERE key = ?");
             for (const QString& key : gone) {
                 drop.bind(1, bytes(key));
                 drop.exec();
                 drop.reset();
             }
-            sql::Statement dropPick(db, "DELETE FROM picks WHERE typed = ?");
+            SQLite::Statement dropPick(db, "DELETE FROM picks WHERE typed = ?");
             for (const QString& typed : picksGone) {
                 dropPick.bind(1, bytes(typed));
                 dropPick.exec();
@@ -240,7 +242,7 @@ void UsageStore::clear() {
         usage_.clear();
         picks_.clear();
         write("clearing",
-              [](sql::Database& db) { db.exec("DELETE FROM usage; DELETE FROM picks"); });
+              [](SQLite::Database& db) { db.exec("DELETE FROM usage; DELETE FROM picks"); });
     });
 }
 

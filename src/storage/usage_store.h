@@ -7,11 +7,11 @@
 #include <functional>
 #include <memory>
 
-namespace hx::storage {
-
-namespace sql {
+namespace SQLite {
 class Database;
 }
+
+namespace hx::storage {
 
 // What the panel has opened, for ranking quick open: a weight per entry that
 // halves every two weeks (each opening adds one), so both frequent and recent
@@ -78,7 +78,7 @@ class UsageStore {
     Limits limits_;
     mutable QThreadPool worker_;
     // Worker-thread state.
-    std::unique_ptr<sql::Database> db_;
+    std::unique_ptr<SQLite::Database> db_;
     bool loaded_ = false;
     QHash<QString, Usage> usage_;
     QHash<QString, Pick> picks_;

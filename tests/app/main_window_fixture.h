@@ -10,7 +10,6 @@
 
 #include "app/item_grid.h"
 #include "app/main_window.h"
-#include "app/panel_style.h"
 #include "app/runtime.h"
 #include "core/catalogue.h"
 #include "core/session.h"
@@ -52,8 +51,6 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<RecordingMainWindow> window;
     // Sets the weather panel's hooks before the window is built.
     std::function<void(app::WeatherHooks&)> moreHooks;
-    // The skin is chosen before the window is built, as the program does.
-    bool skinBeforeWindows = false;
 
     // What reached the shell, without the kind of request.
     QStringList launched() const {
@@ -86,10 +83,6 @@ class MainWindowTest : public ::testing::Test {
         session = std::make_unique<core::Session>(root(), services(), dialogs);
         session->state().setClockDefaults();
         runtime = std::make_unique<app::Runtime>(*session);
-        if (skinBeforeWindows) {
-            app::PanelStyle::install();
-            runtime->applySkinBeforeWindows();
-        }
         app::WeatherHooks hooks;
         if (moreHooks) moreHooks(hooks);
         window = std::make_unique<RecordingMainWindow>(*runtime, std::move(hooks));

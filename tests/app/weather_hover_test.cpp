@@ -7,7 +7,7 @@
 #include "extras/weather_page.h"
 #include "extras/weather_panel.h"
 #include "main_window_fixture.h"
-#include "platform/network/linux_network.h"
+#include "platform/linux/linux_network.h"
 #include "support/fake_network.h"
 #include "support/tiny_http.h"
 #include "text/gbk.h"

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <SQLiteCpp/Database.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include "storage/sqlite.h"
 
 #include "appearance/data_commands.h"
 #include "appearance/file_filter.h"
@@ -112,9 +112,8 @@ TEST_F(DataCommandsTest, RefusedRestoresKeepTheLiveDatabaseByteForByte) {
     ASSERT_TRUE(temp.write("in/noise.mdb", noise));
     ASSERT_TRUE(temp.write("in/empty.mdb", {}));
     {
-        hx::storage::sql::Database partial(
-            temp.file("in/partial.mdb").toStdString(),
-            hx::storage::sql::OPEN_READWRITE | hx::storage::sql::OPEN_CREATE);
+        SQLite::Database partial(temp.file("in/partial.mdb").toStdString(),
+                                 SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
         partial.exec(
             "CREATE TABLE 表1 (分类文本, 栏目文本, 名称文本, 路径文本, 图标文本);"
             "CREATE TABLE 表3 (分类, 路径)");

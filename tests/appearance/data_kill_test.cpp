@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -11,7 +13,6 @@
 #include <QProcess>
 #include <QThread>
 #include <random>
-#include "storage/sqlite.h"
 
 #include "appearance/data_commands.h"
 #include "core/session.h"
@@ -42,11 +43,11 @@ void makeCatalogue(const QString& path, const QString& tag, int items) {
 
 // Everything the three tables hold, in storage order.
 QByteArray contents(const QString& path) {
-    hx::storage::sql::Database db(path.toStdString(), hx::storage::sql::OPEN_READONLY);
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
     QCryptographicHash hash(QCryptographicHash::Sha1);
     for (const char* sql : {"SELECT * FROM 表1 ORDER BY rowid", "SELECT * FROM 表2 ORDER BY rowid",
                             "SELECT * FROM 表3 ORDER BY rowid"}) {
-        hx::storage::sql::Statement q(db, sql);
+        SQLite::Statement q(db, sql);
         while (q.executeStep())
             for (int i = 0; i < q.getColumnCount(); ++i) {
                 hash.addData(QByteArray(q.getColumn(i).getText()));
@@ -58,8 +59,8 @@ QByteArray contents(const QString& path) {
 }
 
 QString integrity(const QString& path) {
-    hx::storage::sql::Database db(path.toStdString(), hx::storage::sql::OPEN_READONLY);
-    hx::storage::sql::Statement q(db, "PRAGMA integrity_check");
+    SQLite::Database db(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(db, "PRAGMA integrity_check");
     return q.executeStep() ? QString::fromUtf8(q.getColumn(0).getText()) : QString();
 }
 

@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QStringList>
 #include <memory>
-#include "storage/sqlite.h"
 
 #include <QSignalSpy>
 
@@ -51,9 +52,8 @@ class CatalogueTest : public SessionFixture {
 
     // Rows of each table, counted behind the database object's back.
     int rawCount(const char* table) {
-        hx::storage::sql::Database raw(temp.root().databasePath().toStdString(),
-                                       hx::storage::sql::OPEN_READONLY);
-        hx::storage::sql::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
+        SQLite::Database raw(temp.root().databasePath().toStdString(), SQLite::OPEN_READONLY);
+        SQLite::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
         q.executeStep();
         return q.getColumn(0).getInt();
     }
@@ -62,8 +62,7 @@ class CatalogueTest : public SessionFixture {
     void rawExec(const char* sql) {
         db().close();
         {
-            hx::storage::sql::Database raw(temp.root().databasePath().toStdString(),
-                                           hx::storage::sql::OPEN_READWRITE);
+            SQLite::Database raw(temp.root().databasePath().toStdString(), SQLite::OPEN_READWRITE);
             raw.exec(sql);
         }
         ASSERT_TRUE(db().open(temp.root().databasePath()));
@@ -71,13 +70,12 @@ class CatalogueTest : public SessionFixture {
 
     // Every table as text, to show that a refused change left all of it alone.
     QString snapshot() {
-        hx::storage::sql::Database raw(temp.root().databasePath().toStdString(),
-                                       hx::storage::sql::OPEN_READONLY);
+        SQLite::Database raw(temp.root().databasePath().toStdString(), SQLite::OPEN_READONLY);
         QString out;
         for (const char* sql : {"SELECT 分类文本, 栏目文本, 名称文本 FROM 表1 ORDER BY rowid",
                                 "SELECT 分类, 栏目, '' FROM 表2 ORDER BY rowid",
                                 "SELECT 分类, 路径, '' FROM 表3 ORDER BY rowid"}) {
-            hx::storage::sql::Statement q(raw, sql);
+            SQLite::Statement q(raw, sql);
             while (q.executeStep())
                 for (int i = 0; i < 3; ++i)
                     out += QString::fromStdString(q.getColumn(i).getString()) + u'|';

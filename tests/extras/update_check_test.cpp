@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "extras/update_check.h"
-#include "platform/network/linux_network.h"
+#include "platform/linux/linux_network.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_network.h"
 #include "support/fake_shell.h"

@@ -6,7 +6,7 @@
 
 #include "extras/weather_page.h"
 #include "extras/weather_panel.h"
-#include "platform/network/linux_network.h"
+#include "platform/linux/linux_network.h"
 #include "support/tiny_http.h"
 #include "support/url_recorder.h"
 #include "text/gbk.h"

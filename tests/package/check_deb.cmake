@@ -31,7 +31,7 @@ endif()
 # Computed dependencies name the toolkit; the ones opened at run time are listed by hand.
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends)
 # What a clean system lacks otherwise: SVG theme icons, xdg-open, CJK glyphs, 是/否.
-foreach(needed libqt6widgets6 libpulse0 libqt6network6 libsqlite3-0 libglib2.0-0 libc6 libqt6svg6
+foreach(needed libqt6widgets6 libqt6multimedia6 libsqlite3-0 libglib2.0-0 libc6 libqt6svg6
                xdg-utils fonts-wqy-microhei qt6-translations-l10n)
   if(NOT depends MATCHES "${needed}")
     message(FATAL_ERROR "Depends lacks ${needed}: ${depends}")

@@ -1,9 +1,6 @@
 # Every file an install lays down, relative to its prefix.
 set(expected_files
     bin/hengxiu-toolbox
-    ${LIBDIR}/hengxiu-toolbox/hengxiu-fetch
-    ${LIBDIR}/hengxiu-toolbox/libhengxiu-calculator.so
-    ${LIBDIR}/hengxiu-toolbox/libhengxiu-sound.so
     share/applications/hengxiu-toolbox.desktop
     share/doc/hengxiu-toolbox/changelog.gz
     share/doc/hengxiu-toolbox/copyright

@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/network/linux_network.h"
+#include "platform/linux/linux_network.h"
 #include "support/tiny_http.h"
 
 namespace {

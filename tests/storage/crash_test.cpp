@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,7 +14,6 @@
 #include <QThread>
 #include <cstdlib>
 #include <random>
-#include "storage/sqlite.h"
 
 #include "storage/ini_file.h"
 #include "storage/item_database.h"
@@ -212,20 +213,20 @@ struct Model {
 
 Model stored(const QString& path) {
     Model m;
-    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
-    hx::storage::sql::Statement items(raw, "SELECT 栏目文本, 名称文本 FROM 表1 ORDER BY rowid");
+    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement items(raw, "SELECT 栏目文本, 名称文本 FROM 表1 ORDER BY rowid");
     while (items.executeStep())
         m.items.append({QString::fromUtf8(items.getColumn(0).getText()),
                         QString::fromUtf8(items.getColumn(1).getText())});
-    hx::storage::sql::Statement columns(raw, "SELECT 栏目 FROM 表2 ORDER BY rowid");
+    SQLite::Statement columns(raw, "SELECT 栏目 FROM 表2 ORDER BY rowid");
     while (columns.executeStep())
         m.columns.append(QString::fromUtf8(columns.getColumn(0).getText()));
     return m;
 }
 
 QString integrity(const QString& path) {
-    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
-    hx::storage::sql::Statement q(raw, "PRAGMA integrity_check");
+    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(raw, "PRAGMA integrity_check");
     return q.executeStep() ? QString::fromUtf8(q.getColumn(0).getText()) : QString();
 }
 

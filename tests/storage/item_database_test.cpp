@@ -1,17 +1,14 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <atomic>
-#include <functional>
 #include <thread>
-#include "storage/sqlite.h"
 
-#include "storage/checked_stamp.h"
 #include "storage/item_database.h"
 #include "support/temp_root.h"
 
@@ -24,11 +21,6 @@ namespace {
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 QStringList names(const QVector<ItemRow>& rows) {
@@ -49,14 +41,13 @@ ItemRow item(const QString& category, const QString& column, const QString& name
 
 // Runs one statement on the file behind the database's back (the database is closed).
 void rawExec(const QString& path, const char* sql) {
-    hx::storage::sql::Database raw(
-        path.toStdString(), hx::storage::sql::OPEN_READWRITE | hx::storage::sql::OPEN_CREATE);
+    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
     raw.exec(sql);
 }
 
 int rawCount(const QString& path, const char* table) {
-    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
-    hx::storage::sql::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
+    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
+    SQLite::Statement q(raw, std::string("SELECT count(*) FROM ") + table);
     q.executeStep();
     return q.getColumn(0).getInt();
 }
@@ -98,10 +89,10 @@ TEST_F(ItemDatabaseTest, NewDatabaseHasTheDesignedEmptyTables) {
     EXPECT_TRUE(cats.value.isEmpty());
 
     db.close();
-    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
+    SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
     auto columnsOf = [&](const char* table) {
         QStringList out;
-        hx::storage::sql::Statement q(raw, std::string("PRAGMA table_info(") + table + ")");
+        SQLite::Statement q(raw, std::string("PRAGMA table_info(") + table + ")");
         while (q.executeStep()) {
             out << QString::fromUtf8(q.getColumn(1).getText()) + u' ' +
                        QString::fromUtf8(q.getColumn(2).getText());
@@ -113,7 +104,7 @@ TEST_F(ItemDatabaseTest, NewDatabaseHasTheDesignedEmptyTables) {
                                              "路径文本 TEXT", "图标文本 TEXT"}));
     EXPECT_EQ(columnsOf("表2"), (QStringList{"分类 TEXT", "栏目 TEXT"}));
     EXPECT_EQ(columnsOf("表3"), (QStringList{"分类 TEXT", "路径 TEXT"}));
-    hx::storage::sql::Statement mode(raw, "PRAGMA journal_mode");
+    SQLite::Statement mode(raw, "PRAGMA journal_mode");
     ASSERT_TRUE(mode.executeStep());
     EXPECT_STREQ(mode.getColumn(0).getText(), "wal");
 }
@@ -322,12 +313,12 @@ TEST_F(ItemDatabaseTest, RefusedSecondStatementUndoesTheFirst) {
     fill(QStringLiteral("其他"));
     const auto everything = [&] {
         db.close();
-        hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
+        SQLite::Database raw(path.toStdString(), SQLite::OPEN_READONLY);
         QString out;
         for (const char* sql : {"SELECT 分类文本 || 栏目文本 || 名称文本 FROM 表1 ORDER BY rowid",
                                 "SELECT 分类 || 栏目 FROM 表2 ORDER BY rowid",
                                 "SELECT 分类 || 路径 FROM 表3 ORDER BY rowid"}) {
-            hx::storage::sql::Statement q(raw, sql);
+            SQLite::Statement q(raw, sql);
             while (q.executeStep())
                 out += QString::fromStdString(q.getColumn(0).getString()) + u',';
             out += u'/';
@@ -389,145 +380,6 @@ TEST_F(ItemDatabaseTest, ChangesSurviveReopening) {
     ASSERT_TRUE(other.open(path));
     EXPECT_EQ(categoryNames(other), (QStringList{"软件"}));
     EXPECT_EQ(other.countItems(QStringLiteral("软件"), QStringLiteral("乙")), 3);
-}
-
-// The whole check is skipped only for the file exactly as this program closed
-// it. After any change since, the next opening checks it, and a damaged file
-// is refused as ever, even with its modification time set back.
-TEST_F(ItemDatabaseTest, OnlyTheFileAsLastClosedSkipsTheCheck) {
-    fill(QStringLiteral("工具"));
-    for (int i = 0; i < 200; ++i)
-        ASSERT_TRUE(db.addItem(item("工具", "甲", QStringLiteral("c%1").arg(i))));
-    db.close();
-    const QByteArray clean = readAll(path);
-    ASSERT_GT(clean.size(), 4 * 4096);
-    ASSERT_TRUE(db.open(path));
-    EXPECT_FALSE(db.wasCheckedAtOpen()) << "closed cleanly, untouched since";
-    EXPECT_EQ(db.countItems("工具", "甲"), 203);
-
-    QByteArray damaged = clean;  // the first table's root page, the size kept
-    damaged.replace(4096, 4096, QByteArray(4096, '\xA5'));
-    auto overwrite = [&](const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    };
-    struct Case {
-        const char* name;
-        std::function<void()> change;
-        bool refused;
-    };
-    const Case cases[] = {
-        {"damaged in place", [&] { overwrite(damaged); }, true},
-        {"damaged, its times set back",
-         [&] {
-             struct stat before {};
-             ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
-             overwrite(damaged);
-             const timespec times[2] = {before.st_atim, before.st_mtim};
-             ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
-         },
-         true},
-        {"replaced by a damaged copy",
-         [&] {
-             ASSERT_TRUE(root.write("Date/copy.mdb", damaged));
-             ASSERT_EQ(::rename(QFile::encodeName(root.file("Date/copy.mdb")).constData(),
-                                QFile::encodeName(path).constData()),
-                       0);
-         },
-         true},
-        {"a log with content beside it",
-         [&] { ASSERT_TRUE(root.write("Date/QVdata.mdb-wal", QByteArray(4096, 'x'))); }, false},
-        {"its stamp gone", [&] { QFile::remove(hx::storage::checked_stamp::fileFor(path)); },
-         false},
-        {"a FIFO in its stamp's place",
-         [&] {
-             const QByteArray stamp = QFile::encodeName(hx::storage::checked_stamp::fileFor(path));
-             ASSERT_EQ(::unlink(stamp.constData()), 0);
-             ASSERT_EQ(::mkfifo(stamp.constData(), 0600), 0);
-         },
-         false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        db.close();
-        QFile::remove(path + "-wal");
-        overwrite(clean);
-        ASSERT_TRUE(db.open(path));  // checked: written since the last close
-        EXPECT_TRUE(db.wasCheckedAtOpen());
-        db.close();
-        // File times move in clock ticks of a few milliseconds: the change
-        // comes a tick after the close, as any outside change would.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        c.change();
-        EXPECT_EQ(db.open(path), !c.refused) << db.lastError().toStdString();
-        EXPECT_TRUE(db.wasCheckedAtOpen());
-    }
-}
-
-// After a clean close the start's questions (categories, their columns, the
-// items last asked for) are answered from the copy kept with the stamp, with
-// the database's own answers and without opening it; any other question, a
-// damaged copy or a changed file goes to the database.
-TEST_F(ItemDatabaseTest, TheFirstScreenComesFromTheKeptCopyWhileTheFileIsUnchanged) {
-    fill(QStringLiteral("工具"));
-    fill(QStringLiteral("Tools"));
-    ASSERT_TRUE(db.itemsOf("工具", "乙").ok);  // the column the next start opens
-    db.close();
-    const auto connected = [&] { return QFile::exists(path + "-shm"); };
-    ASSERT_FALSE(connected());
-    const auto sameAsTheDatabase = [&](ItemDatabase& d) {
-        EXPECT_EQ(categoryNames(d), QStringList({"工具", "Tools"}));
-        EXPECT_EQ(d.columnsOf("Tools").value, QStringList({"甲", "乙"}));
-        EXPECT_EQ(names(d.itemsOf("工具", "乙").value), QStringList({"b0", "b1", "b2"}));
-    };
-    ASSERT_TRUE(db.open(path));
-    sameAsTheDatabase(db);
-    EXPECT_FALSE(connected()) << "answered from the copy";
-    // Another column, and a category named in other letter case, go to SQLite,
-    // which compares names ignoring ASCII case.
-    EXPECT_EQ(names(db.itemsOf("TOOLS", "甲").value), QStringList({"a0", "a1", "a2"}));
-    EXPECT_TRUE(connected());
-    db.close();
-
-    // A damaged copy (cut short, a byte set to 0xFF, bytes added) is not
-    // used, or answers as the database does: never a wrong answer, never a crash.
-    const QString kept = hx::storage::checked_stamp::fileFor(path);
-    const QByteArray whole = readAll(kept);
-    const qsizetype line = whole.indexOf('\n') + 1;
-    ASSERT_GT(whole.size(), line + 64);
-    QVector<QByteArray> damaged{whole + "\x01\x02"};
-    for (qsizetype i = line; i < whole.size(); i += 5) {
-        damaged << whole.left(i);
-        QByteArray flipped = whole;
-        flipped[i] = '\xFF';
-        damaged << flipped;
-    }
-    for (const QByteArray& bytes : damaged) {
-        ASSERT_TRUE(writeFile(kept, bytes));
-        ASSERT_TRUE(db.open(path));
-        EXPECT_FALSE(db.wasCheckedAtOpen()) << "the stamp line itself is whole";
-        sameAsTheDatabase(db);
-        db.close();
-        QFile::remove(path + "-shm");
-        QFile::remove(path + "-wal");
-    }
-    ASSERT_TRUE(db.open(path));
-
-    // A change made through the object is in the copy kept at its close.
-    ASSERT_TRUE(db.addItem(item("工具", "乙", "b3")));
-    ASSERT_TRUE(db.itemsOf("工具", "乙").ok);
-    db.close();
-    ASSERT_TRUE(db.open(path));
-    EXPECT_EQ(names(db.itemsOf("工具", "乙").value), QStringList({"b0", "b1", "b2", "b3"}));
-    EXPECT_FALSE(connected());
-    db.close();
-    // What SQLite itself says, read past the copy.
-    hx::storage::sql::Database raw(path.toStdString(), hx::storage::sql::OPEN_READONLY);
-    hx::storage::sql::Statement q(
-        raw, "SELECT count(*) FROM 表1 WHERE 分类文本 = '工具' AND 栏目文本 = '乙'");
-    ASSERT_TRUE(q.executeStep());
-    EXPECT_EQ(q.getColumn(0).getInt(), 4);
 }
 
 TEST(ItemDatabaseRefusal, UnusableFilesAreRefusedAndLeftUntouched) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstdlib>
 
 int main(int argc, char** argv) {
@@ -16,9 +15,6 @@ int main(int argc, char** argv) {
 #ifdef HX_TEST_EXECUTABLE
     setenv("HENGXIU_EXECUTABLE", HX_TEST_EXECUTABLE, 0);
 #endif
-    // What the program keeps in the user's cache (database stamps) stays with the run.
-    QTemporaryDir cache;
-    setenv("XDG_CACHE_HOME", cache.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -10,57 +10,13 @@
 #include <cstdio>
 
 #include "platform/desktop_entry.h"
-#include "platform/linux/gio_library.h"
+#include "platform/linux/gio.h"
 #include "platform/regular_file.h"
 #include "storage/item_database.h"
 
 namespace hx::platform {
 
 namespace {
-
-// GIO is opened on first use, as for launching: a start that never lists
-// programs never loads it.
-struct Gio {
-    decltype(&g_key_file_new) newKeyFile = nullptr;
-    decltype(&g_key_file_load_from_data) loadKeyFile = nullptr;
-    decltype(&g_key_file_free) freeKeyFile = nullptr;
-    decltype(&g_desktop_app_info_new_from_keyfile) fromKeyFile = nullptr;
-    decltype(&g_desktop_app_info_new) fromId = nullptr;
-    decltype(&g_desktop_app_info_get_is_hidden) isHidden = nullptr;
-    decltype(&g_desktop_app_info_get_categories) categories = nullptr;
-    decltype(&g_app_info_should_show) shouldShow = nullptr;
-    decltype(&g_app_info_monitor_get) monitor = nullptr;
-    decltype(&g_signal_connect_data) connect = nullptr;
-    decltype(&g_signal_handler_disconnect) disconnect = nullptr;
-    decltype(&g_object_unref) unref = nullptr;
-    decltype(&g_error_free) freeError = nullptr;
-
-    bool ok() const {
-        return newKeyFile && loadKeyFile && freeKeyFile && fromKeyFile && fromId && isHidden &&
-               categories && shouldShow && monitor && connect && disconnect && unref && freeError;
-    }
-};
-
-const Gio& gio() {
-    static const Gio loaded = [] {
-        Gio g;
-        bindGio(g.newKeyFile, "g_key_file_new");
-        bindGio(g.loadKeyFile, "g_key_file_load_from_data");
-        bindGio(g.freeKeyFile, "g_key_file_free");
-        bindGio(g.fromKeyFile, "g_desktop_app_info_new_from_keyfile");
-        bindGio(g.fromId, "g_desktop_app_info_new");
-        bindGio(g.isHidden, "g_desktop_app_info_get_is_hidden");
-        bindGio(g.categories, "g_desktop_app_info_get_categories");
-        bindGio(g.shouldShow, "g_app_info_should_show");
-        bindGio(g.monitor, "g_app_info_monitor_get");
-        bindGio(g.connect, "g_signal_connect_data");
-        bindGio(g.disconnect, "g_signal_handler_disconnect");
-        bindGio(g.unref, "g_object_unref");
-        bindGio(g.freeError, "g_error_free");
-        return g;
-    }();
-    return loaded;
-}
 
 void skipped(const QString& path, const QString& why) {
     std::fprintf(stderr, "hengxiu-toolbox: desktop entry %s skipped: %s\n",
@@ -79,36 +35,38 @@ QString storableName(QString name) {
     return name;
 }
 
-std::optional<InstalledApp> readApp(const Gio& g, const QString& path) {
+std::optional<InstalledApp> readApp(const QString& path) {
     const auto bytes = readRegularFile(path, kMaxLauncherSize);
     if (!bytes) {
         skipped(path,
                 QStringLiteral("not a regular file of at most %1 bytes").arg(kMaxLauncherSize));
         return std::nullopt;
     }
-    GKeyFile* keys = g.newKeyFile();
+    GKeyFile* keys = g_key_file_new();
     GError* error = nullptr;
-    if (!g.loadKeyFile(keys, bytes->constData(), gsize(bytes->size()), G_KEY_FILE_NONE, &error)) {
+    if (!g_key_file_load_from_data(keys, bytes->constData(), gsize(bytes->size()), G_KEY_FILE_NONE,
+                                   &error)) {
         skipped(path, error ? QString::fromUtf8(error->message) : QStringLiteral("unreadable"));
-        if (error) g.freeError(error);
-        g.freeKeyFile(keys);
+        if (error) g_error_free(error);
+        g_key_file_free(keys);
         return std::nullopt;
     }
     // GIO refuses other types and entries whose TryExec or Exec program is missing.
-    GDesktopAppInfo* info = g.fromKeyFile(keys);
-    g.freeKeyFile(keys);
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_keyfile(keys);
+    g_key_file_free(keys);
     if (!info) return std::nullopt;
     std::optional<InstalledApp> app;
-    if (!g.isHidden(info) && g.shouldShow(reinterpret_cast<GAppInfo*>(info))) {
+    if (!g_desktop_app_info_get_is_hidden(info) &&
+        g_app_info_should_show(reinterpret_cast<GAppInfo*>(info))) {
         const auto entry = parseDesktopEntry(*bytes);
         QString name = storableName(entry ? entry->name : QString());
         if (name.isEmpty()) name = storableName(QFileInfo(path).completeBaseName());
-        const char* list = g.categories(info);
+        const char* list = g_desktop_app_info_get_categories(info);
         const QStringList categories =
             QString::fromUtf8(list ? list : "").split(u';', Qt::SkipEmptyParts);
         app = InstalledApp{path, name, mainCategoryOf(categories)};
     }
-    g.unref(info);
+    g_object_unref(info);
     return app;
 }
 
@@ -147,8 +105,6 @@ QStringList applicationFolders() {
 
 QVector<InstalledApp> scanInstalledApps(const QStringList& folders) {
     QVector<InstalledApp> apps;
-    const Gio& g = gio();
-    if (!g.ok()) return apps;
     QSet<QString> seen;
     for (const QString& folder : folders) {
         // No name filter: QDir compiles one into a regular expression.
@@ -161,7 +117,7 @@ QVector<InstalledApp> scanInstalledApps(const QStringList& folders) {
             id.replace(u'/', u'-');
             if (seen.contains(id)) continue;
             seen.insert(id);  // also when refused: it hides the same id further on
-            if (auto app = readApp(g, path)) apps << std::move(*app);
+            if (auto app = readApp(path)) apps << std::move(*app);
         }
     }
     // A plain order here; the window sorts by Chinese collation, whose ICU data
@@ -185,9 +141,8 @@ InstalledApps::~InstalledApps() {
         delete worker_;
     }
     if (monitor_) {
-        const Gio& g = gio();
-        g.disconnect(monitor_, handler_);
-        g.unref(monitor_);
+        g_signal_handler_disconnect(monitor_, handler_);
+        g_object_unref(monitor_);
     }
 }
 
@@ -198,16 +153,15 @@ void InstalledApps::start() {
 }
 
 void InstalledApps::watch() {
-    const Gio& g = gio();
-    if (!g.ok()) return;
     // Taken on this thread: the signal comes through its main context, which
     // the event loop runs.
-    monitor_ = g.monitor();
+    monitor_ = g_app_info_monitor_get();
     const auto changedCallback = +[](GAppInfoMonitor*, gpointer self) {
         static_cast<InstalledApps*>(self)->settle_.start();
     };
-    handler_ = g.connect(monitor_, "changed", reinterpret_cast<GCallback>(changedCallback), this,
-                         nullptr, GConnectFlags(0));
+    handler_ =
+        g_signal_connect_data(monitor_, "changed", reinterpret_cast<GCallback>(changedCallback),
+                              this, nullptr, GConnectFlags(0));
 }
 
 void InstalledApps::rescan() {
@@ -219,9 +173,8 @@ void InstalledApps::rescan() {
     worker_ = QThread::create([this, folders] {
         result_ = scanInstalledApps(folders);
         // GIO watches its folders again only once asked for an application.
-        const Gio& g = gio();
-        if (g.ok())
-            if (GDesktopAppInfo* none = g.fromId("hengxiu-toolbox-none.desktop")) g.unref(none);
+        if (GDesktopAppInfo* none = g_desktop_app_info_new("hengxiu-toolbox-none.desktop"))
+            g_object_unref(none);
     });
     connect(worker_, &QThread::finished, this, [this] {
         std::exchange(worker_, nullptr)->deleteLater();

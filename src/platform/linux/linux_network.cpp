@@ -1,4 +1,4 @@
-#include "platform/network/linux_network.h"
+#include "platform/linux/linux_network.h"
 
 #include <QNetworkInformation>
 #include <QNetworkReply>
