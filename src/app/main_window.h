@@ -38,7 +38,7 @@ class QuickOpen;
 class StatusBar;
 class Runtime;
 
-// The weather panel, built elsewhere. An empty function means there is no
+// The weather window, built elsewhere. An empty function means there is no
 // panel; its step is skipped.
 struct WeatherHooks {
     std::function<void()> load;

@@ -17,7 +17,7 @@
 #include "core/catalogue.h"
 #include "core/qt_dialogs.h"
 #include "core/session.h"
-#include "extras/weather_panel.h"
+#include "extras/weather_host.h"
 #include "platform/global_key.h"
 #include "storage/data_root.h"
 #include "storage/ini_file.h"
@@ -30,7 +30,7 @@ struct Program::Parts {
     std::unique_ptr<core::Session> session;
     std::unique_ptr<Runtime> runtime;
     std::unique_ptr<MainWindow> window;
-    std::unique_ptr<extras::WeatherPanel> weather;
+    std::unique_ptr<extras::WeatherHost> weather;
     std::unique_ptr<platform::GlobalKey> globalKey;
     std::unique_ptr<PanelKey> panelKey;
 };
@@ -94,7 +94,7 @@ int Program::run(const QStringList& arguments) {
     p.runtime = std::make_unique<Runtime>(*p.session);
     PanelStyle::install();
     p.runtime->applySkinBeforeWindows();
-    p.weather = std::make_unique<extras::WeatherPanel>(
+    p.weather = std::make_unique<extras::WeatherHost>(
         p.backends.network, extras::WeatherSources::from(p.session->config()));
 
     WeatherHooks hooks;

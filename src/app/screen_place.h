@@ -15,7 +15,7 @@ namespace hx::app {
 std::optional<QPoint> bringOntoScreens(QPoint stored, QSize size, const QList<QRect>& screens,
                                        QPoint pointer);
 
-// Where the weather panel of `size` goes beside the main window's frame
+// Where the weather window of `size` goes beside the main window's frame
 // `panel`: at `designed` (its place left of the panel) when that lies inside
 // `screen`, else on the panel's right; then kept inside `screen` top to bottom.
 QPoint besidePanel(QPoint designed, QSize size, const QRect& panel, const QRect& screen);

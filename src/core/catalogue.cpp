@@ -283,7 +283,7 @@ void Catalogue::cancelLoad() {
 
 void Catalogue::clearRows() {
     rows_.clear();
-    pictures32_.clear();
+    listPictures_.clear();
     sharp_.clear();
     selected_ = -1;
 }
@@ -303,7 +303,7 @@ void Catalogue::drainPending() {
     while (pendingNext_ < pending_.size()) {
         const Pending& entry = pending_.at(pendingNext_++);
         rows_ << entry.row;
-        pictures32_ << entry.image;
+        listPictures_ << entry.image;
         sharp_ << entry.sharp;
         if (budget.nsecsElapsed() > kBudgetNs) break;
     }
@@ -335,7 +335,7 @@ QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
         const int size = session_.state().liveIconSize == 16 ? 16 : 32;
         QImage picture = pictures.value(i);
         if (picture.isNull() && i >= pictures.size() && icons_) picture = icons_(row.icon, size);
-        pictures32_ << picture;
+        listPictures_ << picture;
         sharp_ << QImage();
     }
     if (reload) reloadOpenColumn();
@@ -377,7 +377,7 @@ bool Catalogue::removeItem(int index) {
     }
     if (index >= rowCount()) return true;
     rows_.removeAt(index);
-    pictures32_.removeAt(index);
+    listPictures_.removeAt(index);
     sharp_.removeAt(index);
     if (selected_ == index)
         selected_ = -1;
@@ -401,7 +401,7 @@ bool Catalogue::updateItem(int index, const std::function<void(storage::ItemRow&
     }
     rows_[index] = {changed.name, changed.link, changed.icon};
     const int size = session_.state().liveIconSize == 16 ? 16 : 32;
-    pictures32_[index] = icons_ ? icons_(changed.icon, size) : QImage();
+    listPictures_[index] = icons_ ? icons_(changed.icon, size) : QImage();
     sharp_[index] = QImage();
     emit rowChanged(index);
     return true;

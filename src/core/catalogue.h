@@ -94,7 +94,7 @@ class Catalogue : public QObject {
     // ---- Rows of the open column (表1) ----
     const QVector<CatalogueRow>& rows() const { return rows_; }
     int rowCount() const { return int(rows_.size()); }
-    QImage rowPicture(int index) const { return pictures32_.value(index); }
+    QImage rowPicture(int index) const { return listPictures_.value(index); }
     QImage rowSharpPicture(int index) const { return sharp_.value(index); }
     bool loading() const;
     // An icon text as a picture of `size` pixels, as the rows get theirs.
@@ -169,7 +169,7 @@ class Catalogue : public QObject {
     QStringList columns_;
     int open_ = -1;
     QVector<CatalogueRow> rows_;
-    QVector<QImage> pictures32_;
+    QVector<QImage> listPictures_;
     QVector<QImage> sharp_;
     int selected_ = -1;
     qreal pixelRatio_ = 1.0;

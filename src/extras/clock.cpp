@@ -7,8 +7,8 @@
 
 namespace hx::extras {
 
-Clock::Clock(QLabel* weekdayLabel, LedPanel* panel, QObject* parent, Now now)
-    : QObject(parent), weekday_(weekdayLabel), panel_(panel), now_(std::move(now)) {
+Clock::Clock(QLabel* weekdayLabel, LedPanel* digits, QObject* parent, Now now)
+    : QObject(parent), weekday_(weekdayLabel), digits_(digits), now_(std::move(now)) {
     timer_.setInterval(1000);
     connect(&timer_, &QTimer::timeout, this, &Clock::tick);
     timer_.start();
@@ -41,7 +41,7 @@ void Clock::tick() {
         storeLedSettings(settings_, *globals_);
         settings_ = ledSettingsFrom(*globals_);
     }
-    if (panel_) panel_->drawText(text, settings_);
+    if (digits_) digits_->drawText(text, settings_);
 }
 
 }  // namespace hx::extras

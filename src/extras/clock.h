@@ -21,14 +21,14 @@ LedSettings ledSettingsFrom(const core::GlobalState& state);
 void storeLedSettings(const LedSettings& settings, core::GlobalState& state);
 
 // The main window's clock: a 1,000 ms timer, running from construction, that
-// writes the weekday label and draws hour:minute on the LED panel. The first
+// writes the weekday label and draws hour:minute on the LED digits. The first
 // drawing comes with the first tick, one interval after construction.
 class Clock : public QObject {
     Q_OBJECT
   public:
     using Now = std::function<QDateTime()>;
 
-    Clock(QLabel* weekdayLabel, LedPanel* panel, QObject* parent = nullptr,
+    Clock(QLabel* weekdayLabel, LedPanel* digits, QObject* parent = nullptr,
           Now now = &QDateTime::currentDateTime);
 
     // One timer tick.
@@ -44,7 +44,7 @@ class Clock : public QObject {
 
   private:
     QPointer<QLabel> weekday_;
-    QPointer<LedPanel> panel_;
+    QPointer<LedPanel> digits_;
     Now now_;
     LedSettings settings_;
     core::GlobalState* globals_ = nullptr;

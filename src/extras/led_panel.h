@@ -9,19 +9,20 @@
 
 namespace hx::extras {
 
-// The borderless drawing panel of the clock. It keeps the last drawing and
-// paints it again on every repaint; until the first drawing it shows nothing.
+// The clock's LED digits: a borderless drawing area that keeps the last
+// drawing and paints it again on every repaint; until the first drawing it
+// shows nothing. Skins select it by this class name.
 class LedPanel : public QWidget {
     Q_OBJECT
     // A skin's colour behind the digits (qproperty-skinBackground in its
     // style sheet); without one the drawing keeps its own background.
     Q_PROPERTY(QColor skinBackground READ skinBackground WRITE setSkinBackground)
   public:
-    static constexpr int kBorder = 0;  // the panel has no border
+    static constexpr int kBorder = 0;  // the digits have no border
 
     explicit LedPanel(QWidget* parent = nullptr);
 
-    // Clears the panel and draws `text`; a panel too small for it grows first.
+    // Clears the area and draws `text`; an area too small for it grows first.
     void drawText(const QString& text, const LedSettings& settings);
 
     QString text() const { return text_; }

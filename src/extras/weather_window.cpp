@@ -15,7 +15,7 @@ WeatherBrowser::WeatherBrowser(QWidget* parent) : QTextBrowser(parent) {
 
 QVariant WeatherBrowser::loadResource(int, const QUrl&) {
     // A page could name /dev/zero or a huge local file as a picture; the
-    // panel shows text only.
+    // window shows text only.
     return {};
 }
 

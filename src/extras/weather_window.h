@@ -18,7 +18,7 @@ class WeatherBrowser final : public QTextBrowser {
     QVariant loadResource(int type, const QUrl& name) override;
 };
 
-// The borderless, slightly translucent panel beside the main window: the
+// The borderless, slightly translucent window beside the main window: the
 // weather page and today's date.
 class WeatherWindow : public QWidget {
     Q_OBJECT

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "extras/weather_page.h"
-#include "extras/weather_panel.h"
+#include "extras/weather_host.h"
 #include "main_window_fixture.h"
 #include "platform/linux/linux_network.h"
 #include "support/fake_network.h"
@@ -14,17 +14,17 @@
 
 namespace {
 
-using hx::extras::WeatherPanel;
+using hx::extras::WeatherHost;
 using hx::extras::WeatherSources;
 
 class WeatherHoverTest : public hx::test::MainWindowTest {
   protected:
     hx::test::FakeNetwork fakeNetwork;
-    std::unique_ptr<WeatherPanel> panel;
+    std::unique_ptr<WeatherHost> panel;
 
     // Wires the panel in as the program does.
     void usePanel(hx::platform::Network& network, WeatherSources sources) {
-        panel = std::make_unique<WeatherPanel>(network, std::move(sources),
+        panel = std::make_unique<WeatherHost>(network, std::move(sources),
                                                [] { return QDate(2026, 12, 8); });
         moreHooks = [this](hx::app::WeatherHooks& hooks) {
             hooks.load = [this] {

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "extras/weather_page.h"
-#include "extras/weather_panel.h"
+#include "extras/weather_host.h"
 #include "platform/linux/linux_network.h"
 #include "support/tiny_http.h"
 #include "support/url_recorder.h"
@@ -31,7 +31,7 @@ Outcome run(hx::test::TinyHttp& http, const QString& cityPath) {
     sources.cityLookup = http.url(cityPath);
     sources.geocoding = http.url(QStringLiteral("/v1/search"));
     sources.forecast = http.url(QStringLiteral("/v1/forecast"));
-    WeatherPanel panel(network, sources);
+    WeatherHost panel(network, sources);
     panel.load();
 
     Outcome outcome;

@@ -6,7 +6,7 @@
 #include <QUrlQuery>
 
 #include "extras/weather_page.h"
-#include "extras/weather_panel.h"
+#include "extras/weather_host.h"
 #include "support/fake_network.h"
 #include "support/url_recorder.h"
 #include "text/gbk.h"
@@ -56,12 +56,12 @@ Outcome run(const Replies& replies, WeatherSources sources = testSources()) {
         }
         return std::nullopt;
     };
-    WeatherPanel panel(network, std::move(sources));
-    panel.start();
+    WeatherHost host(network, std::move(sources));
+    host.start();
     for (int round = 0; round < 10 && network.deliver() > 0; ++round) {
     }
-    result.settled = panel.settled();
-    result.text = panel.window()->controls().browser->toPlainText().trimmed();
+    result.settled = host.settled();
+    result.text = host.window()->controls().browser->toPlainText().trimmed();
     return result;
 }
 
@@ -87,29 +87,29 @@ TEST(WeatherWindowPage, ReadsNothingLocalAndItsLinksLeadNowhere) {
     EXPECT_TRUE(recorder.opened.isEmpty());
 }
 
-TEST(WeatherPanelFlow, LookupGeocodingForecastThenPage) {
+TEST(WeatherHostFlow, LookupGeocodingForecastThenPage) {
     FakeNetwork network;
     network.respond = [](const QUrl& url) -> std::optional<QByteArray> {
         if (url.host() == QLatin1String("city.test")) return lookupReply("广东省深圳市");
         return url.host() == QLatin1String("geo.test") ? kGeocoding : kForecast;
     };
-    WeatherPanel panel(network, testSources(), [] { return QDate(2026, 3, 7); });
-    panel.load();
-    EXPECT_FALSE(panel.window()->isVisible());
-    EXPECT_EQ(panel.window()->controls().date->text(), QStringLiteral("2026年3月7日"));
+    WeatherHost host(network, testSources(), [] { return QDate(2026, 3, 7); });
+    host.load();
+    EXPECT_FALSE(host.window()->isVisible());
+    EXPECT_EQ(host.window()->controls().date->text(), QStringLiteral("2026年3月7日"));
     EXPECT_TRUE(network.requested.isEmpty()) << "building the window asks nothing";
-    panel.start();
-    panel.start();
+    host.start();
+    host.start();
     for (int round = 0; round < 10 && network.deliver() > 0; ++round) {
     }
     EXPECT_EQ(network.requested.size(), 3);
-    EXPECT_EQ(panel.city(), QStringLiteral("深圳"));
-    const QString text = panel.window()->controls().browser->toPlainText();
+    EXPECT_EQ(host.city(), QStringLiteral("深圳"));
+    const QString text = host.window()->controls().browser->toPlainText();
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("^深圳\\s+多云\\s+18℃"))))
         << text.toStdString();
 }
 
-TEST(WeatherPanelFlow, OnlyAChineseCityIsAskedAgainWithItsSuffix) {
+TEST(WeatherHostFlow, OnlyAChineseCityIsAskedAgainWithItsSuffix) {
     Replies replies{lookupReply("广东省深圳市"), QByteArray("{}")};
     EXPECT_EQ(run(replies).asked, (QStringList{QStringLiteral("深圳"), QStringLiteral("深圳市")}));
     WeatherSources latin = testSources();
@@ -117,7 +117,7 @@ TEST(WeatherPanelFlow, OnlyAChineseCityIsAskedAgainWithItsSuffix) {
     EXPECT_EQ(run(replies, latin).asked, QStringList{QStringLiteral("Shenzhen")});
 }
 
-TEST(WeatherPanelFlow, ConfiguredCityGoesToTheConfiguredHostAsGbk) {
+TEST(WeatherHostFlow, ConfiguredCityGoesToTheConfiguredHostAsGbk) {
     WeatherSources sources = testSources();
     sources.city = QStringLiteral("深圳");
     sources.weatherHost = QUrl(QStringLiteral("http://weather.test/pages"));
@@ -125,15 +125,15 @@ TEST(WeatherPanelFlow, ConfiguredCityGoesToTheConfiguredHostAsGbk) {
     FakeNetwork network;
     network.pages.insert(QUrl::fromEncoded(page),
                          hx::text::toGbk(QStringLiteral("<p>深圳 小雨</p>")));
-    WeatherPanel panel(network, sources);
-    panel.start();
+    WeatherHost host(network, sources);
+    host.start();
     network.deliver();
     ASSERT_EQ(network.requested.size(), 1) << "the user's own city needs no lookup";
     EXPECT_EQ(network.requested.front().toEncoded(), page);
-    EXPECT_EQ(panel.window()->controls().browser->toPlainText(), QStringLiteral("深圳 小雨"));
+    EXPECT_EQ(host.window()->controls().browser->toPlainText(), QStringLiteral("深圳 小雨"));
 }
 
-TEST(WeatherPanelFlow, EveryFailureEndsInTheNeutralLine) {
+TEST(WeatherHostFlow, EveryFailureEndsInTheNeutralLine) {
     const QByteArray city = lookupReply("广东省深圳市");
     const Replies cases[] = {{std::nullopt},
                              {lookupReply("美国")},
@@ -153,14 +153,14 @@ TEST(WeatherPanelFlow, EveryFailureEndsInTheNeutralLine) {
     EXPECT_EQ(run({}, host).text, kNoWeatherLine);
 }
 
-TEST(WeatherPanelFlow, AnswersAfterThePanelIsGoneAreDropped) {
+TEST(WeatherHostFlow, AnswersAfterThePanelIsGoneAreDropped) {
     FakeNetwork network;
     network.pages.insert(testSources().cityLookup, lookupReply("北京市"));
-    auto panel = std::make_unique<WeatherPanel>(network, testSources());
-    panel->start();
-    panel.reset();
+    auto host = std::make_unique<WeatherHost>(network, testSources());
+    host->start();
+    host.reset();
     EXPECT_EQ(network.deliver(), 1);
-    EXPECT_EQ(network.requested.size(), 1) << "a dead panel asked for more";
+    EXPECT_EQ(network.requested.size(), 1) << "a dead host asked for more";
 }
 
 }  // namespace

@@ -36,19 +36,19 @@ QUrl weatherPageUrl(const QUrl& host, const QString& city);
 // The weather window of one run. Built hidden at start-up; its requests run
 // later, one after another, and whatever they bring (or fail to bring) ends
 // in a page: the weather, or the neutral line.
-class WeatherPanel {
+class WeatherHost {
   public:
-    WeatherPanel(platform::Network& network, WeatherSources sources,
+    WeatherHost(platform::Network& network, WeatherSources sources,
                  std::function<QDate()> today = &QDate::currentDate);
-    ~WeatherPanel();
-    WeatherPanel(const WeatherPanel&) = delete;
-    WeatherPanel& operator=(const WeatherPanel&) = delete;
+    ~WeatherHost();
+    WeatherHost(const WeatherHost&) = delete;
+    WeatherHost& operator=(const WeatherHost&) = delete;
 
     // Builds the window, hidden, at `topLeft`, and dates it. Asks nothing of
     // the network.
     void load(const QPoint& topLeft = {});
-    // Ties the panel to the main window: the requests start (once) after its
-    // first paint, so that nothing of the weather delays it, and the panel
+    // Ties the weather window to the main window: the requests start (once) after its
+    // first paint, so that nothing of the weather delays it, and the window
     // hides whenever it moves, is minimised or hidden.
     void attach(QWidget* mainWindow);
     // Starts the requests now (once).
@@ -72,7 +72,7 @@ class WeatherPanel {
     void askGeocoding(const QString& name, bool lastTry);
     void showPage(const QString& html);
     void showNothing();
-    // Runs `call` only while this panel lives.
+    // Runs `call` only while this host lives.
     std::function<void(bool, QByteArray)> guarded(std::function<void(bool, QByteArray)> call);
 
     platform::Network& network_;

@@ -1,4 +1,4 @@
-#include "extras/weather_panel.h"
+#include "extras/weather_host.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -59,7 +59,7 @@ bool isHan(const QString& name) {
 }
 
 // Calls `hide` whenever the watched main window moves, is minimised or
-// hidden: the panel belongs beside it, and only a hover brings it back.
+// hidden: the weather window belongs beside it, and only a hover brings it back.
 class HideWith final : public QObject {
   public:
     HideWith(QWidget* watched, std::function<void()> hide)
@@ -100,20 +100,20 @@ QUrl weatherPageUrl(const QUrl& host, const QString& city) {
     return QUrl::fromEncoded(encoded);
 }
 
-WeatherPanel::WeatherPanel(platform::Network& network, WeatherSources sources,
+WeatherHost::WeatherHost(platform::Network& network, WeatherSources sources,
                            std::function<QDate()> today)
     : network_(network), sources_(std::move(sources)), today_(std::move(today)) {}
 
-WeatherPanel::~WeatherPanel() { alive_.reset(); }
+WeatherHost::~WeatherHost() { alive_.reset(); }
 
-void WeatherPanel::load(const QPoint& topLeft) {
+void WeatherHost::load(const QPoint& topLeft) {
     if (window_) return;
     window_ = std::make_unique<WeatherWindow>();
     window_->move(topLeft);
     window_->setDate(today_ ? today_() : QDate::currentDate());
 }
 
-void WeatherPanel::attach(QWidget* mainWindow) {
+void WeatherHost::attach(QWidget* mainWindow) {
     if (!mainWindow) {
         start();
         return;
@@ -127,7 +127,7 @@ void WeatherPanel::attach(QWidget* mainWindow) {
     });
 }
 
-void WeatherPanel::start() {
+void WeatherHost::start() {
     if (started_) return;
     started_ = true;
     load();
@@ -144,17 +144,17 @@ void WeatherPanel::start() {
                  }));
 }
 
-void WeatherPanel::show(const QPoint& topLeft) {
+void WeatherHost::show(const QPoint& topLeft) {
     load();
     window_->move(topLeft);
     window_->show();
 }
 
-void WeatherPanel::hide() {
+void WeatherHost::hide() {
     if (window_) window_->hide();
 }
 
-std::function<void(bool, QByteArray)> WeatherPanel::guarded(
+std::function<void(bool, QByteArray)> WeatherHost::guarded(
     std::function<void(bool, QByteArray)> call) {
     std::weak_ptr<bool> guard = alive_;
     return [guard, call = std::move(call)](bool ok, QByteArray body) {
@@ -162,7 +162,7 @@ std::function<void(bool, QByteArray)> WeatherPanel::guarded(
     };
 }
 
-void WeatherPanel::haveCity(const QString& city) {
+void WeatherHost::haveCity(const QString& city) {
     city_ = city;
     if (city_.isEmpty()) {
         showNothing();
@@ -174,7 +174,7 @@ void WeatherPanel::haveCity(const QString& city) {
         askGeocoding(city_, city_.endsWith(QStringLiteral("市")) || !isHan(city_));
 }
 
-void WeatherPanel::askHost() {
+void WeatherHost::askHost() {
     network_.get(weatherPageUrl(sources_.weatherHost, city_),
                  guarded([this](bool ok, QByteArray body) {
                      const QString page = ok ? hostPageText(body) : QString();
@@ -185,7 +185,7 @@ void WeatherPanel::askHost() {
                  }));
 }
 
-void WeatherPanel::askGeocoding(const QString& name, bool lastTry) {
+void WeatherHost::askGeocoding(const QString& name, bool lastTry) {
     network_.get(geocodingUrl(sources_.geocoding, name),
                  guarded([this, name, lastTry](bool ok, QByteArray body) {
                      const auto place = ok ? parseGeocoding(body) : std::nullopt;
@@ -210,12 +210,12 @@ void WeatherPanel::askGeocoding(const QString& name, bool lastTry) {
                  }));
 }
 
-void WeatherPanel::showPage(const QString& html) {
+void WeatherHost::showPage(const QString& html) {
     load();
     window_->setPage(html);
     settled_ = true;
 }
 
-void WeatherPanel::showNothing() { showPage(renderNoticePage(kNoWeatherLine)); }
+void WeatherHost::showNothing() { showPage(renderNoticePage(kNoWeatherLine)); }
 
 }  // namespace hx::extras
