@@ -659,10 +659,6 @@ MD5: %2</translation>
         <translation>Delete %1?</translation>
     </message>
     <message>
-        <source>无法写入自动备份，分类未清空。</source>
-        <translation>The automatic backup could not be written; the categories were not cleared.</translation>
-    </message>
-    <message>
         <source>图标ICO文件 (*.ico);;图标BMP文件 (*.bmp)</source>
         <translation>ICO icons (*.ico);;BMP pictures (*.bmp)</translation>
     </message>
@@ -731,6 +727,13 @@ MD5: %2</translation>
     <message>
         <source>发现项目重复！</source>
         <translation>This column exists already!</translation>
+    </message>
+</context>
+<context>
+    <name>hx::core::Catalogue</name>
+    <message>
+        <source>无法写入自动备份，分类未清空。</source>
+        <translation>The automatic backup could not be written; the categories were not cleared.</translation>
     </message>
 </context>
 <context>

@@ -84,6 +84,7 @@ int CategoryToolbar::appendPicture(const QImage& picture) {
 void CategoryToolbar::addButton(int imageIndex, const QString& name) {
     auto* action = new QAction(this);
     action->setCheckable(true);
+    action->setData(name);
     action->setToolTip(text::displayName(name));
     action->setText(text::displayName(name));
     buttons_.append(action);
@@ -113,6 +114,7 @@ void CategoryToolbar::removeButton(int index) {
 
 void CategoryToolbar::setButtonName(int index, const QString& name) {
     if (index < 0 || index >= buttons_.size()) return;
+    buttons_.at(index)->setData(name);
     buttons_.at(index)->setToolTip(text::displayName(name));
     buttons_.at(index)->setText(text::displayName(name));
 }
@@ -126,7 +128,7 @@ void CategoryToolbar::removeAllButtons() {
 }
 
 QString CategoryToolbar::buttonName(int index) const {
-    return index >= 0 && index < buttons_.size() ? buttons_.at(index)->toolTip() : QString();
+    return index >= 0 && index < buttons_.size() ? buttons_.at(index)->data().toString() : QString();
 }
 
 void CategoryToolbar::setPressed(int index, bool pressed) {

@@ -317,7 +317,8 @@ void MainWindow::placeWindow() {
 }
 
 bool MainWindow::connectDatabase() {
-    return core::connectAndInitialise(session(), *this) != core::ConnectResult::Declined;
+    return core::connectAndInitialise(session(), *this, catalogue()) !=
+           core::ConnectResult::Declined;
 }
 
 void MainWindow::fillCategoryToolbar() { catalogue().reload(); }
@@ -336,10 +337,10 @@ void MainWindow::applyAppearance() {
     menu_->setColours(stored.background, stored.highlight, stored.highlight, stored.border);
     avatarLoader_->request(stored.avatar);
 
-    core::GlobalState& state = session().state();
-    state.liveIconSize = stored.iconSize;
-    state.liveSoundMode = stored.soundMode;
-    if (state.liveIconSize == 16)
+    core::AppearanceSetting& appearance = session().appearance();
+    appearance.setIconSize(stored.iconSize);
+    appearance.setSwitchSound(stored.soundMode);
+    if (appearance.iconSize() == 16)
         grid_->setBaseImages(toolbar_->images(), 16);
     else
         grid_->setBaseImages({designItemImage()}, 32);
@@ -386,10 +387,12 @@ void MainWindow::setStatusText(int part, const QString& text) { status_->setText
 // Played for every switch; on start-up only once the window has been painted,
 // so that loading the audio library never holds it up.
 void MainWindow::playSwitchSound() {
-    const int mode = session().state().liveSoundMode;
-    if (mode != 1 && mode != 2) return;
+    using SwitchSound = core::AppearanceSetting::SwitchSound;
+    const SwitchSound mode = session().appearance().switchSound();
+    if (mode != SwitchSound::First && mode != SwitchSound::Second) return;
     platform::SoundPlayer* sound = session().services().sound;
-    const auto which = mode == 2 ? platform::Sound::SwitchSecond : platform::Sound::SwitchFirst;
+    const auto which =
+        mode == SwitchSound::Second ? platform::Sound::SwitchSecond : platform::Sound::SwitchFirst;
     if (painted_ || !isVisible())
         QTimer::singleShot(0, this, [sound, which] { sound->play(which); });
     else

@@ -73,7 +73,6 @@ class MainWindow : public QWidget, public core::ConnectingWindow, public Lifecyc
     void setStatusText(int part, const QString& text);
     // core::ConnectingWindow
     void setStatusText(const QString& text) override { setStatusText(0, text); }
-    void requestReinitialisation() override { reinitialise(); }
     void removeTrayIcon() override;
 
     // Controls, for tests that act on them.

@@ -142,31 +142,27 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
     connect(c_.skins, &DropDownList::aboutToDropDown, this, &SettingsWindow::fillSkinList);
     connect(c_.skins, &QComboBox::activated, this, &SettingsWindow::chooseSkin);
 
-    c_.iconGroup =
-        place(new QGroupBox(tr("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
-    c_.largeIcons = place(new QRadioButton(tr("大图标"), c_.iconGroup), "largeIcons",
-                          30, 17, 80, 20);
-    c_.smallIcons = place(new QRadioButton(tr("小图标"), c_.iconGroup), "smallIcons",
-                          150, 17, 80, 20);
+    c_.iconGroup = place(new QGroupBox(tr("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
+    c_.largeIcons =
+        place(new QRadioButton(tr("大图标"), c_.iconGroup), "largeIcons", 30, 17, 80, 20);
+    c_.smallIcons =
+        place(new QRadioButton(tr("小图标"), c_.iconGroup), "smallIcons", 150, 17, 80, 20);
     c_.largeIcons->setChecked(true);
     connect(c_.largeIcons, &QRadioButton::clicked, this,
-            [this] { session_.state().largeIconsChosen = true; });
+            [this] { session_.appearance().pending().largeIconsChosen = true; });
     connect(c_.smallIcons, &QRadioButton::clicked, this,
-            [this] { session_.state().smallIconsChosen = true; });
+            [this] { session_.appearance().pending().smallIconsChosen = true; });
 
-    c_.soundGroup =
-        place(new QGroupBox(tr("声音"), page), "soundGroup", 8, 234, 264, 48);
-    c_.sound1 = place(new QRadioButton(tr("栏目切换音1"), c_.soundGroup), "sound1", 12,
-                      20, 92, 20);
-    c_.sound2 = place(new QRadioButton(tr("栏目切换音2"), c_.soundGroup), "sound2", 106,
-                      20, 92, 20);
-    c_.silent =
-        place(new QRadioButton(tr("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
+    c_.soundGroup = place(new QGroupBox(tr("声音"), page), "soundGroup", 8, 234, 264, 48);
+    c_.sound1 = place(new QRadioButton(tr("栏目切换音1"), c_.soundGroup), "sound1", 12, 20, 92, 20);
+    c_.sound2 =
+        place(new QRadioButton(tr("栏目切换音2"), c_.soundGroup), "sound2", 106, 20, 92, 20);
+    c_.silent = place(new QRadioButton(tr("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
     c_.sound2->setChecked(true);  // the default; the live mode may mark another
     const std::pair<QRadioButton*, int> sounds[] = {{c_.sound1, 1}, {c_.sound2, 2}, {c_.silent, 3}};
     for (const auto& [radio, mode] : sounds)
         connect(radio, &QRadioButton::clicked, this,
-                [this, mode = mode] { session_.state().liveSoundMode = mode; });
+                [this, mode = mode] { session_.appearance().setSwitchSound(mode); });
 
     c_.save = button(page, "saveSettings", tr("保存设置"), 160, 306, 64, 29);
     c_.cancel = button(page, "cancel", tr("取消"), 232, 307, 40, 28);
@@ -175,13 +171,12 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
 }
 
 void SettingsWindow::buildDataPage(QWidget* page) {
-    auto* backupGroup = place(new QGroupBox(tr("[ 数据备份与恢复 ]"), page),
-                              "backupGroup", 9, 10, 263, 120);
+    auto* backupGroup =
+        place(new QGroupBox(tr("[ 数据备份与恢复 ]"), page), "backupGroup", 9, 10, 263, 120);
     c_.backup = button(backupGroup, "backup", tr("数据备份"), 28, 32, 90, 30);
     c_.restore = button(backupGroup, "restore", tr("数据恢复"), 145, 32, 90, 30);
     label(backupGroup, "backupNote", tr("建议定期备份数据库！"), 28, 80, 210, 18);
-    auto* clearGroup =
-        place(new QGroupBox(tr("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
+    auto* clearGroup = place(new QGroupBox(tr("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
     c_.clear = button(clearGroup, "clear", tr("清空数据"), 28, 32, 90, 30);
     c_.close = button(page, "close", tr("关闭"), 206, 316, 63, 28);
     connect(c_.backup, &QPushButton::clicked, this, &SettingsWindow::backup);
@@ -215,7 +210,6 @@ void SettingsWindow::buildSearchPage(QWidget* page) {
 
 void SettingsWindow::loadStoredValues() {
     storage::Config& config = session_.config();
-    core::GlobalState& state = session_.state();
     c_.backgroundColour->setColour(fromColourValue(config.backgroundColour()));
     c_.highlightColour->setColour(fromColourValue(config.highlightColour()));
     c_.borderColour->setColour(fromColourValue(config.borderColour()));
@@ -223,22 +217,21 @@ void SettingsWindow::loadStoredValues() {
     const QString avatar = config.avatar();
     showAvatar(isPlainFileName(avatar) ? session_.root().file(QStringLiteral("User/") + avatar)
                                        : QString());
-    state.liveIconSize = config.iconSize();
-
-    switch (state.liveSoundMode) {
-        case 1:
+    using SwitchSound = core::AppearanceSetting::SwitchSound;
+    switch (session_.appearance().switchSound()) {
+        case SwitchSound::First:
             c_.sound1->setChecked(true);
             break;
-        case 2:
+        case SwitchSound::Second:
             c_.sound2->setChecked(true);
             break;
-        case 3:
+        case SwitchSound::None:
             c_.silent->setChecked(true);
             break;
-        default:
+        case SwitchSound::Unchosen:
             break;  // the default marking stays
     }
-    (state.liveIconSize == 16 ? c_.smallIcons : c_.largeIcons)->setChecked(true);
+    (config.iconSize() == 16 ? c_.smallIcons : c_.largeIcons)->setChecked(true);
 }
 
 void SettingsWindow::showPage(int page) {
@@ -276,7 +269,7 @@ void SettingsWindow::changeAvatar() {
     const QString name = copyAvatarInto(userDir, chosen);
     if (name.isEmpty()) return;
     showAvatar(session_.root().file(QStringLiteral("User/") + name));
-    session_.state().pendingAvatarName = name;
+    session_.appearance().pending().avatarName = name;
 }
 
 void SettingsWindow::fillSkinList() {
@@ -289,37 +282,30 @@ void SettingsWindow::fillSkinList() {
 void SettingsWindow::chooseSkin(int index) {
     if (index < 0) return;
     c_.skins->setEditText(c_.skins->itemText(index));
-    session_.state().pendingSkinName = c_.skins->currentText();
+    session_.appearance().pending().skinName = c_.skins->currentText();
 }
 
 void SettingsWindow::saveSettings() {
     storage::Config& config = session_.config();
-    core::GlobalState& state = session_.state();
+    core::AppearanceSetting::Pending& pending = session_.appearance().pending();
     config.setBackgroundColour(toColourValue(c_.backgroundColour->colour()));
     config.setHighlightColour(toColourValue(c_.highlightColour->colour()));
     config.setBorderColour(toColourValue(c_.borderColour->colour()));
 
-    if (!state.pendingSkinName.isEmpty()) config.setSkinName(state.pendingSkinName);
-    if (!state.pendingAvatarName.isEmpty()) {
+    if (!pending.skinName.isEmpty()) config.setSkinName(pending.skinName);
+    if (!pending.avatarName.isEmpty()) {
         // The picture about to be recorded is never the one removed, and a
         // stored name with a folder part never reaches outside User/.
         const QString old = config.avatar();
-        if (old != state.pendingAvatarName && isPlainFileName(old))
+        if (old != pending.avatarName && isPlainFileName(old))
             QFile::remove(session_.root().file(QStringLiteral("User/") + old));
-        config.setAvatar(state.pendingAvatarName);
+        config.setAvatar(pending.avatarName);
     }
-    if (state.largeIconsChosen) {
-        config.setIconSize(32);
-        state.largeIconsChosen = false;
-    }
-    if (state.smallIconsChosen) {
-        config.setIconSize(16);
-        state.smallIconsChosen = false;
-    }
-    if (state.liveSoundMode >= 1 && state.liveSoundMode <= 3) {
-        config.setSwitchSound(state.liveSoundMode);
-        state.liveSoundMode = 0;  // the re-initialisation reads it back
-    }
+    if (std::exchange(pending.largeIconsChosen, false)) config.setIconSize(32);
+    if (std::exchange(pending.smallIconsChosen, false)) config.setIconSize(16);
+    if (const auto sound = session_.appearance().switchSound();
+        sound != core::AppearanceSetting::SwitchSound::Unchosen)
+        config.setSwitchSound(int(sound));
     emit saved();
 }
 
@@ -337,7 +323,7 @@ void SettingsWindow::runSearch() {
 
 void SettingsWindow::fetchResults(quint64 generation, int limit) {
     if (generation != searchGeneration_) return;  // a newer search replaced this one
-    auto page = session_.database().searchNamesPage(searchNeedle_, &searchCursor_, limit);
+    auto page = catalogue_.searchNames(searchNeedle_, &searchCursor_, limit);
     if (!page) {
         searchMore_ = false;
         session_.dialogs().failure(page.error);

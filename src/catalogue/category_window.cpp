@@ -206,8 +206,7 @@ void CategoryWindow::addCategory() {
         return;
     }
     if (!name || name->isEmpty()) return;
-    storage::ItemDatabase& db = session_.database();
-    if (db.hasCategory(*name)) {
+    if (catalogue_.hasCategory(*name)) {
         dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));
         return;
     }
@@ -255,11 +254,7 @@ void CategoryWindow::deleteCategory() {
 
 void CategoryWindow::clearCategories() {
     // No question, as designed; a safety copy lets a restore undo a mis-click.
-    if (storage::writeSafetyCopy(session_.root(), session_.database()).isEmpty()) {
-        session_.dialogs().failure(tr("无法写入自动备份，分类未清空。"));
-        return;
-    }
-    if (!catalogue_.clearCategories()) return;
+    if (catalogue_.clearCategories().isEmpty()) return;
     c_.categoryList->clear();
     c_.iconPreview->clear();
     if (catalogue_.currentCategory() != -1) catalogue_.selectCategory(catalogue_.currentCategory());
@@ -316,7 +311,7 @@ void CategoryWindow::chooseIcon() {
     const int row = selectedRow();
     if (!entry || !entry->isSelected() || row < 0) return;
     const QString file = entry->text();
-    if (!session_.database().hasCategory(catalogue_.categoryName(row))) return;
+    if (!catalogue_.hasCategory(catalogue_.categoryName(row))) return;
     if (!catalogue_.setCategoryPicture(row, file)) return;
     const int k = appendImage(catalogue_.categoryPicture(row));
     QTreeWidgetItem* item = c_.categoryList->topLevelItem(row);

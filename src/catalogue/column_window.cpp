@@ -37,10 +37,8 @@ void ColumnWindow::buildControls() {
         return b;
     };
     c_.addButton = button(tr("添加"), QStringLiteral("addButton"), {161, 34, 40, 20});
-    c_.modifyButton =
-        button(tr("修改"), QStringLiteral("modifyButton"), {227, 34, 40, 20});
-    c_.deleteButton =
-        button(tr("删除"), QStringLiteral("deleteButton"), {294, 34, 40, 20});
+    c_.modifyButton = button(tr("修改"), QStringLiteral("modifyButton"), {227, 34, 40, 20});
+    c_.deleteButton = button(tr("删除"), QStringLiteral("deleteButton"), {294, 34, 40, 20});
 
     c_.categoryTree = new QTreeWidget(this);
     c_.categoryTree->setObjectName(QStringLiteral("categoryTree"));
@@ -99,8 +97,7 @@ void ColumnWindow::chooseCategory() {
     columns_.clear();
     if (c_.categoryTree->selectedItems().isEmpty()) return;
     const QString category = selectedCategory();
-    storage::ItemDatabase& db = session_.database();
-    const auto columns = db.columnsOf(category);
+    const auto columns = catalogue_.columnsOf(category);
     if (!columns) {
         session_.dialogs().failure(columns.error);
         return;
@@ -109,7 +106,7 @@ void ColumnWindow::chooseCategory() {
     for (const QString& column : columns_) {
         auto* row = new QTreeWidgetItem(c_.columnTable);
         row->setText(0, text::displayName(column));
-        row->setText(1, QString::number(db.countItems(category, column)));
+        row->setText(1, QString::number(catalogue_.countItems(category, column)));
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/item_loader.h"
 #include "core/session.h"
+#include "storage/safety_copy.h"
 
 namespace hx::core {
 
@@ -127,16 +128,19 @@ bool Catalogue::removeCategory(int index) {
     return true;
 }
 
-bool Catalogue::clearCategories() {
+QString Catalogue::clearCategories() {
+    const QString copy = storage::writeSafetyCopy(session_.root(), session_.database());
+    if (copy.isEmpty()) {
+        showError(tr("无法写入自动备份，分类未清空。"));
+        return {};
+    }
     if (!session_.database().clearCategories(categories_)) {
         showError(session_.database().lastError());
-        return false;
+        return {};
     }
-    categories_.clear();
-    pictureFiles_.clear();
-    pictures_.clear();
-    emit categoriesReset();
-    return true;
+    // The columns and rows shown belonged to the categories just removed.
+    reset();
+    return copy;
 }
 
 bool Catalogue::setCategoryPicture(int index, const QString& pictureFile) {
@@ -250,8 +254,7 @@ void Catalogue::openColumnAt(int index) {
     emit columnOpened(index);
     // A position outside the headers loads the rows of no column.
     loadRunning_ = true;
-    loader_->load(currentCategoryName(), columnName(index),
-                  session_.state().liveIconSize == 16 ? 16 : 32, pixelRatio_);
+    loader_->load(currentCategoryName(), columnName(index), iconSize(), pixelRatio_);
     session_.config().setLastColumn(current_, index);
     session_.config().setLastCategory(current_);
 }
@@ -265,11 +268,12 @@ void Catalogue::reloadOpenColumn() {
     emit rowsCleared();
     if (open_ < 0) return;
     loadRunning_ = true;
-    loader_->load(currentCategoryName(), openColumnName(),
-                  session_.state().liveIconSize == 16 ? 16 : 32, pixelRatio_);
+    loader_->load(currentCategoryName(), openColumnName(), iconSize(), pixelRatio_);
 }
 
 // ---- Rows -------------------------------------------------------------------
+
+int Catalogue::iconSize() const { return session_.appearance().iconSize(); }
 
 bool Catalogue::loading() const { return loadRunning_ || pendingNext_ < pending_.size(); }
 
@@ -332,7 +336,7 @@ QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
             continue;
         }
         rows_ << CatalogueRow{row.name, row.link, row.icon};
-        const int size = session_.state().liveIconSize == 16 ? 16 : 32;
+        const int size = iconSize();
         QImage picture = pictures.value(i);
         if (picture.isNull() && i >= pictures.size() && icons_) picture = icons_(row.icon, size);
         listPictures_ << picture;
@@ -369,8 +373,10 @@ bool Catalogue::addBatch(const storage::ItemBatch& batch) {
 
 bool Catalogue::removeItem(int index) {
     if (index < 0 || open_ < 0) return false;
-    if (!session_.database().deleteItemAt(currentCategoryName(), openColumnName(), index))
+    if (!session_.database().deleteItemAt(currentCategoryName(), openColumnName(), index)) {
+        showError(session_.database().lastError());
         return false;
+    }
     if (loading()) {
         reloadOpenColumn();
         return true;
@@ -392,15 +398,18 @@ bool Catalogue::updateItem(int index, const std::function<void(storage::ItemRow&
     if (!found.row) return false;
     storage::ItemRow changed = *found.row;
     change(changed);
-    if (!session_.database().updateItemAt(currentCategoryName(), openColumnName(), index, changed))
+    if (!session_.database().updateItemAt(currentCategoryName(), openColumnName(), index,
+                                          changed)) {
+        showError(session_.database().lastError());
         return false;
+    }
     // A row still on its way is read with its new texts anyway.
     if (index >= rowCount() || loading()) {
         if (loading()) reloadOpenColumn();
         return true;
     }
     rows_[index] = {changed.name, changed.link, changed.icon};
-    const int size = session_.state().liveIconSize == 16 ? 16 : 32;
+    const int size = iconSize();
     listPictures_[index] = icons_ ? icons_(changed.icon, size) : QImage();
     sharp_[index] = QImage();
     emit rowChanged(index);
@@ -419,6 +428,36 @@ ItemLookup Catalogue::itemAt(int index) {
     // Grid and table out of step: no record.
     found.row = row.value;
     return found;
+}
+
+// ---- Reads of any category ----------------------------------------------------
+
+bool Catalogue::hasCategory(const QString& name) { return session_.database().hasCategory(name); }
+
+storage::Fetch<QStringList> Catalogue::columnsOf(const QString& category) {
+    return session_.database().columnsOf(category);
+}
+
+storage::Fetch<QVector<storage::ItemRow>> Catalogue::itemsOf(const QString& category,
+                                                             const QString& column) {
+    return session_.database().itemsOf(category, column);
+}
+
+int Catalogue::countItems(const QString& category, const QString& column) {
+    return session_.database().countItems(category, column);
+}
+
+storage::Fetch<QVector<storage::ItemRow>> Catalogue::searchNames(const QString& needle,
+                                                                 qint64* cursor, int limit) {
+    return session_.database().searchNamesPage(needle, cursor, limit);
+}
+
+QString Catalogue::lastError() const { return session_.database().lastError(); }
+
+bool Catalogue::storeItem(const storage::ItemRow& row) {
+    if (session_.database().addItem(row)) return true;
+    showError(session_.database().lastError());
+    return false;
 }
 
 }  // namespace hx::core

@@ -60,8 +60,10 @@ class Catalogue : public QObject {
     bool addCategory(const QString& name, const QString& pictureFile);
     bool renameCategory(int index, const QString& name);
     bool removeCategory(int index);
-    // Every category, in one transaction.
-    bool clearCategories();
+    // Every category, in one transaction, after a safety copy of the whole
+    // catalogue that a restore can bring back. The copy's path; empty when
+    // nothing was cleared (the message has been shown).
+    QString clearCategories();
     bool setCategoryPicture(int index, const QString& pictureFile);
     // Makes `index` current, lists its columns and opens the one remembered
     // for it in Config.ini.
@@ -101,6 +103,8 @@ class Catalogue : public QObject {
     QImage iconFor(const QString& iconText, int size) const {
         return icons_ ? icons_(iconText, size) : QImage();
     }
+    // The size the rows' pictures are made at: 32 or 16, as the appearance says.
+    int iconSize() const;
     // Pixel ratio of the screen the grid is on: rows also get pictures at that density.
     void setPixelRatio(qreal ratio) { pixelRatio_ = ratio; }
     // Blocks until the worker has read everything and hands over what is queued (tests).
@@ -125,6 +129,21 @@ class Catalogue : public QObject {
     // column and position.
     ItemLookup itemAt(int index);
     ItemLookup selectedItem() { return itemAt(selected_); }
+
+    // ---- Reads of any category, for the windows that list them ----
+    bool hasCategory(const QString& name);
+    storage::Fetch<QStringList> columnsOf(const QString& category);
+    storage::Fetch<QVector<storage::ItemRow>> itemsOf(const QString& category,
+                                                      const QString& column);
+    int countItems(const QString& category, const QString& column);
+    // Entries whose name holds `needle`, `limit` at a time from `*cursor`.
+    storage::Fetch<QVector<storage::ItemRow>> searchNames(const QString& needle, qint64* cursor,
+                                                          int limit);
+    // Stores a row without showing it: a window adding several at once shows
+    // them together (reloadOpenColumn) when it is done. False: message shown.
+    bool storeItem(const storage::ItemRow& row);
+    // The database's message for the last write refused.
+    QString lastError() const;
 
     // Asks the main window to run the re-initialisation (after a restore or a clear).
     void requestReinitialisation() { emit reinitialisationRequested(); }

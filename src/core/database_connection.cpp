@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "core/catalogue.h"
 #include "core/session.h"
 
 namespace hx::core {
@@ -15,7 +16,8 @@ QString shown(const QString& source) {
 
 }  // namespace
 
-ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window) {
+ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window,
+                                   Catalogue& catalogue) {
     const storage::DataRoot& root = session.root();
     const QString path = root.databasePath();
 
@@ -29,7 +31,7 @@ ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window) {
         root.ensureLayout(true);
         // Only reinitialise when the file really came into being; otherwise the
         // reinitialisation would ask the same question again, forever.
-        if (storage::ItemDatabase::createEmpty(path)) window.requestReinitialisation();
+        if (storage::ItemDatabase::createEmpty(path)) catalogue.requestReinitialisation();
     } else {
         root.ensureLayout(true);
     }

@@ -4,6 +4,7 @@
 
 namespace hx::core {
 
+class Catalogue;
 class Session;
 
 // The parts of the main window that connecting to the database touches.
@@ -11,7 +12,6 @@ class ConnectingWindow {
   public:
     virtual ~ConnectingWindow() = default;
     virtual void setStatusText(const QString& text) = 0;  // status bar part 0
-    virtual void requestReinitialisation() = 0;
     virtual void removeTrayIcon() = 0;
 };
 
@@ -29,8 +29,10 @@ inline const QString kConnectFailedText =
     QStringLiteral(QT_TRANSLATE_NOOP("Database", "数据库连接失败！"));
 
 // Connects to Date/QVdata.mdb, offering to create an empty database when none
-// exists. Declined means the user refused: the caller ends the process with
-// exit code 0 and writes nothing.
-ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window);
+// exists; a database created asks the catalogue for a re-initialisation.
+// Declined means the user refused: the caller ends the process with exit
+// code 0 and writes nothing.
+ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window,
+                                   Catalogue& catalogue);
 
 }  // namespace hx::core

@@ -24,7 +24,8 @@ struct Message {
 // through here, so tests can script the answers and record what was shown.
 class Dialogs {
   public:
-    static inline const QString kDefaultTitle = QStringLiteral(QT_TRANSLATE_NOOP("Dialogs", "信息："));
+    static inline const QString kDefaultTitle =
+        QStringLiteral(QT_TRANSLATE_NOOP("Dialogs", "信息："));
 
     virtual ~Dialogs() = default;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/appearance_setting.h"
 #include "core/dialogs.h"
 #include "core/global_state.h"
 #include "core/services.h"
@@ -31,6 +32,8 @@ class Session {
     const Services& services() const { return services_; }
     Dialogs& dialogs() { return dialogs_; }
     GlobalState& state() { return state_; }
+    AppearanceSetting& appearance() { return appearance_; }
+    const AppearanceSetting& appearance() const { return appearance_; }
     // What quick open learns from openings, in a file of its own.
     storage::UsageStore& usage() { return usage_; }
 
@@ -41,6 +44,7 @@ class Session {
     Services services_;
     Dialogs& dialogs_;
     GlobalState state_;
+    AppearanceSetting appearance_;
     storage::UsageStore usage_;
 };
 

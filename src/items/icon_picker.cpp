@@ -65,8 +65,8 @@ IconPicker::IconPicker(core::Session& session, const QPoint& panel, QString edit
     c_.source = new QLineEdit(this);
     c_.source->setObjectName(QStringLiteral("sourceBox"));
     c_.source->setGeometry(72, 14, 232, 20);
-    c_.browse = new QPushButton(QIcon(QStringLiteral(":/ui/picker_browse16.png")),
-                                tr("浏览图标"), this);
+    c_.browse =
+        new QPushButton(QIcon(QStringLiteral(":/ui/picker_browse16.png")), tr("浏览图标"), this);
     c_.browse->setObjectName(QStringLiteral("browseButton"));
     c_.browse->setGeometry(312, 13, 72, 24);
     c_.browse->setIconSize(QSize(16, 16));

@@ -330,7 +330,7 @@ void InstalledProgramsWindow::setChecked(const QString& path, bool checked) {
     for (int g = 0; g < model_->rowCount(); ++g) {
         QStandardItem* group = model_->item(g);
         for (int r = 0; r < group->rowCount(); ++r)
-            if (group->child(r)->toolTip() == path)
+            if (shown_.value(group->child(r)->data(kAppRole).toInt()).path == path)
                 group->child(r)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
     }
 }
@@ -368,12 +368,11 @@ void InstalledProgramsWindow::addChecked() {
         QSet<QString> groups;
         for (const auto& app : checked) groups.insert(app.group);
         category = groups.size() == 1 ? installedGroupCaption(*groups.begin()) : tr("已安装程序");
-        newCategory = !session_.database().hasCategory(category);
+        newCategory = !catalogue_.hasCategory(category);
     }
-    storage::ItemDatabase& db = session_.database();
     QStringList columns;
     if (!newCategory) {
-        const auto listed = db.columnsOf(category);
+        const auto listed = catalogue_.columnsOf(category);
         if (!listed) {
             session_.dialogs().show(listed.error, {}, core::MessageIcon::Error);
             return;
@@ -382,9 +381,9 @@ void InstalledProgramsWindow::addChecked() {
     }
     const InstalledAddPlan plan = planInstalledAdd(
         category, newCategory, columns,
-        [&db, &category](const QString& column) {
+        [this, &category](const QString& column) {
             QStringList names;
-            for (const auto& row : db.itemsOf(category, column).value) names << row.name;
+            for (const auto& row : catalogue_.itemsOf(category, column).value) names << row.name;
             return names;
         },
         checked);

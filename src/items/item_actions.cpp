@@ -198,7 +198,7 @@ void ItemActions::runDropSlice() {
     busy_ = true;
     Drop& drop = drops_.front();
     if (!drop.loaded) {
-        const auto existing = session_.database().itemsOf(drop.category, drop.column);
+        const auto existing = catalogue_.itemsOf(drop.category, drop.column);
         if (!existing) {
             session_.dialogs().failure(existing.error);
             busy_ = false;
@@ -212,7 +212,7 @@ void ItemActions::runDropSlice() {
 
     const platform::FileProbe& probe = *session_.services().probe;
     platform::IconLoader& icons = *session_.services().icons;
-    const int size = session_.state().liveIconSize == 16 ? 16 : 32;
+    const int size = catalogue_.iconSize();
     QVector<storage::ItemRow> rows;
     QVector<QImage> pictures;
     bool duplicate = false;
@@ -236,8 +236,8 @@ void ItemActions::runDropSlice() {
     if (duplicate) {
         // The paths after a duplicate are not added.
         drop.next = drop.paths.size();
-        session_.dialogs().show(tr("发现项目名称重复，请返回修改！"),
-                                tr("重复"), core::MessageIcon::Information);
+        session_.dialogs().show(tr("发现项目名称重复，请返回修改！"), tr("重复"),
+                                core::MessageIcon::Information);
     }
     busy_ = false;
     if (drop.next >= drop.paths.size())

@@ -135,7 +135,7 @@ void ItemEditor::showSmallIcon() {
 void ItemEditor::showPreview() {
     const core::Services& services = session_.services();
     QPixmap picture;
-    ImageList list(session_.state().liveIconSize == 16 ? 16 : 32);
+    ImageList list(catalogue_.iconSize());
     if (const auto index = resolveIcon(c_.icon->text(), *services.probe, *services.icons, list))
         picture = QPixmap::fromImage(list.at(*index));
     c_.preview->setPixmap(picture);

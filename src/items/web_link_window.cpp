@@ -63,10 +63,10 @@ void WebLinkWindow::addLink() {
     row.name = name;
     row.link = QStringLiteral("@") + address;
     row.icon = QStringLiteral("@IE");
-    const QImage picture = session_.services().icons->load(
-        platform::IconSource::webLink(), session_.state().liveIconSize == 16 ? 16 : 32);
+    const QImage picture =
+        session_.services().icons->load(platform::IconSource::webLink(), catalogue_.iconSize());
     if (!catalogue_.addItems({row}, {picture}).value(0))
-        session_.dialogs().failure(session_.database().lastError());
+        session_.dialogs().failure(catalogue_.lastError());
 }
 
 }  // namespace hx::items

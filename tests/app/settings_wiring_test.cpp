@@ -66,8 +66,8 @@ TEST_F(SettingsWiringTest, SavedAppearanceReachesTheMainWindowAtOnce) {
     settings()->controls().backgroundColour->click();
     settings()->controls().save->click();
     settle();
-    EXPECT_EQ(session->state().liveIconSize, 16);
-    EXPECT_EQ(session->state().liveSoundMode, 3);
+    EXPECT_EQ(session->appearance().iconSize(), 16);
+    EXPECT_EQ(session->appearance().switchSound(), core::AppearanceSetting::SwitchSound::None);
     EXPECT_EQ(catalogue().categoryCount(), 2);  // rebuilt, not doubled
     EXPECT_EQ(gridTexts(), (QStringList{"a", "b"}));
     EXPECT_EQ(session->config().backgroundColour(), 10u + 20u * 256 + 30u * 65536);

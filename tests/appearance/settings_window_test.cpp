@@ -13,6 +13,7 @@ namespace hx::test {
 namespace {
 
 using appearance::SettingsWindow;
+using Sound = core::AppearanceSetting::SwitchSound;
 
 TEST_F(SettingsTest, DesignGeometryAndTexts) {
     SettingsWindow& w = open();
@@ -61,7 +62,7 @@ TEST_F(SettingsTest, WithoutConfigTheDesignDefaultsShowAndNoSoundIsLive) {
         EXPECT_EQ(b->colour(), QColor(Qt::black));
     EXPECT_TRUE(c().largeIcons->isChecked());
     EXPECT_TRUE(c().sound2->isChecked());
-    EXPECT_EQ(session.state().liveSoundMode, 0);
+    EXPECT_EQ(session.appearance().switchSound(), Sound::Unchosen);
     window->finishAvatar();
     EXPECT_TRUE(c().avatar->pixmap().isNull());
     EXPECT_TRUE(c().skins->currentText().isEmpty());
@@ -74,13 +75,12 @@ TEST_F(SettingsTest, StoredValuesFillTheControls) {
     setConfig("图标显示方式", "显示大小", "16");
     ASSERT_TRUE(
         storage::IniFile::write(temp.root().skinSelectionPath(), "皮肤", "皮肤名称", "gone.she"));
-    session.state().liveSoundMode = 3;
+    session.appearance().setSwitchSound(3);
     open();
     EXPECT_EQ(c().backgroundColour->colour(), QColor(255, 0, 0));
     EXPECT_EQ(c().highlightColour->colour(), QColor(0, 255, 0));
     EXPECT_EQ(c().borderColour->colour(), QColor(0, 0, 255));
     EXPECT_TRUE(c().smallIcons->isChecked());
-    EXPECT_EQ(session.state().liveIconSize, 16);
     EXPECT_TRUE(c().silent->isChecked());
     EXPECT_FALSE(c().sound2->isChecked());
     // A stored skin the folder no longer has still shows as the edit text.
@@ -88,7 +88,7 @@ TEST_F(SettingsTest, StoredValuesFillTheControls) {
 }
 
 TEST_F(SettingsTest, FreshSaveRewritesColoursAndSoundThenShowsThem) {
-    session.state().liveSoundMode = 1;
+    session.appearance().setSwitchSound(1);
     open().show();
     dialogs.colours.enqueue(QColor(1, 2, 3));
     c().borderColour->click();
@@ -100,7 +100,7 @@ TEST_F(SettingsTest, FreshSaveRewritesColoursAndSoundThenShowsThem) {
     EXPECT_EQ(config("栏目背景", "背景颜色"), "0");
     EXPECT_EQ(config("栏目背景", "点燃颜色"), "0");
     EXPECT_EQ(config("栏目切换提示音", "提示音"), "1");
-    EXPECT_EQ(session.state().liveSoundMode, 0);  // the main window reads it back
+    EXPECT_EQ(session.appearance().switchSound(), Sound::First);
     EXPECT_TRUE(config("图标显示方式", "显示大小").isEmpty());
     EXPECT_TRUE(config("头像文件", "头像").isEmpty());
     EXPECT_FALSE(QFile::exists(temp.root().skinSelectionPath()));
@@ -112,12 +112,12 @@ TEST_F(SettingsTest, FreshSaveRewritesColoursAndSoundThenShowsThem) {
 TEST_F(SettingsTest, SoundRadiosActAtOnceButOnlyASaveStoresThem) {
     open();
     c().silent->click();
-    EXPECT_EQ(session.state().liveSoundMode, 3);
+    EXPECT_EQ(session.appearance().switchSound(), Sound::None);
     c().sound1->click();
-    EXPECT_EQ(session.state().liveSoundMode, 1);
+    EXPECT_EQ(session.appearance().switchSound(), Sound::First);
     c().cancel->click();
     EXPECT_TRUE(config("栏目切换提示音", "提示音").isEmpty());
-    EXPECT_EQ(session.state().liveSoundMode, 1);
+    EXPECT_EQ(session.appearance().switchSound(), Sound::First);
     EXPECT_EQ(saves, 0);
 }
 
@@ -131,7 +131,8 @@ TEST_F(SettingsTest, IconChoicesOutlastTheWindowAndSmallWinsOnSave) {
     open();  // a later window saves what the earlier one chose
     c().save->click();
     EXPECT_EQ(config("图标显示方式", "显示大小"), "16");
-    EXPECT_FALSE(session.state().smallIconsChosen || session.state().largeIconsChosen);
+    EXPECT_FALSE(session.appearance().pending().smallIconsChosen ||
+                 session.appearance().pending().largeIconsChosen);
 
     c().largeIcons->click();
     c().save->click();
@@ -159,7 +160,7 @@ TEST_F(SettingsTest, SkinListIsFilledAtEachDropDownAndTheChoiceIsSavedByName) {
 
     emit c().skins->activated(2);
     EXPECT_EQ(c().skins->currentText(), "b.she");
-    EXPECT_EQ(session.state().pendingSkinName, "b.she");
+    EXPECT_EQ(session.appearance().pending().skinName, "b.she");
     c().save->click();
     EXPECT_EQ(storage::IniFile::read(temp.root().skinSelectionPath(), "皮肤", "皮肤名称"), "b.she");
     EXPECT_EQ(saves, 1);  // the main window applies what is stored
@@ -197,7 +198,7 @@ TEST_F(SettingsTest, ChosenAvatarIsCopiedShownAndRecordedOnSave) {
     window->finishAvatar();
     EXPECT_EQ(temp.read("User/me.png"), pngOf(Qt::red));
     EXPECT_EQ(c().avatar->pixmap().toImage().pixelColor(2, 2), QColor(Qt::red));
-    EXPECT_EQ(session.state().pendingAvatarName, "me.png");
+    EXPECT_EQ(session.appearance().pending().avatarName, "me.png");
     EXPECT_TRUE(QFile::exists(temp.file("User/old.png")));  // nothing removed before the save
 
     c().save->click();
@@ -228,7 +229,7 @@ TEST_F(SettingsTest, AvatarChangesThatCannotWorkChangeNothing) {
     c().changeAvatar->click();
     dialogs.files.enqueue(QString());  // cancelled
     c().changeAvatar->click();
-    EXPECT_TRUE(session.state().pendingAvatarName.isEmpty());
+    EXPECT_TRUE(session.appearance().pending().avatarName.isEmpty());
 
     ASSERT_TRUE(temp.write("elsewhere/new.png", pngOf(Qt::green)));
     dialogs.files.enqueue(temp.file("elsewhere/new.png"));
