@@ -9,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "storage/config.h"
@@ -290,6 +293,93 @@ void BM_ProgramVsTextWindowToVisible(benchmark::State& state) {
     timePairsToVisible(state, {HX_BARE_WINDOW, "--text"});
 }
 
+// ---- A running panel shown by its key --------------------------------------
+// The key is sent through XTEST as a user's press; the time runs from the
+// press to the MapNotify of the panel the key brings back.
+
+// The first keycode that gives `keysym`, or 0.
+xcb_keycode_t keycodeOf(xcb_connection_t* c, xcb_keysym_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
+        c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr);
+    if (!map) return 0;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
+    xcb_keycode_t found = 0;
+    for (int i = 0; i < count * map->keysyms_per_keycode && !found; ++i)
+        if (syms[i] == keysym)
+            found = xcb_keycode_t(setup->min_keycode + i / map->keysyms_per_keycode);
+    free(map);
+    return found;
+}
+
+// Waits up to `ms` for a map (true) or unmap (false) below the root.
+std::optional<bool> nextMapping(xcb_connection_t* c, int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
+            const int type = event->response_type & ~0x80;
+            free(event);
+            if (type == XCB_MAP_NOTIFY) return true;
+            if (type == XCB_UNMAP_NOTIFY) return false;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        pollfd wait{xcb_get_file_descriptor(c), POLLIN, 0};
+        poll(&wait, 1, int(left.count()));
+    }
+}
+
+void BM_RunningPanelShownByItsKey(benchmark::State& state) {
+    QTemporaryDir desktop;
+    setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
+    xcb_connection_t* c = xcb_connect(xServer().display.constData(), nullptr);
+    if (!c || xcb_connection_has_error(c)) return state.SkipWithError("no X server");
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, screen->root, XCB_CW_EVENT_MASK, &mask);
+    // Ctrl+Alt+Space, the default panel key.
+    const xcb_keycode_t keys[] = {keycodeOf(c, 0xffe3), keycodeOf(c, 0xffe9), keycodeOf(c, 0x20)};
+    const pid_t pid =
+        spawn({HX_PROGRAM, "--root", preparedRoot().path().toStdString()}, xServer().display);
+    const auto press = [&] {
+        for (xcb_keycode_t k : keys)
+            xcb_test_fake_input(c, XCB_KEY_PRESS, k, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        for (int i = 2; i >= 0; --i)
+            xcb_test_fake_input(c, XCB_KEY_RELEASE, keys[i], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(c);
+    };
+    bool ok = nextMapping(c, 10000).value_or(false);
+    QThread::msleep(1500);  // start-up done and the key taken
+    std::vector<double> times;
+    for (auto _ : state) {
+        if (!ok) break;
+        // Hidden first: the key minimises the active panel.
+        ok = false;
+        for (int tries = 0; tries < 5 && !ok; ++tries) {
+            press();
+            ok = nextMapping(c, 1000) == std::optional<bool>(false);
+        }
+        if (!ok) break;
+        QThread::msleep(200);
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c)) free(event);
+        const auto start = std::chrono::steady_clock::now();
+        press();
+        ok = nextMapping(c, 2000) == std::optional<bool>(true);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(seconds);
+        times.push_back(seconds);
+        QThread::msleep(300);  // the panel settles and takes the focus
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    xcb_disconnect(c);
+    if (!ok) return state.SkipWithError("the panel did not hide and show by its key");
+    state.counters["median_ms"] = median(times) * 1000;
+}
+
 // Start to first paint on the X server, the program and the text window in
 // turn: medians of wall time, CPU time and peak resident memory, and the
 // median of the per-pair ratios of each.
@@ -297,8 +387,8 @@ void BM_ProgramVsTextWindowToFirstPaintOnX(benchmark::State& state) {
     QTemporaryDir desktop;
     setenv("HENGXIU_DESKTOP_DIR", desktop.path().toLocal8Bit().constData(), 1);
     const QByteArray display = xServer().display;
-    const std::vector<std::string> program{HX_PROGRAM, "--root", preparedRoot().path().toStdString(),
-                                           "--exit-on-first-paint"};
+    const std::vector<std::string> program{
+        HX_PROGRAM, "--root", preparedRoot().path().toStdString(), "--exit-on-first-paint"};
     const std::vector<std::string> text{HX_BARE_WINDOW, "--text"};
     runToFirstPaint(program, display);
     runToFirstPaint(text, display);
@@ -331,7 +421,14 @@ BENCHMARK(BM_ProgramVsTextWindowToFirstPaintOnX)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
-BENCHMARK(BM_ProgramVsRofiToVisible)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_RunningPanelShownByItsKey)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(15);
+BENCHMARK(BM_ProgramVsRofiToVisible)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 BENCHMARK(BM_ProgramVsTextWindowToVisible)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
@@ -375,8 +472,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(
             "BM_ProgramVsBaselineToVisible",
             [program](benchmark::State& state) {
-                timePairsToVisible(state,
-                                   {program, "--root", preparedRoot().path().toStdString()});
+                timePairsToVisible(state, {program, "--root", preparedRoot().path().toStdString()});
             })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)

@@ -14,7 +14,7 @@ packages=(
   openbox xdotool x11-apps qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file lintian
-  libicu-dev unicode-data bzip2 libxcb1-dev libmuparser-dev
+  libicu-dev unicode-data bzip2 libxcb1-dev libxcb-xtest0-dev libmuparser-dev
   # the start-up benchmark's yardstick on a real X server
   rofi
 )
