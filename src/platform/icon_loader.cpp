@@ -22,6 +22,7 @@
 
 #include "platform/ico_reader.h"
 #include "platform/icon_library.h"
+#include "platform/icon_theme_cache.h"
 #include "platform/pe_reader.h"
 #include "platform/regular_file.h"
 
@@ -108,7 +109,8 @@ FileKind kindOf(const QString& path, std::span<const std::uint8_t> bytes) {
 // --- icon themes -------------------------------------------------------------
 
 struct ThemeDir {
-    QString path;  // relative to the theme folder
+    QString path;          // relative to the theme folder
+    QByteArray pathBytes;  // the same, as icon-theme.cache names it
     int size = 0;
     int minSize = 0;
     int maxSize = 0;
@@ -151,7 +153,8 @@ struct Theme {
     // lookups end in the first theme, and hicolor's index, inherited by all,
     // is eight times Adwaita's.
     QList<ThemeDir> dirs;
-    QString indexFile;  // read again for the folders
+    QList<IconThemeCache> caches;  // one per root, read with the folders
+    QString indexFile;             // read again for the folders
     bool dirsRead = false;
 };
 
@@ -268,6 +271,7 @@ void readIndex(Theme& theme, const QByteArray& text, bool withDirs) {
         if (keys.size <= 0) continue;
         ThemeDir dir;
         dir.path = QString::fromUtf8(name);
+        dir.pathBytes = name.toByteArray();
         dir.size = keys.size;
         dir.scale = keys.scale;
         dir.minSize = keys.minSize >= 0 ? keys.minSize : dir.size;
@@ -381,6 +385,8 @@ class ThemeLookup {
             if (!t.indexFile.isEmpty())
                 if (const auto text = readRegularFile(t.indexFile, kMaxTextFileSize))
                     readIndex(t, *text, true);
+            for (const QString& root : std::as_const(t.roots))
+                t.caches << IconThemeCache::inFolder(root);
         }
         return t;
     }
@@ -407,17 +413,30 @@ class ThemeLookup {
     }
 
     static QString findIn(const Theme& theme, const QString& name, int size) {
+        // Where a root's cache is current, it says which folders hold the
+        // icon; only the others are asked file by file.
+        const QByteArray nameBytes = name.toUtf8();
+        QList<QHash<QByteArray, quint16>> cached(theme.roots.size());
+        for (qsizetype r = 0; r < theme.roots.size() && r < theme.caches.size(); ++r)
+            if (theme.caches.at(r).isValid()) cached[r] = theme.caches.at(r).foldersOf(nameBytes);
+        static constexpr std::pair<const char*, quint16> kSuffixes[] = {
+            {".png", IconThemeCache::Png},
+            {".svg", IconThemeCache::Svg},
+            {".xpm", IconThemeCache::Xpm}};
         QString best;
         int bestDistance = INT_MAX;
         for (const ThemeDir& dir : theme.dirs) {
             if (dir.scale != 1) continue;
             const int distance = dir.matches(size) ? 0 : dir.distance(size) + 1;
             if (distance >= bestDistance) continue;
-            for (const QString& root : theme.roots) {
-                for (const char* ext : {".png", ".svg", ".xpm"}) {
-                    const QString candidate = root + QLatin1Char('/') + dir.path +
+            for (qsizetype r = 0; r < theme.roots.size(); ++r) {
+                const bool hasCache = r < theme.caches.size() && theme.caches.at(r).isValid();
+                const quint16 held = hasCache ? cached.at(r).value(dir.pathBytes) : 0;
+                for (const auto& [ext, flag] : kSuffixes) {
+                    if (hasCache && !(held & flag)) continue;
+                    const QString candidate = theme.roots.at(r) + QLatin1Char('/') + dir.path +
                                               QLatin1Char('/') + name + QLatin1String(ext);
-                    if (QFileInfo::exists(candidate)) {
+                    if (hasCache || QFileInfo::exists(candidate)) {
                         best = candidate;
                         bestDistance = distance;
                         break;
