@@ -7,6 +7,7 @@
 
 #include "catalogue/category_pictures.h"
 #include "core/catalogue.h"
+#include "core/database_connection.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
@@ -254,6 +255,10 @@ void CategoryWindow::deleteCategory() {
 }
 
 void CategoryWindow::clearCategories() {
+    if (session_.database().isReadOnly()) {
+        session_.dialogs().failure(core::refusalText(storage::ItemDatabase::Refusal::ReadOnly));
+        return;
+    }
     // No question, as designed; a safety copy lets a restore undo a mis-click.
     if (storage::writeSafetyCopy(session_.root(), session_.database()).isEmpty()) {
         session_.dialogs().failure(tr("无法写入自动备份，分类未清空。"));

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include "core/database_connection.h"
 #include "core/item_loader.h"
 #include "core/session.h"
 
@@ -41,6 +42,14 @@ Catalogue::Catalogue(Session& session, IconFunction icons, PictureFunction pictu
 Catalogue::~Catalogue() { cancelLoad(); }
 
 void Catalogue::showError(const QString& error) { session_.dialogs().failure(error); }
+
+// The engine's own words go to stderr; the user reads why in their language.
+void Catalogue::showRefusal() {
+    const storage::ItemDatabase& db = session_.database();
+    if (db.lastRefusal() != storage::ItemDatabase::Refusal::ReadOnly)
+        qWarning("hengxiu-toolbox: change refused: %s", qPrintable(db.lastError()));
+    session_.dialogs().failure(refusalText(db.lastRefusal()));
+}
 
 // ---- Categories -------------------------------------------------------------
 
@@ -88,7 +97,7 @@ void Catalogue::reset() {
 
 bool Catalogue::addCategory(const QString& name, const QString& pictureFile) {
     if (!session_.database().addCategory(name, pictureFile)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     categories_ << name;
@@ -102,7 +111,7 @@ bool Catalogue::addCategory(const QString& name, const QString& pictureFile) {
 bool Catalogue::renameCategory(int index, const QString& name) {
     if (index < 0 || index >= categoryCount()) return false;
     if (!session_.database().renameCategory(categories_.at(index), name)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     categories_[index] = name;
@@ -113,7 +122,7 @@ bool Catalogue::renameCategory(int index, const QString& name) {
 bool Catalogue::removeCategory(int index) {
     if (index < 0 || index >= categoryCount()) return false;
     if (!session_.database().deleteCategory(categories_.at(index))) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     const int before = categoryCount();
@@ -129,7 +138,7 @@ bool Catalogue::removeCategory(int index) {
 
 bool Catalogue::clearCategories() {
     if (!session_.database().clearCategories(categories_)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     categories_.clear();
@@ -143,7 +152,7 @@ bool Catalogue::setCategoryPicture(int index, const QString& pictureFile) {
     if (index < 0 || index >= categoryCount()) return false;
     storage::ItemDatabase& db = session_.database();
     if (!db.setCategoryPicture(categories_.at(index), pictureFile)) {
-        showError(db.lastError());
+        showRefusal();
         return false;
     }
     pictureFiles_[index] = pictureFile;
@@ -173,7 +182,7 @@ void Catalogue::selectCategory(int index) {
 
 bool Catalogue::addColumn(const QString& name) {
     if (!session_.database().addColumn(currentCategoryName(), name)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     columns_ << name;
@@ -194,7 +203,7 @@ bool Catalogue::removeColumn(int index) {
 bool Catalogue::addColumnTo(const QString& category, const QString& name) {
     if (category == currentCategoryName() && categoryCount() > 0) return addColumn(name);
     if (!session_.database().addColumn(category, name)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     return true;
@@ -204,7 +213,7 @@ bool Catalogue::renameColumnOf(const QString& category, const QString& oldName,
                                const QString& name) {
     storage::ItemDatabase& db = session_.database();
     if (!db.renameColumn(category, oldName, name)) {
-        showError(db.lastError());
+        showRefusal();
         return false;
     }
     if (category != currentCategoryName() || categoryCount() == 0) return true;
@@ -223,8 +232,14 @@ bool Catalogue::renameColumnOf(const QString& category, const QString& oldName,
 }
 
 bool Catalogue::removeColumnOf(const QString& category, int index, const QString& name) {
-    if (!session_.database().deleteColumnAt(category, index, name)) {
-        // The list no longer matches the table (changed elsewhere): show what is stored.
+    storage::ItemDatabase& db = session_.database();
+    if (!db.deleteColumnAt(category, index, name)) {
+        // Refused by the engine: said. Otherwise the list no longer matches
+        // the table (changed elsewhere): show what is stored.
+        if (db.lastRefusal() != storage::ItemDatabase::Refusal::Other) {
+            showRefusal();
+            return false;
+        }
         if (category == currentCategoryName()) selectCategory(current_);
         return false;
     }
@@ -319,6 +334,7 @@ void Catalogue::drainPending() {
 QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
                                   const QVector<QImage>& pictures) {
     const QVector<bool> stored = session_.database().addItems(rows);
+    if (stored.contains(false)) showRefusal();
     const int first = rowCount();
     bool reload = false;
     for (qsizetype i = 0; i < rows.size(); ++i) {
@@ -345,7 +361,7 @@ QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
 
 bool Catalogue::addBatch(const storage::ItemBatch& batch) {
     if (!session_.database().addBatch(batch)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     if (batch.newCategory) {
@@ -369,8 +385,10 @@ bool Catalogue::addBatch(const storage::ItemBatch& batch) {
 
 bool Catalogue::removeItem(int index) {
     if (index < 0 || open_ < 0) return false;
-    if (!session_.database().deleteItemAt(currentCategoryName(), openColumnName(), index))
+    if (!session_.database().deleteItemAt(currentCategoryName(), openColumnName(), index)) {
+        showRefusal();
         return false;
+    }
     if (loading()) {
         reloadOpenColumn();
         return true;
@@ -392,8 +410,11 @@ bool Catalogue::updateItem(int index, const std::function<void(storage::ItemRow&
     if (!found.row) return false;
     storage::ItemRow changed = *found.row;
     change(changed);
-    if (!session_.database().updateItemAt(currentCategoryName(), openColumnName(), index, changed))
+    if (!session_.database().updateItemAt(currentCategoryName(), openColumnName(), index,
+                                          changed)) {
+        showRefusal();
         return false;
+    }
     // A row still on its way is read with its new texts anyway.
     if (index >= rowCount() || loading()) {
         if (loading()) reloadOpenColumn();

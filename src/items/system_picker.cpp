@@ -81,7 +81,10 @@ void SystemPicker::addFunction(int row) {
     item.icon = QStringLiteral("$") + QString::number(f.icon);
     if (c_.several->isChecked()) {
         // Several at once: stored now, shown together when the picker closes.
-        if (session_.database().addItem(item)) addedUnseen_ = true;
+        if (session_.database().addItem(item))
+            addedUnseen_ = true;
+        else
+            catalogue_.showRefusal();
         return;
     }
     if (!std::exchange(addedUnseen_, false)) {
@@ -89,7 +92,7 @@ void SystemPicker::addFunction(int row) {
         return;
     }
     // Rows stored unseen come before this one: the column is shown as stored.
-    session_.database().addItem(item);
+    if (!session_.database().addItem(item)) catalogue_.showRefusal();
     catalogue_.reloadOpenColumn();
 }
 

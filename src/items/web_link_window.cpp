@@ -65,8 +65,8 @@ void WebLinkWindow::addLink() {
     row.icon = QStringLiteral("@IE");
     const QImage picture = session_.services().icons->load(
         platform::IconSource::webLink(), session_.state().liveIconSize == 16 ? 16 : 32);
-    if (!catalogue_.addItems({row}, {picture}).value(0))
-        session_.dialogs().failure(session_.database().lastError());
+    // A refusal is said by the catalogue.
+    catalogue_.addItems({row}, {picture});
 }
 
 }  // namespace hx::items
