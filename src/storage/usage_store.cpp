@@ -1,6 +1,7 @@
 #include "storage/usage_store.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -26,6 +27,26 @@ double decayed(double weight, qint64 stamp, qint64 now) {
 
 const QString kEntryPrefix = QStringLiteral("entry\n");
 
+// Why the file at `path` must not be opened; empty when it may (nothing there
+// yet counts, and is made). Links are followed for the comparison.
+QString unusable(const QString& path, const QStringList& keepOff) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat file {};
+    if (::stat(name.constData(), &file) != 0) {
+        struct stat link {};
+        return ::lstat(name.constData(), &link) == 0 ? QStringLiteral("a link to nothing")
+                                                     : QString();
+    }
+    if (!S_ISREG(file.st_mode)) return QStringLiteral("not a regular file");
+    for (const QString& other : keepOff) {
+        struct stat kept {};
+        if (::stat(QFile::encodeName(other).constData(), &kept) == 0 &&
+            kept.st_dev == file.st_dev && kept.st_ino == file.st_ino)
+            return QStringLiteral("the same file as %1").arg(other);
+    }
+    return {};
+}
+
 }  // namespace
 
 QString UsageStore::Snapshot::pickFor(const QString& typed) const {
@@ -39,7 +60,10 @@ QString UsageStore::Snapshot::pickFor(const QString& typed) const {
 
 UsageStore::UsageStore(QString path) : UsageStore(std::move(path), Limits{}) {}
 
-UsageStore::UsageStore(QString path, Limits limits) : path_(std::move(path)), limits_(limits) {
+UsageStore::UsageStore(QString path, Limits limits) : UsageStore(std::move(path), limits, {}) {}
+
+UsageStore::UsageStore(QString path, Limits limits, QStringList keepOff)
+    : path_(std::move(path)), limits_(limits), keepOff_(std::move(keepOff)) {
     worker_.setMaxThreadCount(1);
 }
 
@@ -83,6 +107,13 @@ void UsageStore::setAside() {
 void UsageStore::load() {
     loaded_ = true;
     QDir().mkpath(QFileInfo(path_).absolutePath());
+    if (const QString why = unusable(path_, keepOff_); !why.isEmpty()) {
+        qWarning(
+            "hengxiu-toolbox: usage file %s is %s; left as it is; what this run learns is not "
+            "stored.",
+            qPrintable(path_), qPrintable(why));
+        return;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         usage_.clear();
         picks_.clear();

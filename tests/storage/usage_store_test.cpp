@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/Database.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <cmath>
+#include <functional>
 
 #include "storage/usage_store.h"
 #include "support/temp_root.h"
@@ -75,6 +79,41 @@ TEST_F(UsageStoreTest, ADamagedFileIsSetAsideAndStartedAfresh) {
     const QStringList aside = QDir(temp.file("User")).entryList({"QuickOpen.db.damaged-*"});
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(temp.read("User/" + aside.first()), QByteArray(4096, 'x'));
+}
+
+// A usage file that is really the catalogue (a link, a second name) or no
+// file at all is never opened: the catalogue is not written and nothing is
+// made where a link points; learning goes on for this run.
+TEST_F(UsageStoreTest, AUsageFileThatIsAnotherFileIsLeftAlone) {
+    const QString catalogue = temp.file("Date/QVdata.mdb");
+    SQLite::Database(catalogue.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+        .exec("PRAGMA journal_mode=WAL; CREATE TABLE 表3(分类, 路径);");
+    const QByteArray stored = temp.read("Date/QVdata.mdb");
+    const QString nowhere = temp.file("Date/nowhere.db");
+    const std::pair<const char*, std::function<bool()>> cases[] = {
+        {"link to the catalogue", [&] { return QFile::link("../Date/QVdata.mdb", path); }},
+        {"second name of the catalogue",
+         [&] {
+             return ::link(QFile::encodeName(catalogue).constData(),
+                           QFile::encodeName(path).constData()) == 0;
+         }},
+        {"link to nothing", [&] { return QFile::link(nowhere, path); }},
+        {"folder", [&] { return QDir().mkpath(path); }},
+    };
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        QDir(temp.file("User")).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(temp.file("User")));
+        ASSERT_TRUE(make());
+        {
+            UsageStore store(path, {}, {catalogue});
+            store.record("a", "a");
+            EXPECT_GT(store.snapshot().weights.value("a"), 0.0);  // kept for this run
+        }
+        EXPECT_EQ(temp.read("Date/QVdata.mdb"), stored);
+        EXPECT_EQ(QDir(temp.file("Date")).entryList(QDir::Files), QStringList{"QVdata.mdb"});
+        EXPECT_TRUE(QDir(temp.file("User")).entryList({"*.damaged-*"}).isEmpty());
+    }
 }
 
 TEST_F(UsageStoreTest, AFileThatCannotBeMadeCostsOnlyTheRecords) {
