@@ -47,6 +47,27 @@ QString unusable(const QString& path, const QStringList& keepOff) {
     return {};
 }
 
+// Empty when `db` holds nothing but our two tables, each with our columns,
+// or nothing yet; otherwise what it holds instead.
+std::string foreignContent(SQLite::Database& db) {
+    static const QHash<QString, QString> ours = {
+        {QStringLiteral("usage"), QStringLiteral("key,weight,stamp")},
+        {QStringLiteral("picks"), QStringLiteral("typed,key,stamp")}};
+    SQLite::Statement tables(
+        db,
+        "SELECT name, (SELECT group_concat(name) FROM pragma_table_info(m.name))"
+        " FROM sqlite_master AS m WHERE name NOT LIKE 'sqlite_%'"
+        " AND type IN ('table', 'view')");
+    while (tables.executeStep()) {
+        const QString name = text(tables.getColumn(0));
+        const QString columns = text(tables.getColumn(1));
+        const auto known = ours.constFind(name);
+        if (known == ours.cend() || *known != columns)
+            return "a table that is not ours: " + bytes(name) + "(" + bytes(columns) + ")";
+    }
+    return {};
+}
+
 }  // namespace
 
 QString UsageStore::Snapshot::pickFor(const QString& typed) const {
@@ -120,6 +141,14 @@ void UsageStore::load() {
         try {
             db_ = std::make_unique<SQLite::Database>(
                 bytes(path_), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 1000);
+            // Checked before anything is written to it: another program's
+            // database is set aside whole, as a damaged file is.
+            SQLite::Statement check(*db_, "PRAGMA quick_check");
+            if (!check.executeStep() || check.getColumn(0).getString() != "ok")
+                throw SQLite::Exception("the file fails its check", SQLITE_CORRUPT);
+            check.reset();
+            if (const std::string foreign = foreignContent(*db_); !foreign.empty())
+                throw SQLite::Exception("the file holds " + foreign, SQLITE_NOTADB);
             // A commit waits for no disk flush; a power cut may lose the
             // last openings, never the file.
             db_->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
@@ -128,9 +157,6 @@ void UsageStore::load() {
                 "stamp INTEGER NOT NULL);"
                 "CREATE TABLE IF NOT EXISTS picks(typed TEXT PRIMARY KEY, key TEXT NOT NULL, "
                 "stamp INTEGER NOT NULL);");
-            SQLite::Statement check(*db_, "PRAGMA quick_check");
-            if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-                throw SQLite::Exception("the file fails its check", SQLITE_CORRUPT);
             SQLite::Statement u(*db_, "SELECT key, weight, stamp FROM usage");
             while (u.executeStep())
                 usage_.insert(text(u.getColumn(0)),

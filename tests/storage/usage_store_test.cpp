@@ -68,17 +68,41 @@ TEST_F(UsageStoreTest, CappedForgottenAndCleared) {
     EXPECT_TRUE(UsageStore(path).snapshot().weights.isEmpty());
 }
 
-TEST_F(UsageStoreTest, ADamagedFileIsSetAsideAndStartedAfresh) {
-    ASSERT_TRUE(temp.write("User/QuickOpen.db", QByteArray(4096, 'x')));
-    {
-        UsageStore store(path);
-        EXPECT_TRUE(store.snapshot().weights.isEmpty());
-        store.record("a");
+// Bytes SQLite cannot read, and another program's database: both are set
+// aside whole and the file started afresh.
+TEST_F(UsageStoreTest, ADamagedOrForeignFileIsSetAsideAndStartedAfresh) {
+    const QString scratch = temp.file("scratch.db");
+    struct Case {
+        const char* name;
+        const char* sql;  // makes the file; none: 4 KB of garbage
+    };
+    const Case cases[] = {{"garbage", nullptr},
+                          {"foreign columns", "CREATE TABLE usage(a, b); CREATE TABLE picks(x);"},
+                          {"foreign table", "CREATE TABLE notes(text);"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(temp.file("User")).removeRecursively();
+        QFile::remove(scratch);
+        if (c.sql) {
+            SQLite::Database(scratch.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                .exec(c.sql);
+            ASSERT_TRUE(temp.write("User/QuickOpen.db", temp.read("scratch.db")));
+        } else {
+            ASSERT_TRUE(temp.write("User/QuickOpen.db", QByteArray(4096, 'x')));
+        }
+        const QByteArray before = temp.read("User/QuickOpen.db");
+        {
+            UsageStore store(path);
+            EXPECT_TRUE(store.snapshot().weights.isEmpty());
+            store.record("a", "a");
+        }
+        const UsageStore::Snapshot s = UsageStore(path).snapshot();
+        EXPECT_EQ(s.weights.size(), 1);
+        EXPECT_EQ(s.pickFor("a"), "a");
+        const QStringList aside = QDir(temp.file("User")).entryList({"QuickOpen.db.damaged-*"});
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(temp.read("User/" + aside.first()), before);
     }
-    EXPECT_EQ(UsageStore(path).snapshot().weights.size(), 1);
-    const QStringList aside = QDir(temp.file("User")).entryList({"QuickOpen.db.damaged-*"});
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(temp.read("User/" + aside.first()), QByteArray(4096, 'x'));
 }
 
 // A usage file that is really the catalogue (a link, a second name) or no
