@@ -134,6 +134,30 @@ The earlier data cannot be restored now. Click [Yes] to create a new, empty data
         <source>数据库连接失败！</source>
         <translation>Could not open the database!</translation>
     </message>
+    <message>
+        <source>文字太长，未能保存：分类和栏目名称最多 %1 个字，名称、链接和图标最多 %2 个字。</source>
+        <translation>Too long to save: category and column names take at most %1 characters; names, links and icons at most %2.</translation>
+    </message>
+    <message>
+        <source>磁盘已满，更改未能保存。</source>
+        <translation>The disk is full: the change was not saved.</translation>
+    </message>
+    <message>
+        <source>数据库正被其他程序使用，更改未能保存。</source>
+        <translation>The database is in use by another program: the change was not saved.</translation>
+    </message>
+    <message>
+        <source>数据库拒绝了这次更改，未能保存。</source>
+        <translation>The database refused the change: it was not saved.</translation>
+    </message>
+    <message>
+        <source>数据库文件是只读的，所做的更改无法保存。</source>
+        <translation>The database file is read-only: changes cannot be saved.</translation>
+    </message>
+    <message>
+        <source>数据库只读</source>
+        <translation>Database read-only</translation>
+    </message>
 </context>
 <context>
     <name>Dialogs</name>

@@ -2,22 +2,28 @@
 
 #include <QRegion>
 #include <algorithm>
+#include <limits>
 
 namespace hx::app {
 
 std::optional<QPoint> bringOntoScreens(QPoint stored, QSize size, const QList<QRect>& screens,
                                        QPoint pointer) {
     if (screens.isEmpty()) return std::nullopt;
-    const QRect window(stored, size);
-    // Enough of the top to drag it by.
-    const QRect grip(stored, QSize(std::min(size.width(), 40), std::min(size.height(), 20)));
-    QRegion all;
-    for (const QRect& screen : screens) all += screen;
-    if (QRegion(grip).subtracted(all).isEmpty()) return std::nullopt;
+    // Enough of the top to drag it by. A grip whose far corner an int cannot
+    // hold (a stored 2147483647) lies on no screen.
+    const QSize gripSize(std::min(size.width(), 40), std::min(size.height(), 20));
+    const bool representable =
+        qint64(stored.x()) + gripSize.width() - 1 <= std::numeric_limits<int>::max() &&
+        qint64(stored.y()) + gripSize.height() - 1 <= std::numeric_limits<int>::max();
+    if (representable) {
+        QRegion all;
+        for (const QRect& screen : screens) all += screen;
+        if (QRegion(QRect(stored, gripSize)).subtracted(all).isEmpty()) return std::nullopt;
+    }
     auto under = std::find_if(screens.begin(), screens.end(),
                               [&](const QRect& s) { return s.contains(pointer); });
     const QRect target = under != screens.end() ? *under : screens.first();
-    QRect placed = window;
+    QRect placed(QPoint(0, 0), size);
     placed.moveCenter(pointer);
     placed.moveLeft(std::clamp(placed.left(), target.left(),
                                std::max(target.left(), target.right() + 1 - size.width())));

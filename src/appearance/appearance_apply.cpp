@@ -23,8 +23,13 @@ StoredAppearance readStoredAppearance(const storage::Config& config) {
 
 QStringList skinFileNames(const QString& shensDir) {
     // Name order regardless of case: the same list on every file system.
-    return storage::fileNamesMatching(shensDir, {}, u".she", QDir::Files | QDir::Hidden,
-                                      QDir::Name | QDir::IgnoreCase);
+    QStringList names = storage::fileNamesMatching(
+        shensDir, {}, u".she", QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    // Only what would be applied: no link to a skin elsewhere.
+    names.removeIf([&](const QString& name) {
+        return !storage::liesIn(shensDir + QLatin1Char('/') + name, shensDir);
+    });
+    return names;
 }
 
 }  // namespace hx::appearance

@@ -8,6 +8,7 @@
 
 #include "appearance/file_filter.h"
 #include "core/catalogue.h"
+#include "core/database_connection.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
 
@@ -29,6 +30,13 @@ bool keepSafetyCopy(core::Session& session, const QString& source = QString()) {
                 .isEmpty();
 }
 
+// A catalogue that can only be read is neither replaced nor cleared.
+bool refusedAsReadOnly(core::Session& session) {
+    if (!session.database().isReadOnly()) return false;
+    session.dialogs().failure(core::refusalText(storage::ItemDatabase::Refusal::ReadOnly));
+    return true;
+}
+
 }  // namespace
 
 bool backupDatabase(core::Session& session, const QDate& today) {
@@ -44,6 +52,7 @@ bool backupDatabase(core::Session& session, const QDate& today) {
 }
 
 RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue) {
+    if (refusedAsReadOnly(session)) return RestoreOutcome::Refused;
     const QString chosen =
         session.dialogs().openFile(QString(), storage::restoreStartFolder(session.root()),
                                    qtFileFilter(shown(kRestoreFilter)));
@@ -63,6 +72,8 @@ RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogu
 }
 
 bool clearDatabase(core::Session& session, core::Catalogue& catalogue) {
+    // Nothing is cleared, Config.ini included, when the catalogue cannot be.
+    if (refusedAsReadOnly(session)) return false;
     if (!session.dialogs().askDestructive(shown(kClearQuestion))) return false;
     if (!keepSafetyCopy(session)) {
         session.dialogs().failure(shown(kClearFailed));

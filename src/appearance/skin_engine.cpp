@@ -53,15 +53,17 @@ bool holds(const QString& path, const QByteArray& bytes) {
 // Widget properties a skin may set with "qproperty-".
 constexpr const char* kSkinProperties[] = {"skinBackground"};
 
-// A skin name from shepf.ini is a file name in Shens: "../" or a folder in it
-// would reach any file on the system. The shipped skins in the resources are ours.
+// A skin name from shepf.ini is a file name in Shens: "../", a folder in it
+// or a link in it to elsewhere would reach any file on the system. The
+// shipped skins in the resources are ours.
 bool allowedSkinPath(const storage::DataRoot& root, const QString& path,
                      const QString& defaultSkin) {
     if (path.startsWith(QLatin1String(":/"))) return true;
     const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     return clean == QDir::cleanPath(defaultSkin) ||
-           QFileInfo(clean).absolutePath() ==
-               QDir::cleanPath(QFileInfo(root.shensDir()).absoluteFilePath());
+           (QFileInfo(clean).absolutePath() ==
+                QDir::cleanPath(QFileInfo(root.shensDir()).absoluteFilePath()) &&
+            (!QFileInfo::exists(clean) || storage::liesIn(clean, root.shensDir())));
 }
 
 }  // namespace

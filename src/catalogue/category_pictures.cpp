@@ -120,12 +120,16 @@ QImage readPicture(const QString& path) {
 
 QImage categoryPicture(const storage::DataRoot& root, const QString& file) {
     const QString folder = root.bmpnsDir() + QLatin1Char('/');
-    // A 路径 never leaves the Bmpns folder.
+    // A 路径 never leaves the Bmpns folder, by name or through a link.
+    auto inBmpns = [&](const QString& name) {
+        return storage::liesIn(folder + name, root.bmpnsDir()) ? readPicture(folder + name)
+                                                               : QImage();
+    };
     if (!file.isEmpty() && !file.contains(QLatin1Char('/'))) {
-        const QImage own = readPicture(folder + file);
+        const QImage own = inBmpns(file);
         if (!own.isNull()) return own;
     }
-    QImage folderPicture = readPicture(folder + kFolderPicture);
+    QImage folderPicture = inBmpns(kFolderPicture);
     if (folderPicture.isNull())
         folderPicture = platform::readImage(QStringLiteral(":/bmpns/") + kFolderPicture, "bmp");
     if (folderPicture.isNull()) {
@@ -149,6 +153,9 @@ QImage withKeyColourClear(const QImage& picture) {
 
 QStringList bitmapNames(const QString& folder) {
     QStringList names = storage::fileNamesMatching(folder, {}, u".bmp", QDir::Files | QDir::Hidden);
+    names.removeIf([&](const QString& name) {
+        return !storage::liesIn(folder + QLatin1Char('/') + name, folder);
+    });
     // *.bmp matches without case, as the designed file system does.
     std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
         const int byCase = a.compare(b, Qt::CaseInsensitive);

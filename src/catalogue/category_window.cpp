@@ -7,6 +7,7 @@
 
 #include "catalogue/category_pictures.h"
 #include "core/catalogue.h"
+#include "core/database_connection.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include "core/database_connection.h"
 #include "core/item_loader.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
@@ -42,6 +43,14 @@ Catalogue::Catalogue(Session& session, IconFunction icons, PictureFunction pictu
 Catalogue::~Catalogue() { cancelLoad(); }
 
 void Catalogue::showError(const QString& error) { session_.dialogs().failure(error); }
+
+// The engine's own words go to stderr; the user reads why in their language.
+void Catalogue::showRefusal() {
+    const storage::ItemDatabase& db = session_.database();
+    if (db.lastRefusal() != storage::ItemDatabase::Refusal::ReadOnly)
+        qWarning("hengxiu-toolbox: change refused: %s", qPrintable(db.lastError()));
+    session_.dialogs().failure(refusalText(db.lastRefusal()));
+}
 
 // ---- Categories -------------------------------------------------------------
 
@@ -89,7 +98,7 @@ void Catalogue::reset() {
 
 bool Catalogue::addCategory(const QString& name, const QString& pictureFile) {
     if (!session_.database().addCategory(name, pictureFile)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     categories_ << name;
@@ -103,7 +112,7 @@ bool Catalogue::addCategory(const QString& name, const QString& pictureFile) {
 bool Catalogue::renameCategory(int index, const QString& name) {
     if (index < 0 || index >= categoryCount()) return false;
     if (!session_.database().renameCategory(categories_.at(index), name)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     categories_[index] = name;
@@ -114,7 +123,7 @@ bool Catalogue::renameCategory(int index, const QString& name) {
 bool Catalogue::removeCategory(int index) {
     if (index < 0 || index >= categoryCount()) return false;
     if (!session_.database().deleteCategory(categories_.at(index))) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     const int before = categoryCount();
@@ -129,13 +138,18 @@ bool Catalogue::removeCategory(int index) {
 }
 
 QString Catalogue::clearCategories() {
+    // Not even a safety copy is written for a catalogue that can only be read.
+    if (session_.database().isReadOnly()) {
+        showError(refusalText(storage::ItemDatabase::Refusal::ReadOnly));
+        return {};
+    }
     const QString copy = storage::writeSafetyCopy(session_.root(), session_.database());
     if (copy.isEmpty()) {
         showError(tr("无法写入自动备份，分类未清空。"));
         return {};
     }
     if (!session_.database().clearCategories(categories_)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return {};
     }
     // The columns and rows shown belonged to the categories just removed.
@@ -147,7 +161,7 @@ bool Catalogue::setCategoryPicture(int index, const QString& pictureFile) {
     if (index < 0 || index >= categoryCount()) return false;
     storage::ItemDatabase& db = session_.database();
     if (!db.setCategoryPicture(categories_.at(index), pictureFile)) {
-        showError(db.lastError());
+        showRefusal();
         return false;
     }
     pictureFiles_[index] = pictureFile;
@@ -177,7 +191,7 @@ void Catalogue::selectCategory(int index) {
 
 bool Catalogue::addColumn(const QString& name) {
     if (!session_.database().addColumn(currentCategoryName(), name)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     columns_ << name;
@@ -198,7 +212,7 @@ bool Catalogue::removeColumn(int index) {
 bool Catalogue::addColumnTo(const QString& category, const QString& name) {
     if (category == currentCategoryName() && categoryCount() > 0) return addColumn(name);
     if (!session_.database().addColumn(category, name)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     return true;
@@ -208,7 +222,7 @@ bool Catalogue::renameColumnOf(const QString& category, const QString& oldName,
                                const QString& name) {
     storage::ItemDatabase& db = session_.database();
     if (!db.renameColumn(category, oldName, name)) {
-        showError(db.lastError());
+        showRefusal();
         return false;
     }
     if (category != currentCategoryName() || categoryCount() == 0) return true;
@@ -227,8 +241,14 @@ bool Catalogue::renameColumnOf(const QString& category, const QString& oldName,
 }
 
 bool Catalogue::removeColumnOf(const QString& category, int index, const QString& name) {
-    if (!session_.database().deleteColumnAt(category, index, name)) {
-        // The list no longer matches the table (changed elsewhere): show what is stored.
+    storage::ItemDatabase& db = session_.database();
+    if (!db.deleteColumnAt(category, index, name)) {
+        // Refused by the engine: said. Otherwise the list no longer matches
+        // the table (changed elsewhere): show what is stored.
+        if (db.lastRefusal() != storage::ItemDatabase::Refusal::Other) {
+            showRefusal();
+            return false;
+        }
         if (category == currentCategoryName()) selectCategory(current_);
         return false;
     }
@@ -323,6 +343,7 @@ void Catalogue::drainPending() {
 QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
                                   const QVector<QImage>& pictures) {
     const QVector<bool> stored = session_.database().addItems(rows);
+    if (stored.contains(false)) showRefusal();
     const int first = rowCount();
     bool reload = false;
     for (qsizetype i = 0; i < rows.size(); ++i) {
@@ -349,7 +370,7 @@ QVector<bool> Catalogue::addItems(const QVector<storage::ItemRow>& rows,
 
 bool Catalogue::addBatch(const storage::ItemBatch& batch) {
     if (!session_.database().addBatch(batch)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     if (batch.newCategory) {
@@ -374,7 +395,7 @@ bool Catalogue::addBatch(const storage::ItemBatch& batch) {
 bool Catalogue::removeItem(int index) {
     if (index < 0 || open_ < 0) return false;
     if (!session_.database().deleteItemAt(currentCategoryName(), openColumnName(), index)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     if (loading()) {
@@ -400,7 +421,7 @@ bool Catalogue::updateItem(int index, const std::function<void(storage::ItemRow&
     change(changed);
     if (!session_.database().updateItemAt(currentCategoryName(), openColumnName(), index,
                                           changed)) {
-        showError(session_.database().lastError());
+        showRefusal();
         return false;
     }
     // A row still on its way is read with its new texts anyway.
@@ -456,7 +477,7 @@ QString Catalogue::lastError() const { return session_.database().lastError(); }
 
 bool Catalogue::storeItem(const storage::ItemRow& row) {
     if (session_.database().addItem(row)) return true;
-    showError(session_.database().lastError());
+    showRefusal();
     return false;
 }
 

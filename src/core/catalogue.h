@@ -111,7 +111,7 @@ class Catalogue : public QObject {
     void finishLoading();
 
     // Adds rows to the end of `category`/`column` in one transaction; the open
-    // column shows them. Per row whether it was stored.
+    // column shows them. Per row whether it was stored; why not is said once.
     QVector<bool> addItems(const QVector<storage::ItemRow>& rows,
                            const QVector<QImage>& pictures = {});
     // A category, columns and rows in one transaction (nothing stored on
@@ -144,6 +144,8 @@ class Catalogue : public QObject {
     bool storeItem(const storage::ItemRow& row);
     // The database's message for the last write refused.
     QString lastError() const;
+    // Says why the database refused the last change, in the user's language.
+    void showRefusal();
 
     // Asks the main window to run the re-initialisation (after a restore or a clear).
     void requestReinitialisation() { emit reinitialisationRequested(); }

@@ -16,6 +16,29 @@ QString shown(const QString& source) {
 
 }  // namespace
 
+QString refusalText(storage::ItemDatabase::Refusal refusal) {
+    using Refusal = storage::ItemDatabase::Refusal;
+    switch (refusal) {
+        case Refusal::ReadOnly:
+            return shown(kReadOnlyText);
+        case Refusal::TooLong:
+            return QCoreApplication::translate("Database",
+                                               "文字太长，未能保存：分类和栏目名称最多 %1 "
+                                               "个字，名称、链接和图标最多 %2 个字。")
+                .arg(storage::ItemDatabase::kCategoryLength)
+                .arg(storage::ItemDatabase::kTextLength);
+        case Refusal::DiskFull:
+            return QCoreApplication::translate("Database", "磁盘已满，更改未能保存。");
+        case Refusal::Busy:
+            return QCoreApplication::translate("Database",
+                                               "数据库正被其他程序使用，更改未能保存。");
+        case Refusal::None:
+        case Refusal::Other:
+            break;
+    }
+    return QCoreApplication::translate("Database", "数据库拒绝了这次更改，未能保存。");
+}
+
 ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window,
                                    Catalogue& catalogue) {
     const storage::DataRoot& root = session.root();
@@ -36,8 +59,14 @@ ConnectResult connectAndInitialise(Session& session, ConnectingWindow& window,
         root.ensureLayout(true);
     }
 
-    if (session.database().open(path)) {
-        window.setStatusText(shown(kConnectedText));
+    storage::ItemDatabase& db = session.database();
+    if (db.open(path)) {
+        if (!db.isReadOnly()) {
+            window.setStatusText(shown(kConnectedText));
+            return ConnectResult::Connected;
+        }
+        window.setStatusText(shown(kReadOnlyStatus));
+        session.dialogs().show(shown(kReadOnlyText), {}, MessageIcon::Warning);
         return ConnectResult::Connected;
     }
     session.dialogs().failure(shown(kConnectFailedText));

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "storage/item_database.h"
+
 namespace hx::core {
 
 class Catalogue;
@@ -27,6 +29,15 @@ inline const QString kConnectedText =
     QStringLiteral(QT_TRANSLATE_NOOP("Database", "连接数据库成功！"));
 inline const QString kConnectFailedText =
     QStringLiteral(QT_TRANSLATE_NOOP("Database", "数据库连接失败！"));
+
+// Said once at start and for every change refused, when the catalogue can
+// only be read (a read-only medium).
+inline const QString kReadOnlyText =
+    QStringLiteral(QT_TRANSLATE_NOOP("Database", "数据库文件是只读的，所做的更改无法保存。"));
+inline const QString kReadOnlyStatus = QStringLiteral(QT_TRANSLATE_NOOP("Database", "数据库只读"));
+
+// Why the database refused a change, in the user's language.
+QString refusalText(storage::ItemDatabase::Refusal refusal);
 
 // Connects to Date/QVdata.mdb, offering to create an empty database when none
 // exists; a database created asks the catalogue for a re-initialisation.

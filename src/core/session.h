@@ -21,7 +21,7 @@ class Session {
           config_(root_),
           services_(services),
           dialogs_(dialogs),
-          usage_(root_.file(QStringLiteral("User/QuickOpen.db"))) {
+          usage_(root_.file(QStringLiteral("User/QuickOpen.db")), {}, {root_.databasePath()}) {
         if (!services_.complete()) qFatal("hx::core::Session: a platform service is missing");
     }
 

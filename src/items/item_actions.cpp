@@ -253,6 +253,8 @@ void ItemActions::storeBatch(Drop& drop, QVector<storage::ItemRow>& rows,
     const QVector<bool> stored = catalogue_.addItems(rows, pictures);
     for (qsizetype i = 0; i < rows.size(); ++i)
         if (!stored.value(i)) drop.known.remove({foldedName(rows.at(i).name), rows.at(i).link});
+    // Said once by the catalogue; the rest of the drop would be refused alike.
+    if (session_.database().isReadOnly()) drop.next = drop.paths.size();
 }
 
 void ItemActions::finishDrop() {

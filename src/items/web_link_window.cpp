@@ -63,10 +63,10 @@ void WebLinkWindow::addLink() {
     row.name = name;
     row.link = QStringLiteral("@") + address;
     row.icon = QStringLiteral("@IE");
-    const QImage picture =
-        session_.services().icons->load(platform::IconSource::webLink(), catalogue_.iconSize());
-    if (!catalogue_.addItems({row}, {picture}).value(0))
-        session_.dialogs().failure(catalogue_.lastError());
+    const QImage picture = session_.services().icons->load(
+        platform::IconSource::webLink(), catalogue_.iconSize());
+    // A refusal is said by the catalogue.
+    catalogue_.addItems({row}, {picture});
 }
 
 }  // namespace hx::items

@@ -1,5 +1,7 @@
 #include "storage/file_names.h"
 
+#include <QFileInfo>
+
 namespace hx::storage {
 
 QStringList fileNamesMatching(const QString& folder, QStringView prefix, QStringView suffix,
@@ -11,6 +13,12 @@ QStringList fileNamesMatching(const QString& folder, QStringView prefix, QString
                !name.endsWith(suffix, Qt::CaseInsensitive);
     });
     return names;
+}
+
+bool liesIn(const QString& path, const QString& folder) {
+    const QString real = QFileInfo(path).canonicalFilePath();
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    return !real.isEmpty() && !realFolder.isEmpty() && QFileInfo(real).absolutePath() == realFolder;
 }
 
 }  // namespace hx::storage

@@ -14,4 +14,8 @@ QStringList fileNamesMatching(const QString& folder, QStringView prefix, QString
                               QDir::Filters filters = QDir::Files,
                               QDir::SortFlags sort = QDir::NoSort);
 
+// Whether `path`, with every link followed, names a file right in `folder`
+// (also followed): a link there never leads a reader out of it.
+bool liesIn(const QString& path, const QString& folder);
+
 }  // namespace hx::storage

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <string>
+#include <vector>
 
 #include "storage/atomic_file.h"
 
@@ -93,12 +94,43 @@ void removeStaleCompanions(const QString& path) {
     QFile::remove(path + QStringLiteral("-shm"));
 }
 
-// A file given to be read only, as SQLite opens it without creating the
-// -wal and -shm companions or taking locks beside it.
-std::string untouchedUri(const QString& path) {
+std::string uriOf(const QString& path, const char* query) {
     return "file:" +
-           QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/").toStdString() +
-           "?mode=ro&immutable=1";
+           QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/").toStdString() + query;
+}
+
+constexpr const char* kReadOnly = "?mode=ro";
+// Read as an unchanging file: SQLite creates no -wal or -shm companion and
+// takes no locks beside it.
+constexpr const char* kUnchanging = "?mode=ro&immutable=1";
+
+// A file given to be read only, with nothing written beside it.
+std::string untouchedUri(const QString& path) { return uriOf(path, kUnchanging); }
+
+// Whether this process may change `path` and create its journal beside it.
+// A read-only medium says no to root as well.
+bool writable(const QString& path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 &&
+           ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) == 0;
+}
+
+ItemDatabase::Refusal refusalOf(const std::exception& e) {
+    const auto* engine = dynamic_cast<const SQLite::Exception*>(&e);
+    if (!engine) return ItemDatabase::Refusal::Other;
+    // The schema's checks are the designed lengths.
+    if (engine->getExtendedErrorCode() == SQLITE_CONSTRAINT_CHECK)
+        return ItemDatabase::Refusal::TooLong;
+    switch (engine->getErrorCode() & 0xFF) {
+        case SQLITE_READONLY:
+            return ItemDatabase::Refusal::ReadOnly;
+        case SQLITE_FULL:
+            return ItemDatabase::Refusal::DiskFull;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return ItemDatabase::Refusal::Busy;
+        default:
+            return ItemDatabase::Refusal::Other;
+    }
 }
 
 bool sameFile(const QString& a, const QString& b) {
@@ -134,6 +166,30 @@ QString plainFileProblem(const QString& path) {
     // SQLite takes an empty file for an empty database and would write to it.
     if (info.size() == 0) return notADatabaseMessage();
     return {};
+}
+
+// A catalogue that cannot be written, read as it stands. Changes not yet
+// folded in from a -wal are read through SQLite's read-only WAL support,
+// which needs the -shm beside it; without them the file is read as unchanging.
+std::unique_ptr<SQLite::Database> openReadOnly(const QString& path, QString* why) {
+    if (const QString problem = plainFileProblem(path); !problem.isEmpty()) {
+        *why = problem;
+        return nullptr;
+    }
+    const QFileInfo log(path + QStringLiteral("-wal"));
+    std::vector<const char*> queries{kUnchanging};
+    if (log.isFile() && log.size() > 0) queries.insert(queries.begin(), kReadOnly);
+    for (const char* query : queries) {
+        try {
+            auto db = std::make_unique<SQLite::Database>(
+                uriOf(path, query), SQLite::OPEN_READONLY | SQLite::OPEN_URI, kBusyTimeoutMs);
+            *why = verdictOn(*db);
+            return why->isEmpty() ? std::move(db) : nullptr;
+        } catch (const std::exception& e) {
+            *why = QString::fromUtf8(e.what());
+        }
+    }
+    return nullptr;
 }
 
 // Copies `source` into a new file at `temp` through the online backup API.
@@ -250,6 +306,18 @@ bool ItemDatabase::open(const QString& path) {
     return locked([&] {
         close();
         QString why;
+        if (alwaysReadOnly_ || (QFileInfo::exists(path) && !writable(path))) {
+            auto db = openReadOnly(path, &why);
+            if (!db) {
+                lastError_ = why;
+                return false;
+            }
+            db_ = std::move(db);
+            path_ = path;
+            readOnly_ = true;
+            lastError_.clear();
+            return true;
+        }
         if (!isItemDatabase(path, &why)) {
             lastError_ = why;
             return false;
@@ -279,6 +347,7 @@ void ItemDatabase::close() {
     locked([&] {
         db_.reset();
         path_.clear();
+        readOnly_ = false;
     });
 }
 
@@ -287,9 +356,24 @@ bool ItemDatabase::isOpen() const {
     return db_ != nullptr;
 }
 
+bool ItemDatabase::isReadOnly() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return db_ && readOnly_;
+}
+
+void ItemDatabase::setAlwaysReadOnly(bool always) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    alwaysReadOnly_ = always;
+}
+
 QString ItemDatabase::lastError() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return lastError_;
+}
+
+ItemDatabase::Refusal ItemDatabase::lastRefusal() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return lastRefusal_;
 }
 
 QString ItemDatabase::path() const {
@@ -407,10 +491,13 @@ bool ItemDatabase::hasCategory(const QString& name) {
 
 bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database&)>& work) {
     return locked([&] {
+        lastRefusal_ = Refusal::None;
         if (!db_) {
             lastError_ = notOpenMessage();
+            lastRefusal_ = Refusal::Other;
             return false;
         }
+        if (readOnly_) return refuseReadOnly();
         bool begun = false;
         try {
             // IMMEDIATE takes the write lock up front, so the busy timeout applies
@@ -422,10 +509,17 @@ bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database
             return true;
         } catch (const std::exception& e) {
             lastError_ = QString::fromUtf8(e.what());
+            lastRefusal_ = refusalOf(e);
             if (begun) db_->tryExec("ROLLBACK");
             return false;
         }
     });
+}
+
+bool ItemDatabase::refuseReadOnly() {
+    lastError_ = QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY));
+    lastRefusal_ = Refusal::ReadOnly;
+    return false;
 }
 
 std::optional<qint64> ItemDatabase::rowidAt(const QString& category, const QString& column,
@@ -463,6 +557,8 @@ bool ItemDatabase::addItem(const ItemRow& item) {
 QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
     QVector<bool> stored(items.size(), false);
     if (items.isEmpty()) return stored;
+    QString refused;
+    Refusal why = Refusal::None;
     const bool ok = changeInTransaction([&](SQLite::Database& db) {
         SQLite::Statement q(
             db, std::string("INSERT INTO 表1 (") + kItemColumns + ") VALUES (?, ?, ?, ?, ?)");
@@ -477,10 +573,17 @@ QVector<bool> ItemDatabase::addItems(const QVector<ItemRow>& items) {
             } catch (const SQLite::Exception& e) {
                 // A refused row undoes only its own statement.
                 if ((e.getErrorCode() & 0xFF) != SQLITE_CONSTRAINT) throw;
+                refused = QString::fromUtf8(e.what());
+                why = refusalOf(e);
             }
         }
     });
     if (!ok) stored.fill(false);
+    if (ok && !refused.isEmpty()) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        lastError_ = refused;
+        lastRefusal_ = why;
+    }
     return stored;
 }
 
@@ -647,6 +750,9 @@ bool ItemDatabase::backupTo(const QString& target) {
 bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
     return locked([&] {
         QString why;
+        lastRefusal_ = Refusal::None;
+        // The live file could not be replaced.
+        if (readOnly_ && db_) return refuseReadOnly();
         if (!canRestoreFrom(source, livePath, &why)) {
             lastError_ = why;
             return false;  // the live file and the open connection stay as they were

@@ -76,12 +76,22 @@ class ItemDatabase {
     static bool canRestoreFrom(const QString& source, const QString& livePath,
                                QString* error = nullptr);
 
+    // Why the last change was refused, for a message in the user's language.
+    enum class Refusal { None, ReadOnly, TooLong, DiskFull, Busy, Other };
+
     // Opens an existing file (closing any open one first). A file that is not
-    // a database with the three tables is refused and left untouched.
+    // a database with the three tables is refused and left untouched. A file
+    // or folder that cannot be written (a read-only medium) is opened read
+    // only: every listing works, every change is refused.
     bool open(const QString& path);
     void close();
     bool isOpen() const;
+    // Open, and every change refused with Refusal::ReadOnly.
+    bool isReadOnly() const;
+    // Opens every later file read only, writable or not (tests).
+    void setAlwaysReadOnly(bool always);
     QString lastError() const;
+    Refusal lastRefusal() const;
     QString path() const;
 
     // Listings.
@@ -138,12 +148,16 @@ class ItemDatabase {
     template <class F>
     auto locked(F&& f);
     bool changeInTransaction(const std::function<void(SQLite::Database&)>& work);
+    bool refuseReadOnly();
     std::optional<qint64> rowidAt(const QString& category, const QString& column, int index);
 
     mutable std::recursive_mutex mutex_;
     std::unique_ptr<SQLite::Database> db_;
     QString path_;
     QString lastError_;
+    Refusal lastRefusal_ = Refusal::None;
+    bool readOnly_ = false;
+    bool alwaysReadOnly_ = false;
 };
 
 }  // namespace hx::storage

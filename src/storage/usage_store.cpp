@@ -1,6 +1,7 @@
 #include "storage/usage_store.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -26,6 +27,47 @@ double decayed(double weight, qint64 stamp, qint64 now) {
 
 const QString kEntryPrefix = QStringLiteral("entry\n");
 
+// Why the file at `path` must not be opened; empty when it may (nothing there
+// yet counts, and is made). Links are followed for the comparison.
+QString unusable(const QString& path, const QStringList& keepOff) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat file {};
+    if (::stat(name.constData(), &file) != 0) {
+        struct stat link {};
+        return ::lstat(name.constData(), &link) == 0 ? QStringLiteral("a link to nothing")
+                                                     : QString();
+    }
+    if (!S_ISREG(file.st_mode)) return QStringLiteral("not a regular file");
+    for (const QString& other : keepOff) {
+        struct stat kept {};
+        if (::stat(QFile::encodeName(other).constData(), &kept) == 0 &&
+            kept.st_dev == file.st_dev && kept.st_ino == file.st_ino)
+            return QStringLiteral("the same file as %1").arg(other);
+    }
+    return {};
+}
+
+// Empty when `db` holds nothing but our two tables, each with our columns,
+// or nothing yet; otherwise what it holds instead.
+std::string foreignContent(SQLite::Database& db) {
+    static const QHash<QString, QString> ours = {
+        {QStringLiteral("usage"), QStringLiteral("key,weight,stamp")},
+        {QStringLiteral("picks"), QStringLiteral("typed,key,stamp")}};
+    SQLite::Statement tables(
+        db,
+        "SELECT name, (SELECT group_concat(name) FROM pragma_table_info(m.name))"
+        " FROM sqlite_master AS m WHERE name NOT LIKE 'sqlite_%'"
+        " AND type IN ('table', 'view')");
+    while (tables.executeStep()) {
+        const QString name = text(tables.getColumn(0));
+        const QString columns = text(tables.getColumn(1));
+        const auto known = ours.constFind(name);
+        if (known == ours.cend() || *known != columns)
+            return "a table that is not ours: " + bytes(name) + "(" + bytes(columns) + ")";
+    }
+    return {};
+}
+
 }  // namespace
 
 QString UsageStore::Snapshot::pickFor(const QString& typed) const {
@@ -39,7 +81,10 @@ QString UsageStore::Snapshot::pickFor(const QString& typed) const {
 
 UsageStore::UsageStore(QString path) : UsageStore(std::move(path), Limits{}) {}
 
-UsageStore::UsageStore(QString path, Limits limits) : path_(std::move(path)), limits_(limits) {
+UsageStore::UsageStore(QString path, Limits limits) : UsageStore(std::move(path), limits, {}) {}
+
+UsageStore::UsageStore(QString path, Limits limits, QStringList keepOff)
+    : path_(std::move(path)), limits_(limits), keepOff_(std::move(keepOff)) {
     worker_.setMaxThreadCount(1);
 }
 
@@ -83,12 +128,27 @@ void UsageStore::setAside() {
 void UsageStore::load() {
     loaded_ = true;
     QDir().mkpath(QFileInfo(path_).absolutePath());
+    if (const QString why = unusable(path_, keepOff_); !why.isEmpty()) {
+        qWarning(
+            "hengxiu-toolbox: usage file %s is %s; left as it is; what this run learns is not "
+            "stored.",
+            qPrintable(path_), qPrintable(why));
+        return;
+    }
     for (int attempt = 0; attempt < 2; ++attempt) {
         usage_.clear();
         picks_.clear();
         try {
             db_ = std::make_unique<SQLite::Database>(
                 bytes(path_), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, 1000);
+            // Checked before anything is written to it: another program's
+            // database is set aside whole, as a damaged file is.
+            SQLite::Statement check(*db_, "PRAGMA quick_check");
+            if (!check.executeStep() || check.getColumn(0).getString() != "ok")
+                throw SQLite::Exception("the file fails its check", SQLITE_CORRUPT);
+            check.reset();
+            if (const std::string foreign = foreignContent(*db_); !foreign.empty())
+                throw SQLite::Exception("the file holds " + foreign, SQLITE_NOTADB);
             // A commit waits for no disk flush; a power cut may lose the
             // last openings, never the file.
             db_->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
@@ -97,9 +157,6 @@ void UsageStore::load() {
                 "stamp INTEGER NOT NULL);"
                 "CREATE TABLE IF NOT EXISTS picks(typed TEXT PRIMARY KEY, key TEXT NOT NULL, "
                 "stamp INTEGER NOT NULL);");
-            SQLite::Statement check(*db_, "PRAGMA quick_check");
-            if (!check.executeStep() || check.getColumn(0).getString() != "ok")
-                throw SQLite::Exception("the file fails its check", SQLITE_CORRUPT);
             SQLite::Statement u(*db_, "SELECT key, weight, stamp FROM usage");
             while (u.executeStep())
                 usage_.insert(text(u.getColumn(0)),

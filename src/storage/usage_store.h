@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <functional>
 #include <memory>
@@ -41,6 +42,10 @@ class UsageStore {
 
     explicit UsageStore(QString path);
     UsageStore(QString path, Limits limits);
+    // `keepOff`: files the usage file must never turn out to be, through a
+    // link or under a second name (the catalogue). Such a file, and anything
+    // but a regular file, is left alone: this run learns in memory only.
+    UsageStore(QString path, Limits limits, QStringList keepOff);
     ~UsageStore();
     UsageStore(const UsageStore&) = delete;
     UsageStore& operator=(const UsageStore&) = delete;
@@ -76,6 +81,7 @@ class UsageStore {
 
     QString path_;
     Limits limits_;
+    QStringList keepOff_;
     mutable QThreadPool worker_;
     // Worker-thread state.
     std::unique_ptr<SQLite::Database> db_;

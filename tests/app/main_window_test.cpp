@@ -180,6 +180,56 @@ TEST_F(MainWindowTest, DamagedDatabaseIsReportedAndLeftAsItWas) {
     EXPECT_EQ(catalogue().categoryCount(), 0);
 }
 
+TEST_F(MainWindowTest, ACatalogueThatCannotBeWrittenIsShownAndEveryChangeRefusedOnce) {
+    makeDatabase({"甲", "乙"}, {{"甲", "栏一", {"a", "b"}}, {"甲", "栏二", {"c"}}});
+    const QString date = root().dateDir();
+    const QStringList files = QDir(date).entryList(QDir::Files | QDir::Hidden);
+    const QByteArray bytes = temp.read(QStringLiteral("Date/QVdata.mdb"));
+    createWindow();
+    session->database().setAlwaysReadOnly(true);
+    ASSERT_TRUE(window->start());
+    settle();
+    const QString readOnly = QStringLiteral("数据库文件是只读的，所做的更改无法保存。");
+    EXPECT_EQ(window->statusBar()->text(0), QStringLiteral("数据库只读"));
+    ASSERT_EQ(dialogs.shown.size(), 1);  // said once, at start
+    EXPECT_EQ(dialogs.shown.first().text, readOnly);
+    EXPECT_EQ(dialogs.shown.first().icon, core::MessageIcon::Warning);
+
+    // Shown as stored, column switches included, with nothing more said.
+    EXPECT_EQ(catalogue().categories(), QStringList({"甲", "乙"}));
+    for (const auto& [column, rows] :
+         {std::pair{1, QStringList{"c"}}, std::pair{0, QStringList{"a", "b"}}}) {
+        catalogue().openColumnAt(column);
+        settle();
+        EXPECT_EQ(gridTexts(), rows);
+    }
+    EXPECT_EQ(dialogs.shown.size(), 1);
+
+    // Every change is refused with the same words.
+    const std::pair<const char*, std::function<bool()>> changes[] = {
+        {"add category", [&] { return catalogue().addCategory("丙", "Folder.bmp"); }},
+        {"rename column", [&] { return catalogue().renameColumn(0, "栏三"); }},
+        {"remove column", [&] { return catalogue().removeColumn(1); }},
+        {"remove item", [&] { return catalogue().removeItem(0); }},
+        {"add items",
+         [&] {
+             return catalogue().addItems({{"甲", "栏一", "d", "/d", ""}}).value(0);
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        const qsizetype said = dialogs.shown.size();
+        EXPECT_FALSE(change());
+        ASSERT_EQ(dialogs.shown.size(), said + 1);
+        EXPECT_EQ(dialogs.shown.last().text, readOnly);
+    }
+    EXPECT_EQ(gridTexts(), QStringList({"a", "b"}));
+    EXPECT_EQ(catalogue().columns(), QStringList({"栏一", "栏二"}));
+    window.reset();
+    EXPECT_EQ(QDir(date).entryList(QDir::Files | QDir::Hidden), files);
+    EXPECT_EQ(temp.read(QStringLiteral("Date/QVdata.mdb")), bytes);
+}
+
 TEST_F(MainWindowTest, ReinitialisationLeavesOneButtonPerCategory) {
     makeDatabase({"一", "二", "三"}, {{"一", "栏", {"x"}}});
     ASSERT_TRUE(startWindow());

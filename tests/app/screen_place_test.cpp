@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "app/screen_place.h"
 
 namespace hx::app {
 namespace {
 
 TEST(ScreenPlace, OnlyAPlaceOffEveryScreenMovesUnderThePointer) {
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
     const QList<QRect> two = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
     const QSize panel(222, 500);
     const struct {
@@ -22,6 +26,10 @@ TEST(ScreenPlace, OnlyAPlaceOffEveryScreenMovesUnderThePointer) {
         {"kept inside the pointer's screen", {-5000, 0}, two, {3190, 1020}, QPoint(2978, 524)},
         {"a grip hanging off the top", {100, -15}, two, {10, 10}, QPoint(0, 0)},
         {"no screen known", {-5000, 0}, {}, {0, 0}, std::nullopt},
+        // Where the panel's far corner is past what an int holds.
+        {"the largest place", {kMax, kMax}, two, {960, 540}, QPoint(850, 291)},
+        {"a grip past the largest", {kMax - 30, 100}, two, {960, 540}, QPoint(850, 291)},
+        {"the smallest place", {kMin, kMin}, two, {960, 540}, QPoint(850, 291)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(bringOntoScreens(c.stored, panel, c.screens, c.pointer), c.placed) << c.why;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "appearance/appearance_apply.h"
 #include "appearance/skin_engine.h"
 #include "support/fifo_guard.h"
 #include "support/temp_root.h"
@@ -103,17 +104,24 @@ TEST_F(SkinFixture, SkinNamesNeverLeaveTheShensFolder) {
     ASSERT_TRUE(temp.write("Shens/sub/evil.she", evil));
     QString shipped;
     ASSERT_TRUE(SkinEngine::readSkin(":/skins/QVSkin.she", &shipped));
+    // A link in Shens to a skin elsewhere, and one to a skin of Shens.
+    ASSERT_TRUE(QFile::link(outside.filePath("evil.she"), temp.file("Shens/link.she")));
+    ASSERT_TRUE(temp.write("Shens/mine.she", evil));
+    ASSERT_TRUE(QFile::link("mine.she", temp.file("Shens/alias.she")));
+    const QStringList listed = skinFileNames(temp.root().shensDir());
+    EXPECT_TRUE(listed.contains("alias.she"));
+    EXPECT_FALSE(listed.contains("link.she"));
     // Composed as the stored name is: "Shens/" + 皮肤名称.
     const QString names[] = {"../../" + QFileInfo(outside.path()).fileName() + "/evil.she",
-                             "../User/evil.she", "sub/evil.she", outside.filePath("evil.she")};
+                             "../User/evil.she", "sub/evil.she", outside.filePath("evil.she"),
+                             "link.she"};
     for (const QString& name : names) {
         SCOPED_TRACE(name.toStdString());
         engine.apply(temp.file("Shens/" + name));
         EXPECT_EQ(engine.attachedPath(), temp.file("QVSkin.she"));
         EXPECT_EQ(qApp->styleSheet(), shipped);
     }
-    ASSERT_TRUE(temp.write("Shens/mine.she", evil));
-    engine.apply(temp.file("Shens/mine.she"));
+    engine.apply(temp.file("Shens/alias.she"));
     EXPECT_EQ(qApp->styleSheet(), "QMenu { color: red; }\n");
 }
 

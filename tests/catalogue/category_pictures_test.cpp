@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "catalogue/category_pictures.h"
@@ -98,6 +99,32 @@ TEST(CategoryPictures, CategoryPictureFallsBackToTheFolder) {
     // Without Bmpns/Folder.bmp our own copy is shown, never nothing.
     ASSERT_TRUE(QFile::remove(temp.file("Bmpns/Folder.bmp")));
     EXPECT_FALSE(categoryPicture(temp.root(), "missing.bmp").isNull());
+}
+
+// Links in Bmpns are followed only while they stay in it: a picture
+// elsewhere is neither listed nor shown, Folder.bmp included.
+TEST(CategoryPictures, LinksLeadingOutOfBmpnsAreNotFollowed) {
+    TempRoot temp;
+    QTemporaryDir outside;
+    const QString red = outside.filePath("red.bmp");
+    QFile file(red);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(encoded(solid(17, 17, Qt::red), "BMP"));
+    file.close();
+    ASSERT_TRUE(temp.write("Bmpns/blue.bmp", encoded(solid(17, 17, Qt::blue), "BMP")));
+    const QImage folder = categoryPicture(temp.root(), "Folder.bmp");
+    ASSERT_TRUE(QFile::link(red, temp.file("Bmpns/out.bmp")));
+    ASSERT_TRUE(QFile::link("blue.bmp", temp.file("Bmpns/in.bmp")));
+    EXPECT_EQ(categoryPicture(temp.root(), "out.bmp"), folder);
+    EXPECT_EQ(categoryPicture(temp.root(), "in.bmp").pixelColor(8, 8), QColor(Qt::blue));
+    EXPECT_FALSE(bitmapNames(temp.file("Bmpns")).contains("out.bmp"));
+    EXPECT_TRUE(bitmapNames(temp.file("Bmpns")).contains("in.bmp"));
+
+    ASSERT_TRUE(QFile::remove(temp.file("Bmpns/Folder.bmp")));
+    ASSERT_TRUE(QFile::link(red, temp.file("Bmpns/Folder.bmp")));
+    const QImage shipped = categoryPicture(temp.root(), "missing.bmp");
+    EXPECT_NE(shipped.pixelColor(8, 8), QColor(Qt::red));
+    EXPECT_EQ(shipped, categoryPicture(temp.root(), "out.bmp"));
 }
 
 // A Folder.bmp cut short, or a picture that is no file at all, shows the

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <SQLiteCpp/Database.h>
@@ -6,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "storage/item_database.h"
@@ -556,4 +559,112 @@ TEST_F(ItemDatabaseTest, WorkerReadsNeverInterleaveWithChanges) {
     reader.join();
     EXPECT_EQ(bad, 0);
     EXPECT_EQ(db.countItems("工具", "甲"), 63);
+}
+
+namespace {
+
+QMap<QString, QByteArray> filesIn(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files.insert(name, readAll(folder + u'/' + name));
+    return files;
+}
+
+// Every kind of change, each of which a catalogue that is only read refuses.
+void expectEveryChangeRefused(ItemDatabase& db, const QString& restoreSource) {
+    using Change = std::function<bool()>;
+    const std::pair<const char*, Change> changes[] = {
+        {"addCategory", [&] { return db.addCategory("新", "Folder.bmp"); }},
+        {"addColumn", [&] { return db.addColumn("工具", "新"); }},
+        {"addItem", [&] { return db.addItem(item("工具", "甲", "新")); }},
+        {"addItems", [&] { return db.addItems({item("工具", "甲", "新")}).value(0); }},
+        {"addBatch",
+         [&] {
+             return db.addBatch({"新", true, "Folder.bmp", {"栏"}, {}});
+         }},
+        {"updateItemAt", [&] { return db.updateItemAt("工具", "甲", 0, item("工具", "甲", "x")); }},
+        {"deleteItemAt", [&] { return db.deleteItemAt("工具", "甲", 0); }},
+        {"setCategoryPicture", [&] { return db.setCategoryPicture("工具", "x.bmp"); }},
+        {"renameCategory", [&] { return db.renameCategory("工具", "器"); }},
+        {"renameColumn", [&] { return db.renameColumn("工具", "甲", "丙"); }},
+        {"deleteCategory", [&] { return db.deleteCategory("工具"); }},
+        {"deleteColumn", [&] { return db.deleteColumn("工具", "甲"); }},
+        {"deleteColumnAt", [&] { return db.deleteColumnAt("工具", 0, "甲"); }},
+        {"clearAll", [&] { return db.clearAll(); }},
+        {"clearCategories", [&] { return db.clearCategories({"工具"}); }},
+        {"restoreFrom", [&] { return db.restoreFrom(restoreSource, db.path()); }},
+    };
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(change());
+        EXPECT_EQ(db.lastRefusal(), ItemDatabase::Refusal::ReadOnly);
+    }
+    EXPECT_EQ(categoryNames(db), QStringList{"工具"});
+    EXPECT_EQ(names(db.itemsOf("工具", "甲").value), (QStringList{"a0", "a1", "a2"}));
+}
+
+}  // namespace
+
+TEST_F(ItemDatabaseTest, ACatalogueOpenedReadOnlyIsShownAndNeverWritten) {
+    fill(QStringLiteral("工具"));
+    const QString backup = root.file("Backup/saved.mdb");
+    ASSERT_TRUE(QDir().mkpath(root.file("Backup")));
+    ASSERT_TRUE(db.backupTo(backup));
+    db.close();
+    const QMap<QString, QByteArray> before = filesIn(root.root().dateDir());
+    ASSERT_EQ(before.keys(), QStringList{"QVdata.mdb"});
+
+    ItemDatabase readOnly;
+    readOnly.setAlwaysReadOnly(true);
+    ASSERT_TRUE(readOnly.open(path)) << readOnly.lastError().toStdString();
+    EXPECT_TRUE(readOnly.isReadOnly());
+    expectEveryChangeRefused(readOnly, backup);
+    readOnly.close();
+    // Not a byte written, nothing made beside it (no -wal, no -shm).
+    EXPECT_EQ(filesIn(root.root().dateDir()), before);
+}
+
+TEST_F(ItemDatabaseTest, ChangesStillInTheLogAreReadByAReadOnlyOpening) {
+    fill(QStringLiteral("工具"));
+    db.close();
+    SQLite::Database writer(path.toStdString(), SQLite::OPEN_READWRITE);
+    writer.exec("PRAGMA wal_autocheckpoint=0");
+    writer.exec("INSERT INTO 表3 (分类, 路径) VALUES ('日志', 'Folder.bmp')");
+    ASSERT_GT(QFileInfo(path + "-wal").size(), 0);
+    ItemDatabase readOnly;
+    readOnly.setAlwaysReadOnly(true);
+    ASSERT_TRUE(readOnly.open(path)) << readOnly.lastError().toStdString();
+    EXPECT_EQ(categoryNames(readOnly), (QStringList{"工具", "日志"}));
+}
+
+// The real thing: a folder this process may not write, found by the opening
+// itself. Root may write anywhere a medium allows, so a child gives up root first.
+TEST_F(ItemDatabaseTest, AFolderThatCannotBeWrittenIsOpenedReadOnlyByItself) {
+    fill(QStringLiteral("工具"));
+    db.close();
+    const QString date = root.root().dateDir();
+    const QMap<QString, QByteArray> before = filesIn(date);
+    const bool asRoot = ::geteuid() == 0;
+    const auto openMode = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                          QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(root.path(), openMode | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(date, asRoot ? openMode | QFile::WriteOwner : openMode));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(77);
+        ItemDatabase db;
+        const bool shown =
+            db.open(path) && db.isReadOnly() && categoryNames(db) == QStringList{"工具"};
+        const bool refused = !db.addCategory("新", "Folder.bmp") &&
+                             db.lastRefusal() == ItemDatabase::Refusal::ReadOnly;
+        ::_exit(shown && refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    QFile::setPermissions(date, openMode | QFile::WriteOwner);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot give up root here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(filesIn(date), before);
 }

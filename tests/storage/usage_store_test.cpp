@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <SQLiteCpp/Database.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <cmath>
+#include <functional>
 
 #include "storage/usage_store.h"
 #include "support/temp_root.h"
@@ -64,17 +68,76 @@ TEST_F(UsageStoreTest, CappedForgottenAndCleared) {
     EXPECT_TRUE(UsageStore(path).snapshot().weights.isEmpty());
 }
 
-TEST_F(UsageStoreTest, ADamagedFileIsSetAsideAndStartedAfresh) {
-    ASSERT_TRUE(temp.write("User/QuickOpen.db", QByteArray(4096, 'x')));
-    {
-        UsageStore store(path);
-        EXPECT_TRUE(store.snapshot().weights.isEmpty());
-        store.record("a");
+// Bytes SQLite cannot read, and another program's database: both are set
+// aside whole and the file started afresh.
+TEST_F(UsageStoreTest, ADamagedOrForeignFileIsSetAsideAndStartedAfresh) {
+    const QString scratch = temp.file("scratch.db");
+    struct Case {
+        const char* name;
+        const char* sql;  // makes the file; none: 4 KB of garbage
+    };
+    const Case cases[] = {{"garbage", nullptr},
+                          {"foreign columns", "CREATE TABLE usage(a, b); CREATE TABLE picks(x);"},
+                          {"foreign table", "CREATE TABLE notes(text);"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(temp.file("User")).removeRecursively();
+        QFile::remove(scratch);
+        if (c.sql) {
+            SQLite::Database(scratch.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                .exec(c.sql);
+            ASSERT_TRUE(temp.write("User/QuickOpen.db", temp.read("scratch.db")));
+        } else {
+            ASSERT_TRUE(temp.write("User/QuickOpen.db", QByteArray(4096, 'x')));
+        }
+        const QByteArray before = temp.read("User/QuickOpen.db");
+        {
+            UsageStore store(path);
+            EXPECT_TRUE(store.snapshot().weights.isEmpty());
+            store.record("a", "a");
+        }
+        const UsageStore::Snapshot s = UsageStore(path).snapshot();
+        EXPECT_EQ(s.weights.size(), 1);
+        EXPECT_EQ(s.pickFor("a"), "a");
+        const QStringList aside = QDir(temp.file("User")).entryList({"QuickOpen.db.damaged-*"});
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(temp.read("User/" + aside.first()), before);
     }
-    EXPECT_EQ(UsageStore(path).snapshot().weights.size(), 1);
-    const QStringList aside = QDir(temp.file("User")).entryList({"QuickOpen.db.damaged-*"});
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(temp.read("User/" + aside.first()), QByteArray(4096, 'x'));
+}
+
+// A usage file that is really the catalogue (a link, a second name) or no
+// file at all is never opened: the catalogue is not written and nothing is
+// made where a link points; learning goes on for this run.
+TEST_F(UsageStoreTest, AUsageFileThatIsAnotherFileIsLeftAlone) {
+    const QString catalogue = temp.file("Date/QVdata.mdb");
+    SQLite::Database(catalogue.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+        .exec("PRAGMA journal_mode=WAL; CREATE TABLE 表3(分类, 路径);");
+    const QByteArray stored = temp.read("Date/QVdata.mdb");
+    const QString nowhere = temp.file("Date/nowhere.db");
+    const std::pair<const char*, std::function<bool()>> cases[] = {
+        {"link to the catalogue", [&] { return QFile::link("../Date/QVdata.mdb", path); }},
+        {"second name of the catalogue",
+         [&] {
+             return ::link(QFile::encodeName(catalogue).constData(),
+                           QFile::encodeName(path).constData()) == 0;
+         }},
+        {"link to nothing", [&] { return QFile::link(nowhere, path); }},
+        {"folder", [&] { return QDir().mkpath(path); }},
+    };
+    for (const auto& [name, make] : cases) {
+        SCOPED_TRACE(name);
+        QDir(temp.file("User")).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(temp.file("User")));
+        ASSERT_TRUE(make());
+        {
+            UsageStore store(path, {}, {catalogue});
+            store.record("a", "a");
+            EXPECT_GT(store.snapshot().weights.value("a"), 0.0);  // kept for this run
+        }
+        EXPECT_EQ(temp.read("Date/QVdata.mdb"), stored);
+        EXPECT_EQ(QDir(temp.file("Date")).entryList(QDir::Files), QStringList{"QVdata.mdb"});
+        EXPECT_TRUE(QDir(temp.file("User")).entryList({"*.damaged-*"}).isEmpty());
+    }
 }
 
 TEST_F(UsageStoreTest, AFileThatCannotBeMadeCostsOnlyTheRecords) {
