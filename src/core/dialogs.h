@@ -24,7 +24,8 @@ struct Message {
 // through here, so tests can script the answers and record what was shown.
 class Dialogs {
   public:
-    static inline const QString kDefaultTitle = QStringLiteral(QT_TRANSLATE_NOOP("Dialogs", "信息："));
+    static inline const QString kDefaultTitle =
+        QStringLiteral(QT_TRANSLATE_NOOP("Dialogs", "信息："));
 
     virtual ~Dialogs() = default;
 
@@ -60,6 +61,10 @@ class Dialogs {
         return one.isEmpty() ? QStringList() : QStringList{one};
     }
     virtual std::optional<QColor> colour(const QColor& initial) = 0;
+    // Save-file dialog starting at `path`: empty when cancelled.
+    virtual QString saveFile(const QString& title, const QString& path, const QString& filter) = 0;
+    // Folder chooser: empty when cancelled.
+    virtual QString chooseFolder(const QString& title, const QString& directory) = 0;
 
   protected:
     virtual Answer present(const Message& message) = 0;
