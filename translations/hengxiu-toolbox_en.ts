@@ -623,6 +623,54 @@ MD5: %2</translation>
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>[同步]</source>
+        <translation>[Sync]</translation>
+    </message>
+    <message>
+        <source>同步文件夹（空：不同步）</source>
+        <translation>Sync folder (empty: no sync)</translation>
+    </message>
+    <message>
+        <source>各台电脑的工具箱都写入这个文件夹，由 Syncthing、Nextcloud 等同步</source>
+        <translation>Every machine's toolbox writes into this folder; Syncthing, Nextcloud or the like keep it in step</translation>
+    </message>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>导入…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>导出成功！</source>
+        <translation>Exported.</translation>
+    </message>
+    <message>
+        <source>导出失败！</source>
+        <translation>Export failed.</translation>
+    </message>
+    <message>
+        <source>导入完成！</source>
+        <translation>Imported.</translation>
+    </message>
+    <message>
+        <source>导入失败：文件不完整或不是工具箱的目录文件。</source>
+        <translation>Import failed: the file is incomplete or not a toolbox catalogue file.</translation>
+    </message>
+    <message>
+        <source>工具箱目录文件（*.hxsync）|*.hxsync</source>
+        <translation>Toolbox catalogue files (*.hxsync)|*.hxsync</translation>
+    </message>
+    <message>
+        <source>同步文件夹</source>
+        <translation>Sync folder</translation>
+    </message>
+    <message>
+        <source>衡岫电脑工具箱目录</source>
+        <translation>Hengxiu Toolbox catalogue</translation>
+    </message>
 </context>
 <context>
     <name>hx::catalogue::CategoryWindow</name>
@@ -758,6 +806,69 @@ MD5: %2</translation>
     <message>
         <source>无法写入自动备份，分类未清空。</source>
         <translation>The automatic backup could not be written; the categories were not cleared.</translation>
+    </message>
+</context>
+<context>
+    <name>hx::core::SyncEngine</name>
+    <message>
+        <source>分类“%1”未显示：已有11个分类（含%2个项目）</source>
+        <translation>Category “%1” not shown: there are already 11 categories (%2 entries in it)</translation>
+    </message>
+    <message>
+        <source>栏目“%1”未显示：分类“%2”已有10个栏目（含%3个项目）</source>
+        <translation>Column “%1” not shown: category “%2” already has 10 columns (%3 entries in it)</translation>
+    </message>
+    <message>
+        <source>“%1”未显示：名称或路径太长</source>
+        <translation>“%1” not shown: its name or path is too long</translation>
+    </message>
+    <message>
+        <source>一个没有名称的分类或栏目未显示（含%1个项目）</source>
+        <translation>A category or column without a name not shown (%1 entries in it)</translation>
+    </message>
+    <message>
+        <source>“%1”未显示：找不到它所在的分类或栏目</source>
+        <translation>“%1” not shown: its category or column is missing</translation>
+    </message>
+    <message>
+        <source>“%1”重名，显示为“%2”</source>
+        <translation>“%1” is taken; shown as “%2”</translation>
+    </message>
+    <message>
+        <source>同步文件夹不存在</source>
+        <translation>No sync folder</translation>
+    </message>
+    <message>
+        <source>同步文件夹：%1</source>
+        <translation>Sync folder: %1</translation>
+    </message>
+    <message>
+        <source>同步冲突，已自动备份</source>
+        <translation>Conflict: backed up</translation>
+    </message>
+    <message>
+        <source>两台电脑都改过的%1项以较晚的修改为准，这里原来的版本在：
+%2</source>
+        <translation>%1 entries changed on two machines took the later change; the versions from here are in:
+%2</translation>
+    </message>
+    <message>
+        <source>同步前已自动备份</source>
+        <translation>Backed up before sync</translation>
+    </message>
+    <message>
+        <source>合并删除了%1项，删除前的目录在：
+%2</source>
+        <translation>The merge removed %1 entries; the catalogue from before is in:
+%2</translation>
+    </message>
+    <message>
+        <source>同步：%1项未显示</source>
+        <translation>Sync: %1 not shown</translation>
+    </message>
+    <message>
+        <source>同步：%1个重名已加编号</source>
+        <translation>Sync: %1 renamed</translation>
     </message>
 </context>
 <context>

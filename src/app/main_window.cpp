@@ -29,6 +29,7 @@
 #include "core/catalogue.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
+#include "core/sync_engine.h"
 #include "extras/clock.h"
 #include "extras/greeting.h"
 #include "extras/led_panel.h"
@@ -83,6 +84,11 @@ MainWindow::MainWindow(Runtime& runtime, WeatherHooks weather, QWidget* parent)
     grid_->follow(c);
     connect(&c, &core::Catalogue::columnOpened, this, &MainWindow::playSwitchSound);
     connect(&c, &core::Catalogue::reinitialisationRequested, this, &MainWindow::reinitialise);
+    connect(&runtime_.sync(), &core::SyncEngine::notice, this,
+            [this](const QString& text, const QString& details) {
+                setStatusText(0, text);
+                status_->setToolTip(0, details);
+            });
     connect(&windows_, &WindowHost::settingsSaved, this, [this] {
         applySkin();
         applyAppearance();
@@ -256,7 +262,11 @@ void MainWindow::showAtStoredPosition() {
     show();
 }
 
-bool MainWindow::start() { return runStartup(*this); }
+bool MainWindow::start() {
+    if (!runStartup(*this)) return false;
+    runtime_.sync().start();
+    return true;
+}
 
 // Only after a restore or a clear, and when connecting created a new database.
 void MainWindow::reinitialise() {
@@ -266,7 +276,9 @@ void MainWindow::reinitialise() {
     if (!runReinitialisation(*this)) {
         shutDown_ = true;  // nothing may be written
         QCoreApplication::exit(0);
+        return;
     }
+    runtime_.sync().start();
 }
 
 void MainWindow::endProgram() {
@@ -376,7 +388,10 @@ void MainWindow::checkForUpdate() {
 
 void MainWindow::removeAllCategoryButtons() { catalogue().reset(); }
 
-void MainWindow::closeDatabase() { session().database().close(); }
+void MainWindow::closeDatabase() {
+    runtime_.sync().finish();
+    session().database().close();
+}
 
 void MainWindow::storePosition() { session().config().setPosition(x(), y()); }
 
@@ -390,6 +405,8 @@ void MainWindow::playSwitchSound() {
     using SwitchSound = core::AppearanceSetting::SwitchSound;
     const SwitchSound mode = session().appearance().switchSound();
     if (mode != SwitchSound::First && mode != SwitchSound::Second) return;
+    // Another machine's change is shown without a sound: the user switched nothing.
+    if (catalogue().showingStoredChange()) return;
     platform::SoundPlayer* sound = session().services().sound;
     const auto which =
         mode == SwitchSound::Second ? platform::Sound::SwitchSecond : platform::Sound::SwitchFirst;

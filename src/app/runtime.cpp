@@ -7,6 +7,7 @@
 #include "catalogue/category_pictures.h"
 #include "core/catalogue.h"
 #include "core/session.h"
+#include "core/sync_engine.h"
 #include "extras/countdown_host.h"
 #include "extras/update_check.h"
 #include "items/icon_text.h"
@@ -26,6 +27,7 @@ Runtime::Runtime(core::Session& session) : session_(session) {
         [&session](const QString& file) {
             return catalogue::withKeyColourClear(catalogue::categoryPicture(session.root(), file));
         });
+    sync_ = std::make_unique<core::SyncEngine>(session, *catalogue_);
     countdown_ = std::make_unique<extras::CountdownHost>(*s.power, [this] {
         if (endProgram_) endProgram_();
     });
@@ -39,8 +41,9 @@ Runtime::Runtime(core::Session& session) : session_(session) {
                                                   QStringLiteral("更新"), QStringLiteral("地址"))));
 }
 
-// The countdown window goes before the launcher that opens it.
+// The sync goes before the catalogue, the countdown window before the launcher that opens it.
 Runtime::~Runtime() {
+    sync_.reset();  // shows what it merged through the catalogue
     catalogue_.reset();
     countdown_.reset();
     launcher_.reset();

@@ -9,6 +9,7 @@
 namespace hx::core {
 class Session;
 class Catalogue;
+class SyncEngine;
 }  // namespace hx::core
 namespace hx::items {
 class Launcher;
@@ -40,6 +41,8 @@ class Runtime {
 
     core::Session& session() const { return session_; }
     core::Catalogue& catalogue() const { return *catalogue_; }
+    // The catalogue's sync with other data roots (off until a folder is set).
+    core::SyncEngine& sync() const { return *sync_; }
     items::Launcher& launcher() const { return *launcher_; }
     extras::CountdownHost& countdown() const { return *countdown_; }
     appearance::SkinEngine& skins() const { return *skins_; }
@@ -74,6 +77,7 @@ class Runtime {
     bool skinFresh_ = false;
     std::function<void()> endProgram_;
     std::unique_ptr<core::Catalogue> catalogue_;
+    std::unique_ptr<core::SyncEngine> sync_;
     std::unique_ptr<extras::CountdownHost> countdown_;
     std::unique_ptr<items::Launcher> launcher_;
     std::unique_ptr<appearance::SkinEngine> skins_;

@@ -19,6 +19,10 @@ void StatusBar::setText(int part, const QString& text) {
     if (part == 0 || part == 1) parts_[part]->setText(text);
 }
 
+void StatusBar::setToolTip(int part, const QString& text) {
+    if (part == 0 || part == 1) parts_[part]->setToolTip(text);
+}
+
 QString StatusBar::text(int part) const {
     return part == 0 || part == 1 ? parts_[part]->text() : QString();
 }

@@ -14,6 +14,7 @@ class StatusBar : public QWidget {
     explicit StatusBar(QWidget* parent = nullptr);
     void setText(int part, const QString& text);
     QString text(int part) const;
+    void setToolTip(int part, const QString& text);
 
   private:
     QLabel* parts_[2];

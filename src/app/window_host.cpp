@@ -47,8 +47,8 @@ void WindowHost::openColumnWindow() {
 
 appearance::SettingsWindow* WindowHost::openSettings(int page) {
     auto* window = open<appearance::SettingsWindow>(QStringLiteral("settings"), [this] {
-        auto* settings =
-            new appearance::SettingsWindow(runtime_.session(), runtime_.catalogue(), panel_());
+        auto* settings = new appearance::SettingsWindow(runtime_.session(), runtime_.catalogue(),
+                                                        panel_(), &runtime_.sync());
         connect(settings, &appearance::SettingsWindow::saved, this, &WindowHost::settingsSaved);
         connect(settings, &appearance::SettingsWindow::resultOpened, this,
                 [this](const QString& link) { runtime_.launcher().openFromSearch(link); });

@@ -79,7 +79,10 @@ bool clearDatabase(core::Session& session, core::Catalogue& catalogue) {
         session.dialogs().failure(shown(kClearFailed));
         return false;
     }
+    // The sync folder stays: the clear reaches the other machines through it.
+    const QString syncFolder = session.config().syncFolder();
     QFile::remove(session.root().configPath());
+    if (!syncFolder.isEmpty()) session.config().setSyncFolder(syncFolder);
     catalogue.reset();
     session.database().clearAll();
     session.usage().clear();

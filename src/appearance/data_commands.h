@@ -35,7 +35,8 @@ enum class RestoreOutcome { Cancelled, Refused, Restored };
 // in one rename and asks for the re-initialisation.
 RestoreOutcome restoreDatabase(core::Session& session, core::Catalogue& catalogue);
 
-// "清空数据": after the question, a safety copy, Config.ini removed, the three
+// "清空数据": after the question, a safety copy, Config.ini removed (but for
+// the sync folder), the three
 // tables emptied in one transaction, what quick open learnt forgotten, and the
 // re-initialisation asked for.
 // False when nothing was cleared.

@@ -1,5 +1,6 @@
 #include "appearance/settings_window.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "core/catalogue.h"
 #include "core/fixed_window.h"
 #include "core/session.h"
+#include "core/sync_engine.h"
 
 namespace hx::appearance {
 namespace {
@@ -82,8 +84,8 @@ void DropDownList::showPopup() {
 }
 
 SettingsWindow::SettingsWindow(core::Session& session, core::Catalogue& catalogue,
-                               const QPoint& panel, QWidget* parent)
-    : QWidget(parent), session_(session), catalogue_(catalogue) {
+                               const QPoint& panel, core::SyncEngine* sync, QWidget* parent)
+    : QWidget(parent), session_(session), catalogue_(catalogue), sync_(sync) {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(tr("设置"));
     core::withoutMaximiseButton(*this);
@@ -179,10 +181,47 @@ void SettingsWindow::buildDataPage(QWidget* page) {
     auto* clearGroup = place(new QGroupBox(tr("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
     c_.clear = button(clearGroup, "clear", tr("清空数据"), 28, 32, 90, 30);
     c_.close = button(page, "close", tr("关闭"), 206, 316, 63, 28);
+    buildSyncGroup(page);
     connect(c_.backup, &QPushButton::clicked, this, &SettingsWindow::backup);
     connect(c_.restore, &QPushButton::clicked, this, &SettingsWindow::restore);
     connect(c_.clear, &QPushButton::clicked, this, &SettingsWindow::clear);
     connect(c_.close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// Below the designed groups: the folder shared with other machines, and the
+// same catalogue file to and from a chosen place.
+void SettingsWindow::buildSyncGroup(QWidget* page) {
+    auto* group = place(new QGroupBox(tr("[同步]"), page), "syncGroup", 9, 231, 263, 80);
+    c_.syncFolder = place(new QLineEdit(group), "syncFolder", 10, 22, 208, 22);
+    c_.syncFolder->setPlaceholderText(tr("同步文件夹（空：不同步）"));
+    c_.syncFolder->setToolTip(
+        tr("各台电脑的工具箱都写入这个文件夹，由 Syncthing、Nextcloud 等同步"));
+    c_.chooseSyncFolder = button(group, "chooseSyncFolder", QStringLiteral("…"), 222, 22, 32, 22);
+    c_.exportCatalogue = button(group, "exportCatalogue", tr("导出…"), 10, 50, 80, 24);
+    c_.importCatalogue = button(group, "importCatalogue", tr("导入…"), 96, 50, 80, 24);
+    for (QWidget* w : std::initializer_list<QWidget*>{c_.syncFolder, c_.chooseSyncFolder,
+                                                      c_.exportCatalogue, c_.importCatalogue})
+        w->setEnabled(sync_ != nullptr);
+    if (!sync_) return;
+    c_.syncFolder->setText(sync_->folder());
+    connect(c_.syncFolder, &QLineEdit::editingFinished, this,
+            [this] { sync_->setFolder(c_.syncFolder->text()); });
+    connect(c_.chooseSyncFolder, &QPushButton::clicked, this, &SettingsWindow::chooseSyncFolder);
+    connect(c_.exportCatalogue, &QPushButton::clicked, this, &SettingsWindow::exportCatalogue);
+    connect(c_.importCatalogue, &QPushButton::clicked, this, &SettingsWindow::importCatalogue);
+    connect(sync_, &core::SyncEngine::exportFinished, this, [this](bool ok, const QString& error) {
+        if (ok)
+            session_.dialogs().notice(tr("导出成功！"));
+        else
+            session_.dialogs().failure(tr("导出失败！") + u'\n' + error);
+    });
+    connect(sync_, &core::SyncEngine::importFinished, this, [this](bool ok, const QString& error) {
+        if (ok)
+            session_.dialogs().notice(tr("导入完成！"));
+        else
+            session_.dialogs().failure(tr("导入失败：文件不完整或不是工具箱的目录文件。") + u'\n' +
+                                       error);
+    });
 }
 
 void SettingsWindow::buildSearchPage(QWidget* page) {
@@ -349,5 +388,33 @@ void SettingsWindow::restore() {
 }
 
 void SettingsWindow::clear() { clearDatabase(session_, catalogue_); }
+
+namespace {
+const char* const kCatalogueFilter =
+    QT_TRANSLATE_NOOP("hx::appearance::SettingsWindow", "工具箱目录文件（*.hxsync）|*.hxsync");
+}  // namespace
+
+void SettingsWindow::chooseSyncFolder() {
+    const QString start = storage::Config::expandHome(c_.syncFolder->text().trimmed());
+    const QString chosen = session_.dialogs().chooseFolder(
+        tr("同步文件夹"), start.isEmpty() ? QDir::homePath() : start);
+    if (chosen.isEmpty()) return;
+    sync_->setFolder(chosen);
+    c_.syncFolder->setText(sync_->folder());
+}
+
+void SettingsWindow::exportCatalogue() {
+    const QString suggested =
+        QDir::homePath() + u'/' + tr("衡岫电脑工具箱目录") + QStringLiteral(".hxsync");
+    const QString file =
+        session_.dialogs().saveFile(tr("导出…"), suggested, qtFileFilter(tr(kCatalogueFilter)));
+    if (!file.isEmpty()) sync_->exportTo(file);
+}
+
+void SettingsWindow::importCatalogue() {
+    const QString file = session_.dialogs().openFile(tr("导入…"), QDir::homePath(),
+                                                     qtFileFilter(tr(kCatalogueFilter)));
+    if (!file.isEmpty()) sync_->importFrom(file);
+}
 
 }  // namespace hx::appearance

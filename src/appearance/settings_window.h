@@ -16,6 +16,7 @@
 namespace hx::core {
 class Session;
 class Catalogue;
+class SyncEngine;
 }  // namespace hx::core
 
 namespace hx::appearance {
@@ -83,6 +84,10 @@ class SettingsWindow : public QWidget {
         QPushButton* backup = nullptr;
         QPushButton* restore = nullptr;
         QPushButton* clear = nullptr;
+        QLineEdit* syncFolder = nullptr;
+        QPushButton* chooseSyncFolder = nullptr;
+        QPushButton* exportCatalogue = nullptr;
+        QPushButton* importCatalogue = nullptr;
         QPushButton* close = nullptr;
         // 搜索
         QLineEdit* searchText = nullptr;
@@ -91,8 +96,9 @@ class SettingsWindow : public QWidget {
     };
 
     // `panel`: the main window's top-left corner, which the window is placed by.
+    // Without `sync` the sync controls are disabled.
     SettingsWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
-                   QWidget* parent = nullptr);
+                   core::SyncEngine* sync = nullptr, QWidget* parent = nullptr);
 
     const Controls& controls() const { return c_; }
     SearchModel* results() const { return model_; }
@@ -113,6 +119,9 @@ class SettingsWindow : public QWidget {
     void backup();
     void restore();
     void clear();
+    void chooseSyncFolder();
+    void exportCatalogue();
+    void importCatalogue();
 
   signals:
     // "保存设置" stored the appearance and skin: the main window shows them.
@@ -124,6 +133,7 @@ class SettingsWindow : public QWidget {
     void buildTree();
     void buildBasicPage(QWidget* page);
     void buildDataPage(QWidget* page);
+    void buildSyncGroup(QWidget* page);
     void buildSearchPage(QWidget* page);
     void loadStoredValues();
     void pickColour(ColourButton* button);
@@ -132,6 +142,7 @@ class SettingsWindow : public QWidget {
 
     core::Session& session_;
     core::Catalogue& catalogue_;
+    core::SyncEngine* sync_ = nullptr;
     Controls c_;
     SearchModel* model_ = nullptr;
     AvatarLoader* avatarLoader_ = nullptr;

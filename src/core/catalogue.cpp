@@ -11,6 +11,7 @@
 #include "core/item_loader.h"
 #include "core/session.h"
 #include "storage/safety_copy.h"
+#include "core/sync_merge.h"
 
 namespace hx::core {
 
@@ -479,6 +480,38 @@ bool Catalogue::storeItem(const storage::ItemRow& row) {
     if (session_.database().addItem(row)) return true;
     showRefusal();
     return false;
+}
+
+void Catalogue::showStoredChange(bool categories, const QSet<QString>& columnsOf,
+                                 const QSet<QString>& itemsOf) {
+    using sync::nameKey;
+    const QString category = currentCategoryName();
+    const QString column = openColumnName();
+    if (!categories && !columnsOf.contains(nameKey(category))) {
+        if (open_ >= 0 && itemsOf.contains(nameKey(category) + u'\x1f' + nameKey(column)))
+            reloadOpenColumn();
+        return;
+    }
+    showingStored_ = true;
+    cancelLoad();
+    reload();
+    int index = int(categories_.indexOf(category));
+    for (int i = 0; index < 0 && i < categoryCount(); ++i)
+        if (nameKey(categories_.at(i)) == nameKey(category)) index = i;
+    if (index < 0) index = qMin(current_, categoryCount() - 1);
+    if (index < 0) {
+        // Nothing left to show.
+        columns_.clear();
+        open_ = -1;
+        clearRows();
+        emit columnsReset();
+        emit rowsCleared();
+    } else {
+        selectCategory(index);
+        const int open = int(columns_.indexOf(column));
+        if (open >= 0 && open != open_) openColumnAt(open);
+    }
+    showingStored_ = false;
 }
 
 }  // namespace hx::core

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <QVector>
@@ -146,6 +147,15 @@ class Catalogue : public QObject {
     QString lastError() const;
     // Says why the database refused the last change, in the user's language.
     void showRefusal();
+    // The database changed behind the panel (a merge of another root's
+    // changes): shows it again where it changed, keeping the current category
+    // and the open column by name when they are still there. Keys are names
+    // as the database compares them (ASCII case ignored); `itemsOf` holds
+    // category + '\x1f' + column.
+    void showStoredChange(bool categories, const QSet<QString>& columnsOf,
+                          const QSet<QString>& itemsOf);
+    // True while showStoredChange shows it: what follows is no switch of the user's.
+    bool showingStoredChange() const { return showingStored_; }
 
     // Asks the main window to run the re-initialisation (after a restore or a clear).
     void requestReinitialisation() { emit reinitialisationRequested(); }
@@ -194,6 +204,7 @@ class Catalogue : public QObject {
     QVector<QImage> sharp_;
     int selected_ = -1;
     qreal pixelRatio_ = 1.0;
+    bool showingStored_ = false;
 
     bool loadRunning_ = false;
     // Entries handed over by the loader, shown a few milliseconds' worth per

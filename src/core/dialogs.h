@@ -61,6 +61,10 @@ class Dialogs {
         return one.isEmpty() ? QStringList() : QStringList{one};
     }
     virtual std::optional<QColor> colour(const QColor& initial) = 0;
+    // Save-file dialog starting at `path`: empty when cancelled.
+    virtual QString saveFile(const QString& title, const QString& path, const QString& filter) = 0;
+    // Folder chooser: empty when cancelled.
+    virtual QString chooseFolder(const QString& title, const QString& directory) = 0;
 
   protected:
     virtual Answer present(const Message& message) = 0;

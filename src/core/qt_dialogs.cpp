@@ -79,6 +79,14 @@ QStringList QtDialogs::openFiles(const QString& title, const QString& directory,
     return QFileDialog::getOpenFileNames(nullptr, title, directory, filter);
 }
 
+QString QtDialogs::saveFile(const QString& title, const QString& path, const QString& filter) {
+    return QFileDialog::getSaveFileName(nullptr, title, path, filter);
+}
+
+QString QtDialogs::chooseFolder(const QString& title, const QString& directory) {
+    return QFileDialog::getExistingDirectory(nullptr, title, directory);
+}
+
 std::optional<QColor> QtDialogs::colour(const QColor& initial) {
     const QColor c = QColorDialog::getColor(initial);
     if (!c.isValid()) return std::nullopt;

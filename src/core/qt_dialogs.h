@@ -14,6 +14,8 @@ class QtDialogs final : public Dialogs {
     QStringList openFiles(const QString& title, const QString& directory,
                           const QString& filter) override;
     std::optional<QColor> colour(const QColor& initial) override;
+    QString saveFile(const QString& title, const QString& path, const QString& filter) override;
+    QString chooseFolder(const QString& title, const QString& directory) override;
 
   protected:
     Answer present(const Message& message) override;

@@ -1,5 +1,7 @@
 #include "storage/config.h"
 
+#include <QDir>
+
 #include "storage/ini_file.h"
 #include "text/decimal.h"
 
@@ -14,6 +16,7 @@ const QString kAvatarSection = QStringLiteral("头像文件");
 const QString kIconSection = QStringLiteral("图标显示方式");
 const QString kSoundSection = QStringLiteral("栏目切换提示音");
 const QString kSkinSection = QStringLiteral("皮肤");
+const QString kSyncSection = QStringLiteral("同步");
 
 }  // namespace
 
@@ -113,6 +116,30 @@ QString Config::skinName() const {
 }
 void Config::setSkinName(const QString& name) {
     IniFile::write(root_.skinSelectionPath(), kSkinSection, QStringLiteral("皮肤名称"), name);
+}
+
+QString Config::syncFolder() const { return readConfig(kSyncSection, QStringLiteral("文件夹")); }
+
+void Config::setSyncFolder(const QString& folder) {
+    if (folder.isEmpty())
+        IniFile::removeKey(root_.configPath(), kSyncSection, QStringLiteral("文件夹"));
+    else
+        writeConfig(kSyncSection, QStringLiteral("文件夹"), folder);
+}
+
+QString Config::expandHome(const QString& folder) {
+    if (folder == u'~') return QDir::homePath();
+    if (folder.startsWith(QLatin1String("~/"))) return QDir::homePath() + folder.mid(1);
+    return folder;
+}
+
+// A portable data root carries the setting to machines where the home folder
+// has another name.
+QString Config::underHome(const QString& path) {
+    const QString home = QDir::homePath();
+    if (home.size() > 1 && (path == home || path.startsWith(home + u'/')))
+        return u'~' + path.mid(home.size());
+    return path;
 }
 
 }  // namespace hx::storage

@@ -61,6 +61,14 @@ class Config {
     // when the key is missing, "" (no key) when it is written empty.
     QString panelKey() const;
 
+    // 同步 / 文件夹: the folder the catalogue syncs through, "~/..." under the
+    // home folder; empty (or missing): no sync.
+    QString syncFolder() const;
+    void setSyncFolder(const QString& folder);
+    // The stored folder as a path ("~" made the home folder).
+    static QString expandHome(const QString& folder);
+    static QString underHome(const QString& path);
+
     // The raw accessors for keys that have no typed form.
     QString readConfig(const QString& section, const QString& key) const;
     bool writeConfig(const QString& section, const QString& key, const QString& value);

@@ -335,6 +335,7 @@ bool ItemDatabase::open(const QString& path) {
             db_ = std::move(db);
             path_ = path;
             lastError_.clear();
+            ++changes_;  // a read of another file never stands for this one
             return true;
         } catch (const std::exception& e) {
             lastError_ = QString::fromUtf8(e.what());
@@ -506,6 +507,7 @@ bool ItemDatabase::changeInTransaction(const std::function<void(SQLite::Database
             begun = true;
             work(*db_);
             db_->exec("COMMIT");
+            changed();
             return true;
         } catch (const std::exception& e) {
             lastError_ = QString::fromUtf8(e.what());
@@ -777,7 +779,171 @@ bool ItemDatabase::restoreFrom(const QString& source, const QString& livePath) {
             if (wasOpen) open(livePath);
             return false;
         }
-        return open(livePath);
+        if (!open(livePath)) return false;
+        changed();
+        return true;
+    });
+}
+
+// ---- Sync ---------------------------------------------------------------------
+
+namespace {
+
+// Which rows the sync ids name. A deleted row takes its id along, so a later
+// row given the same rowid is never taken for it.
+constexpr const char* kSyncTables =
+    "CREATE TABLE IF NOT EXISTS sync_ids (tab INTEGER NOT NULL, row INTEGER NOT NULL,"
+    " id TEXT NOT NULL, PRIMARY KEY (tab, row)) WITHOUT ROWID;"
+    "CREATE TRIGGER IF NOT EXISTS sync_ids_gone_1 AFTER DELETE ON 表1"
+    " BEGIN DELETE FROM sync_ids WHERE tab = 1 AND row = old.rowid; END;"
+    "CREATE TRIGGER IF NOT EXISTS sync_ids_gone_2 AFTER DELETE ON 表2"
+    " BEGIN DELETE FROM sync_ids WHERE tab = 2 AND row = old.rowid; END;"
+    "CREATE TRIGGER IF NOT EXISTS sync_ids_gone_3 AFTER DELETE ON 表3"
+    " BEGIN DELETE FROM sync_ids WHERE tab = 3 AND row = old.rowid; END;";
+
+const char* tableName(Table t) {
+    switch (t) {
+        case Table::Items:
+            return "表1";
+        case Table::Columns:
+            return "表2";
+        case Table::Categories:
+            return "表3";
+    }
+    return "";
+}
+
+const char* tableColumns(Table t) {
+    switch (t) {
+        case Table::Items:
+            return kItemColumns;
+        case Table::Columns:
+            return "分类, 栏目";
+        case Table::Categories:
+            return "分类, 路径";
+    }
+    return "";
+}
+
+int columnCount(Table t) { return t == Table::Items ? 5 : 2; }
+
+bool hasSyncTable(SQLite::Database& db) {
+    SQLite::Statement q(db,
+                        "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'sync_ids'");
+    return q.executeStep();
+}
+
+std::string syncSelect(Table t, bool withIds) {
+    const std::string table = tableName(t);
+    const std::string columns = tableColumns(t);
+    if (!withIds) return "SELECT rowid, " + columns + ", '' FROM " + table + " ORDER BY rowid";
+    return "SELECT t.rowid, " + columns + ", s.id FROM " + table +
+           " t LEFT JOIN sync_ids s ON s.tab = " + std::to_string(int(t)) +
+           " AND s.row = t.rowid ORDER BY t.rowid";
+}
+
+}  // namespace
+
+void ItemDatabase::changed() {
+    ++changes_;
+    if (listener_) listener_();
+}
+
+quint64 ItemDatabase::changeCount() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return changes_;
+}
+
+void ItemDatabase::setChangeListener(std::function<void()> listener) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    listener_ = std::move(listener);
+}
+
+Fetch<StoredCatalogue> ItemDatabase::readCatalogue() {
+    return locked([&] {
+        return runFetch<StoredCatalogue>(
+            db_.get(), lastError_, [&](SQLite::Database& db, StoredCatalogue& out) {
+                out.version = changes_;
+                const bool ids = hasSyncTable(db);
+                SQLite::Statement cats(db, syncSelect(Table::Categories, ids));
+                while (cats.executeStep())
+                    out.categories.push_back({cats.getColumn(0).getInt64(), text(cats, 3),
+                                              text(cats, 1), text(cats, 2)});
+                SQLite::Statement cols(db, syncSelect(Table::Columns, ids));
+                while (cols.executeStep())
+                    out.columns.push_back({cols.getColumn(0).getInt64(), text(cols, 3),
+                                           text(cols, 1), text(cols, 2)});
+                SQLite::Statement items(db, syncSelect(Table::Items, ids));
+                while (items.executeStep())
+                    out.items.push_back({items.getColumn(0).getInt64(),
+                                         text(items, 6),
+                                         {text(items, 1), text(items, 2), text(items, 3),
+                                          text(items, 4), text(items, 5)}});
+            });
+    });
+}
+
+ItemDatabase::ChangeResult ItemDatabase::applyCatalogueChange(const CatalogueChange& change,
+                                                              quint64 readAt) {
+    return locked([&] {
+        if (!db_) {
+            lastError_ = notOpenMessage();
+            return ChangeResult::Failed;
+        }
+        if (changes_ != readAt) return ChangeResult::Stale;
+        bool begun = false;
+        try {
+            db_->exec("BEGIN IMMEDIATE");
+            begun = true;
+            db_->exec(kSyncTables);
+            SQLite::Statement name(*db_, "INSERT OR REPLACE INTO sync_ids VALUES (?, ?, ?)");
+            const auto nameRow = [&](Table t, int64_t rowid, const QString& id) {
+                name.reset();
+                name.bind(1, int(t));
+                name.bind(2, rowid);
+                name.bind(3, bytes(id));
+                name.exec();
+            };
+            for (const auto& n : change.ids) nameRow(n.table, n.rowid, n.id);
+            for (const auto& r : change.removals) {
+                SQLite::Statement q(
+                    *db_, std::string("DELETE FROM ") + tableName(r.table) + " WHERE rowid = ?");
+                q.bind(1, static_cast<int64_t>(r.rowid));
+                q.exec();
+            }
+            for (const auto& u : change.updates) {
+                const QStringList columns =
+                    QString::fromUtf8(tableColumns(u.table)).split(QStringLiteral(", "));
+                std::string sql = std::string("UPDATE ") + tableName(u.table) + " SET ";
+                for (qsizetype i = 0; i < columns.size(); ++i)
+                    sql += (i ? ", " : "") + columns.at(i).toStdString() + " = ?";
+                SQLite::Statement q(*db_, sql + " WHERE rowid = ?");
+                for (int i = 0; i < columnCount(u.table); ++i)
+                    q.bind(i + 1, bytes(u.values.value(i)));
+                q.bind(columnCount(u.table) + 1, static_cast<int64_t>(u.rowid));
+                q.exec();
+            }
+            for (const Table t : {Table::Categories, Table::Columns, Table::Items}) {
+                const std::string marks = t == Table::Items ? "?, ?, ?, ?, ?" : "?, ?";
+                SQLite::Statement q(*db_, std::string("INSERT INTO ") + tableName(t) + " (" +
+                                              tableColumns(t) + ") VALUES (" + marks + ")");
+                for (const auto& ins : change.inserts) {
+                    if (ins.table != t) continue;
+                    q.reset();
+                    for (int i = 0; i < columnCount(t); ++i)
+                        q.bind(i + 1, bytes(ins.values.value(i)));
+                    q.exec();
+                    nameRow(t, db_->getLastInsertRowid(), ins.id);
+                }
+            }
+            db_->exec("COMMIT");
+            ++changes_;
+            return ChangeResult::Applied;
+        } catch (const std::exception& e) {
+            lastError_ = QString::fromUtf8(e.what());
+            if (begun) db_->tryExec("ROLLBACK");
+            return ChangeResult::Failed;
+        }
     });
 }
 

@@ -39,6 +39,66 @@ struct ItemBatch {
     QVector<ItemRow> rows;
 };
 
+// The three tables as they are stored, each row with its rowid and its sync
+// id (empty until a sync first names it), for the catalogue's sync.
+enum class Table { Items = 1, Columns = 2, Categories = 3 };
+struct StoredCategory {
+    qint64 rowid = 0;
+    QString syncId;
+    QString name, picture;
+};
+struct StoredColumn {
+    qint64 rowid = 0;
+    QString syncId;
+    QString category, name;
+};
+struct StoredItem {
+    qint64 rowid = 0;
+    QString syncId;
+    ItemRow row;
+};
+struct StoredCatalogue {
+    QVector<StoredCategory> categories;  // rowid order, as every listing
+    QVector<StoredColumn> columns;
+    QVector<StoredItem> items;
+    quint64 version = 0;  // changeCount() when read
+};
+
+// What a merge changes, in one transaction: sync ids given to rows, rows
+// removed, rows rewritten, rows appended (in this order, each with its id).
+// Values are the table's columns in their designed order.
+struct CatalogueChange {
+    struct NewId {
+        Table table;
+        qint64 rowid;
+        QString id;
+    };
+    struct Removal {
+        Table table;
+        qint64 rowid;
+    };
+    struct Update {
+        Table table;
+        qint64 rowid;
+        QStringList values;
+    };
+    struct Insert {
+        Table table;
+        QString id;
+        QStringList values;
+    };
+    QVector<NewId> ids;
+    QVector<Removal> removals;
+    QVector<Update> updates;
+    QVector<Insert> inserts;
+    bool isEmpty() const {
+        return ids.isEmpty() && removals.isEmpty() && updates.isEmpty() && inserts.isEmpty();
+    }
+    bool touchesCatalogue() const {
+        return !removals.isEmpty() || !updates.isEmpty() || !inserts.isEmpty();
+    }
+};
+
 // Result of a listing: `ok` false means the open was refused and `error`
 // holds the engine's description, which callers show to the user.
 template <class T>
@@ -136,6 +196,20 @@ class ItemDatabase {
     // with nothing changed, when that row is not named `column`.
     bool deleteColumnAt(const QString& category, int index, const QString& column);
 
+    // ---- For the catalogue's sync ----
+    // Grows with every change stored (and every database opened or restored).
+    quint64 changeCount() const;
+    // Called after every change stored other than a sync's own, from the
+    // thread that made it, with the database locked: it may only post.
+    void setChangeListener(std::function<void()> listener);
+    // The whole catalogue in one read.
+    Fetch<StoredCatalogue> readCatalogue();
+    enum class ChangeResult { Applied, Stale, Failed };
+    // Applies `change` in one transaction, unless anything was stored since
+    // the read that gave `readAt` (Stale: nothing written). The first use
+    // adds the table of sync ids to a database that has none.
+    ChangeResult applyCatalogueChange(const CatalogueChange& change, quint64 readAt);
+
     // Online copy of the open database to `target` (replaced when present,
     // in one rename, so a failed copy leaves the old target whole).
     bool backupTo(const QString& target);
@@ -151,7 +225,11 @@ class ItemDatabase {
     bool refuseReadOnly();
     std::optional<qint64> rowidAt(const QString& category, const QString& column, int index);
 
+    void changed();
+
     mutable std::recursive_mutex mutex_;
+    quint64 changes_ = 0;
+    std::function<void()> listener_;
     std::unique_ptr<SQLite::Database> db_;
     QString path_;
     QString lastError_;

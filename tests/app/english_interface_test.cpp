@@ -254,7 +254,12 @@ TEST_F(MainWindowTest, EveryWindowInEnglishFitsItsControls) {
             : i == 2 ? QCoreApplication::translate("PanelKey",
                                                    qUtf8Printable(app::PanelKey::kUnreadable))
             : i == 3 ? QCoreApplication::translate("Database", qUtf8Printable(core::kConnectedText))
-                     : QString());
+            : i == 4 ? QCoreApplication::translate("hx::core::SyncEngine", "同步冲突，已自动备份")
+            : i == 5 ? QCoreApplication::translate("hx::core::SyncEngine", "同步前已自动备份")
+            : i == 6
+                ? QCoreApplication::translate("hx::core::SyncEngine", "同步：%1项未显示").arg(10)
+                : QCoreApplication::translate("hx::core::SyncEngine", "同步：%1个重名已加编号")
+                      .arg(10));
         window->setStatusText(1, extras::composeGreeting(QTime(i * 3 + 1, 59)));
         check.window(window.get(), QStringLiteral("MainWindow%1").arg(i));
     }

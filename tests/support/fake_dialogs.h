@@ -22,6 +22,8 @@ class FakeDialogs final : public core::Dialogs {
     QVector<QString> fileFilters;   // filter of every file dialog
     QVector<QString> fileFolders;   // folder every file dialog opens in
     QQueue<std::optional<QColor>> colours;
+    QQueue<QString> savePaths;  // answers of saveFile
+    QQueue<QString> folders;    // answers of chooseFolder
     QVector<QString> inputPrompts;
     QVector<QString> inputTitles;
     QVector<QString> inputInitials;
@@ -42,6 +44,15 @@ class FakeDialogs final : public core::Dialogs {
         fileFilters.push_back(filter);
         fileFolders.push_back(folder);
         return fileLists.isEmpty() ? QStringList() : fileLists.dequeue();
+    }
+    QString saveFile(const QString&, const QString& path, const QString& filter) override {
+        fileFilters.push_back(filter);
+        fileFolders.push_back(path);
+        return savePaths.isEmpty() ? QString() : savePaths.dequeue();
+    }
+    QString chooseFolder(const QString&, const QString& directory) override {
+        fileFolders.push_back(directory);
+        return folders.isEmpty() ? QString() : folders.dequeue();
     }
     std::optional<QColor> colour(const QColor&) override {
         return colours.isEmpty() ? std::nullopt : colours.dequeue();
