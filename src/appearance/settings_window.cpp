@@ -1,6 +1,8 @@
 #include "appearance/settings_window.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
@@ -142,26 +144,22 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
     connect(c_.skins, &DropDownList::aboutToDropDown, this, &SettingsWindow::fillSkinList);
     connect(c_.skins, &QComboBox::activated, this, &SettingsWindow::chooseSkin);
 
-    c_.iconGroup =
-        place(new QGroupBox(tr("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
-    c_.largeIcons = place(new QRadioButton(tr("大图标"), c_.iconGroup), "largeIcons",
-                          30, 17, 80, 20);
-    c_.smallIcons = place(new QRadioButton(tr("小图标"), c_.iconGroup), "smallIcons",
-                          150, 17, 80, 20);
+    c_.iconGroup = place(new QGroupBox(tr("图标显示方式"), page), "iconGroup", 9, 188, 263, 40);
+    c_.largeIcons =
+        place(new QRadioButton(tr("大图标"), c_.iconGroup), "largeIcons", 30, 17, 80, 20);
+    c_.smallIcons =
+        place(new QRadioButton(tr("小图标"), c_.iconGroup), "smallIcons", 150, 17, 80, 20);
     c_.largeIcons->setChecked(true);
     connect(c_.largeIcons, &QRadioButton::clicked, this,
             [this] { session_.state().largeIconsChosen = true; });
     connect(c_.smallIcons, &QRadioButton::clicked, this,
             [this] { session_.state().smallIconsChosen = true; });
 
-    c_.soundGroup =
-        place(new QGroupBox(tr("声音"), page), "soundGroup", 8, 234, 264, 48);
-    c_.sound1 = place(new QRadioButton(tr("栏目切换音1"), c_.soundGroup), "sound1", 12,
-                      20, 92, 20);
-    c_.sound2 = place(new QRadioButton(tr("栏目切换音2"), c_.soundGroup), "sound2", 106,
-                      20, 92, 20);
-    c_.silent =
-        place(new QRadioButton(tr("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
+    c_.soundGroup = place(new QGroupBox(tr("声音"), page), "soundGroup", 8, 234, 264, 48);
+    c_.sound1 = place(new QRadioButton(tr("栏目切换音1"), c_.soundGroup), "sound1", 12, 20, 92, 20);
+    c_.sound2 =
+        place(new QRadioButton(tr("栏目切换音2"), c_.soundGroup), "sound2", 106, 20, 92, 20);
+    c_.silent = place(new QRadioButton(tr("无声音"), c_.soundGroup), "silent", 200, 20, 62, 20);
     c_.sound2->setChecked(true);  // the default; the live mode may mark another
     const std::pair<QRadioButton*, int> sounds[] = {{c_.sound1, 1}, {c_.sound2, 2}, {c_.silent, 3}};
     for (const auto& [radio, mode] : sounds)
@@ -175,13 +173,12 @@ void SettingsWindow::buildBasicPage(QWidget* page) {
 }
 
 void SettingsWindow::buildDataPage(QWidget* page) {
-    auto* backupGroup = place(new QGroupBox(tr("[ 数据备份与恢复 ]"), page),
-                              "backupGroup", 9, 10, 263, 120);
+    auto* backupGroup =
+        place(new QGroupBox(tr("[ 数据备份与恢复 ]"), page), "backupGroup", 9, 10, 263, 120);
     c_.backup = button(backupGroup, "backup", tr("数据备份"), 28, 32, 90, 30);
     c_.restore = button(backupGroup, "restore", tr("数据恢复"), 145, 32, 90, 30);
     label(backupGroup, "backupNote", tr("建议定期备份数据库！"), 28, 80, 210, 18);
-    auto* clearGroup =
-        place(new QGroupBox(tr("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
+    auto* clearGroup = place(new QGroupBox(tr("[清空数据]"), page), "clearGroup", 9, 145, 263, 80);
     c_.clear = button(clearGroup, "clear", tr("清空数据"), 28, 32, 90, 30);
     c_.close = button(page, "close", tr("关闭"), 206, 316, 63, 28);
     connect(c_.backup, &QPushButton::clicked, this, &SettingsWindow::backup);
@@ -271,12 +268,37 @@ void SettingsWindow::changeAvatar() {
     const QString chosen =
         session_.dialogs().openFile(QString(), userDir, qtFileFilter(tr(kAvatarFilter)));
     if (chosen.isEmpty()) return;
+    const QString fileName = QFileInfo(chosen).fileName();
+    // A copy made for an earlier choice goes, unless this one replaces it.
+    if (!unsavedCopy_.isEmpty() && unsavedCopy_ != fileName) dropUnsavedCopy();
+    // Only a file this window brings into User/ is ever taken away again.
+    const bool brought =
+        unsavedCopy_ == fileName || !QFileInfo::exists(QDir(userDir).filePath(fileName));
     // A picture that could not be copied is not recorded: the save would
     // otherwise delete the old avatar for a file that is not there.
-    const QString name = copyAvatarInto(userDir, chosen);
+    bool copied = false;
+    const QString name = copyAvatarInto(userDir, chosen, &copied);
     if (name.isEmpty()) return;
+    if (copied && brought && name != session_.config().avatar()) unsavedCopy_ = name;
     showAvatar(session_.root().file(QStringLiteral("User/") + name));
     session_.state().pendingAvatarName = name;
+}
+
+SettingsWindow::~SettingsWindow() {
+    // Its worker may still be writing the scaled copy of what goes.
+    delete avatarLoader_;
+    avatarLoader_ = nullptr;
+    dropUnsavedCopy();
+}
+
+void SettingsWindow::dropUnsavedCopy() {
+    if (unsavedCopy_.isEmpty()) return;
+    core::GlobalState& state = session_.state();
+    if (state.pendingAvatarName == unsavedCopy_) state.pendingAvatarName.clear();
+    if (unsavedCopy_ != session_.config().avatar())
+        AvatarLoader::removeWithScaledCopy(
+            session_.root().file(QStringLiteral("User/") + unsavedCopy_));
+    unsavedCopy_.clear();
 }
 
 void SettingsWindow::fillSkinList() {
@@ -305,8 +327,10 @@ void SettingsWindow::saveSettings() {
         // stored name with a folder part never reaches outside User/.
         const QString old = config.avatar();
         if (old != state.pendingAvatarName && isPlainFileName(old))
-            QFile::remove(session_.root().file(QStringLiteral("User/") + old));
+            AvatarLoader::removeWithScaledCopy(session_.root().file(QStringLiteral("User/") + old));
         config.setAvatar(state.pendingAvatarName);
+        unsavedCopy_.clear();
+        AvatarLoader::removeOtherScaledCopies(session_.root().userDir(), state.pendingAvatarName);
     }
     if (state.largeIconsChosen) {
         config.setIconSize(32);
