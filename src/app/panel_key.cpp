@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "platform/global_key.h"
+#include "text/printable.h"
 
 namespace hx::app {
 
@@ -31,7 +32,7 @@ bool PanelKey::bind(const QString& text) {
     const auto combination = platform::parseGlobalKey(text);
     if (!combination) {
         qWarning("hengxiu-toolbox: [快捷键] 显示面板=%s is not a key combination.",
-                 qPrintable(text));
+                 hx::text::printable(text).constData());
         if (!std::exchange(reported_, true))
             say_(QCoreApplication::translate("PanelKey", qUtf8Printable(kUnreadable)));
         return false;

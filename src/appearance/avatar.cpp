@@ -33,7 +33,8 @@ bool isPlainFileName(const QString& name) {
            !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0));
 }
 
-QString copyAvatarInto(const QString& userDir, const QString& source) {
+QString copyAvatarInto(const QString& userDir, const QString& source, bool* copied) {
+    if (copied) *copied = false;
     const QFileInfo from(source);
     const QString name = from.fileName();
     if (!from.isFile() || !isPlainFileName(name)) return {};
@@ -50,6 +51,7 @@ QString copyAvatarInto(const QString& userDir, const QString& source) {
         QFile::remove(temp);
         return {};
     }
+    if (copied) *copied = true;
     return name;
 }
 

@@ -23,7 +23,7 @@ bool isPlainFileName(const QString& name);
 
 // Copies `source` to User/<its file name> (replacing a file of that name in
 // one rename) and returns that name; empty when nothing could be copied. A
-// source that already is that file is left alone.
-QString copyAvatarInto(const QString& userDir, const QString& source);
+// source that already is that file is left alone; `copied` tells which.
+QString copyAvatarInto(const QString& userDir, const QString& source, bool* copied = nullptr);
 
 }  // namespace hx::appearance

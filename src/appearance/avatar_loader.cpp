@@ -4,12 +4,14 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrent>
 
 #include "appearance/avatar.h"
 #include "storage/atomic_file.h"
+#include "storage/file_names.h"
 
 namespace hx::appearance {
 
@@ -23,6 +25,20 @@ AvatarLoader::~AvatarLoader() {
 QString AvatarLoader::scaledCopyPath(const QString& path) {
     const QFileInfo info(path);
     return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".256.png"));
+}
+
+void AvatarLoader::removeWithScaledCopy(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(scaledCopyPath(path));
+}
+
+void AvatarLoader::removeOtherScaledCopies(const QString& userDir, const QString& avatar) {
+    const QString suffix = QStringLiteral(".256.png");
+    const QStringList copies =
+        storage::fileNamesMatching(userDir, u".", suffix, QDir::Files | QDir::Hidden);
+    for (const QString& copy : copies)
+        if (copy.mid(1, copy.size() - 1 - suffix.size()) != avatar)
+            QFile::remove(QDir(userDir).filePath(copy));
 }
 
 QImage AvatarLoader::readScaled(const QString& path) {

@@ -26,6 +26,11 @@ class AvatarLoader : public QObject {
 
     // Where the scaled copy of the avatar in `path` is kept.
     static QString scaledCopyPath(const QString& path);
+    // Removes the avatar in `path` and its scaled copy.
+    static void removeWithScaledCopy(const QString& path);
+    // Removes the scaled copies in `userDir` of every picture but `avatar`
+    // (a file name): those of replaced avatars are no use any more.
+    static void removeOtherScaledCopies(const QString& userDir, const QString& avatar);
     // The picture for `path` by the rule above; safe on any thread.
     static QImage readScaled(const QString& path);
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
@@ -303,12 +304,37 @@ void SettingsWindow::changeAvatar() {
     const QString chosen =
         session_.dialogs().openFile(QString(), userDir, qtFileFilter(tr(kAvatarFilter)));
     if (chosen.isEmpty()) return;
+    const QString fileName = QFileInfo(chosen).fileName();
+    // A copy made for an earlier choice goes, unless this one replaces it.
+    if (!unsavedCopy_.isEmpty() && unsavedCopy_ != fileName) dropUnsavedCopy();
+    // Only a file this window brings into User/ is ever taken away again.
+    const bool brought =
+        unsavedCopy_ == fileName || !QFileInfo::exists(QDir(userDir).filePath(fileName));
     // A picture that could not be copied is not recorded: the save would
     // otherwise delete the old avatar for a file that is not there.
-    const QString name = copyAvatarInto(userDir, chosen);
+    bool copied = false;
+    const QString name = copyAvatarInto(userDir, chosen, &copied);
     if (name.isEmpty()) return;
+    if (copied && brought && name != session_.config().avatar()) unsavedCopy_ = name;
     showAvatar(session_.root().file(QStringLiteral("User/") + name));
     session_.appearance().pending().avatarName = name;
+}
+
+SettingsWindow::~SettingsWindow() {
+    // Its worker may still be writing the scaled copy of what goes.
+    delete avatarLoader_;
+    avatarLoader_ = nullptr;
+    dropUnsavedCopy();
+}
+
+void SettingsWindow::dropUnsavedCopy() {
+    if (unsavedCopy_.isEmpty()) return;
+    core::AppearanceSetting::Pending& pending = session_.appearance().pending();
+    if (pending.avatarName == unsavedCopy_) pending.avatarName.clear();
+    if (unsavedCopy_ != session_.config().avatar())
+        AvatarLoader::removeWithScaledCopy(
+            session_.root().file(QStringLiteral("User/") + unsavedCopy_));
+    unsavedCopy_.clear();
 }
 
 void SettingsWindow::fillSkinList() {
@@ -337,8 +363,10 @@ void SettingsWindow::saveSettings() {
         // stored name with a folder part never reaches outside User/.
         const QString old = config.avatar();
         if (old != pending.avatarName && isPlainFileName(old))
-            QFile::remove(session_.root().file(QStringLiteral("User/") + old));
+            AvatarLoader::removeWithScaledCopy(session_.root().file(QStringLiteral("User/") + old));
         config.setAvatar(pending.avatarName);
+        unsavedCopy_.clear();
+        AvatarLoader::removeOtherScaledCopies(session_.root().userDir(), pending.avatarName);
     }
     if (std::exchange(pending.largeIconsChosen, false)) config.setIconSize(32);
     if (std::exchange(pending.smallIconsChosen, false)) config.setIconSize(16);

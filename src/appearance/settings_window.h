@@ -99,6 +99,8 @@ class SettingsWindow : public QWidget {
     // Without `sync` the sync controls are disabled.
     SettingsWindow(core::Session& session, core::Catalogue& catalogue, const QPoint& panel,
                    core::SyncEngine* sync = nullptr, QWidget* parent = nullptr);
+    // An avatar chosen here and never saved is removed from User/ again.
+    ~SettingsWindow() override;
 
     const Controls& controls() const { return c_; }
     SearchModel* results() const { return model_; }
@@ -138,6 +140,8 @@ class SettingsWindow : public QWidget {
     void loadStoredValues();
     void pickColour(ColourButton* button);
     void showAvatar(const QString& path);
+    // Removes the copy this window made of an avatar not (yet) stored.
+    void dropUnsavedCopy();
     void fetchResults(quint64 generation, int limit);
 
     core::Session& session_;
@@ -146,6 +150,8 @@ class SettingsWindow : public QWidget {
     Controls c_;
     SearchModel* model_ = nullptr;
     AvatarLoader* avatarLoader_ = nullptr;
+    // The avatar this window copied into User/, while it is not the stored one.
+    QString unsavedCopy_;
     // The search under way: later pages come one per turn of the event loop,
     // so a search that matches everything never stalls the window.
     QString searchNeedle_;

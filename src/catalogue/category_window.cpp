@@ -200,7 +200,8 @@ void CategoryWindow::showSelectedIcon() {
 void CategoryWindow::addCategory() {
     core::Dialogs& dialogs = session_.dialogs();
     const QString suggested = tr("分类") + QString::number(catalogue_.categoryCount() + 1);
-    const auto name = dialogs.input(tr("添加分类"), tr("添加分类"), suggested);
+    const auto name = dialogs.input(tr("添加分类"), tr("添加分类"), suggested,
+                                    storage::ItemDatabase::kCategoryLength);
     // Tested after the dialog, whatever was entered.
     if (c_.categoryList->topLevelItemCount() >= kMaxCategories) {
         dialogs.notice(tr("不能再添加了！"));
@@ -223,7 +224,8 @@ void CategoryWindow::renameCategory() {
     if (row < 0) return;
     const QString old = catalogue_.categoryName(row);
     core::Dialogs& dialogs = session_.dialogs();
-    const auto input = dialogs.input(tr("修改栏目"), tr("修改栏目"), old);
+    const auto input =
+        dialogs.input(tr("修改栏目"), tr("修改栏目"), old, storage::ItemDatabase::kCategoryLength);
     if (!input || input->isEmpty()) return;
     const QString& name = *input;
     const int rows = c_.categoryList->topLevelItemCount();

@@ -35,7 +35,8 @@ void ColumnMenu::addColumn() {
         return;
     }
     const QString suggested = tr("新建栏目") + QString::number(catalogue_.columnCount() + 1);
-    const auto name = dialogs.input(tr("新建栏目"), tr("新建栏目"), suggested);
+    const auto name = dialogs.input(tr("新建栏目"), tr("新建栏目"), suggested,
+                                    storage::ItemDatabase::kColumnLength);
     if (!name || name->isEmpty()) return;
     if (duplicateOf(catalogue_, *name, -1) >= 0) {
         dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));
@@ -50,7 +51,8 @@ void ColumnMenu::renameColumn(int column) {
     if (column < 0 || column >= catalogue_.columnCount()) return;
     const QString old = catalogue_.columnName(column);
     core::Dialogs& dialogs = session_.dialogs();
-    const auto input = dialogs.input(tr("修改栏目"), tr("修改栏目"), old);
+    const auto input =
+        dialogs.input(tr("修改栏目"), tr("修改栏目"), old, storage::ItemDatabase::kColumnLength);
     if (!input || input->isEmpty()) return;
     if (duplicateOf(catalogue_, *input, column) >= 0) {
         dialogs.notice(tr(kDuplicate), tr(kDuplicateTitle));

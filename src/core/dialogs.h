@@ -47,9 +47,10 @@ class Dialogs {
     bool askDestructive(const QString& text, const QString& title = {},
                         MessageIcon icon = MessageIcon::Question);
 
-    // Modal input box: nullopt on Cancel.
+    // Modal input box: nullopt on Cancel. The field takes at most `maxLength`
+    // characters (0: no limit).
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
-                                         const QString& initial) = 0;
+                                         const QString& initial, int maxLength) = 0;
     // Open-file dialog: empty when cancelled. `filter` uses Qt's form.
     virtual QString openFile(const QString& title, const QString& directory,
                              const QString& filter) = 0;

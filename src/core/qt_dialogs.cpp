@@ -62,12 +62,16 @@ Answer QtDialogs::present(const Message& m) {
 }
 
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
-                                        const QString& initial) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, initial, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+                                        const QString& initial, int maxLength) {
+    QInputDialog dialog;
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(initial);
+    if (auto* field = dialog.findChild<QLineEdit*>(); field && maxLength > 0)
+        field->setMaxLength(maxLength);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue();
 }
 
 QString QtDialogs::openFile(const QString& title, const QString& directory, const QString& filter) {

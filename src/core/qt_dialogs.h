@@ -8,7 +8,7 @@ namespace hx::core {
 class QtDialogs final : public Dialogs {
   public:
     std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override;
+                                 const QString& initial, int maxLength) override;
     QString openFile(const QString& title, const QString& directory,
                      const QString& filter) override;
     QStringList openFiles(const QString& title, const QString& directory,

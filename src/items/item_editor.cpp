@@ -79,6 +79,9 @@ ItemEditor::ItemEditor(core::Session& session, core::Catalogue& catalogue, const
 
     c_.titleLabel = label(this, "titleLabel", tr("标题："), QRect(8, 8, 40, 24));
     c_.title = lineEdit(this, "titleBox", QRect(48, 8, 184, 20));
+    // A name is cut where the database would refuse it; a link or an icon
+    // text is never cut (it would lead elsewhere), only refused.
+    c_.title->setMaxLength(storage::ItemDatabase::kTextLength);
     c_.linkLabel = label(this, "linkLabel", tr("链接："), QRect(8, 56, 40, 24));
     c_.link = lineEdit(this, "linkBox", QRect(48, 53, 224, 20));
     c_.iconLabel = label(this, "iconLabel", tr("图标："), QRect(8, 99, 40, 24));

@@ -27,6 +27,7 @@
 
 #include "storage/atomic_file.h"
 #include "text/gbk.h"
+#include "text/printable.h"
 
 namespace hx::storage {
 namespace {
@@ -122,7 +123,7 @@ std::map<QString, std::set<std::string>>& reported() {
 
 void reportOnce(const QString& path, const char* finding, const QString& message) {
     if (!reported()[path].insert(finding).second) return;
-    qWarning("hengxiu-toolbox: %s: %s", qPrintable(path), finding);
+    qWarning("hengxiu-toolbox: %s: %s", text::printable(path).constData(), finding);
     pendingNotices().push_back(message);
 }
 

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <future>
 
+#include "text/printable.h"
+
 namespace hx::storage {
 namespace {
 
@@ -122,7 +124,7 @@ void UsageStore::setAside() {
     for (const char* journal : {"-journal", "-wal", "-shm"})
         QFile::remove(path_ + QLatin1String(journal));
     qWarning("hengxiu-toolbox: %s could not be read; set aside as %s, started afresh.",
-             qPrintable(path_), qPrintable(aside));
+             text::printable(path_).constData(), text::printable(aside).constData());
 }
 
 void UsageStore::load() {
@@ -132,7 +134,7 @@ void UsageStore::load() {
         qWarning(
             "hengxiu-toolbox: usage file %s is %s; left as it is; what this run learns is not "
             "stored.",
-            qPrintable(path_), qPrintable(why));
+            text::printable(path_).constData(), text::printable(why).constData());
         return;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -167,7 +169,8 @@ void UsageStore::load() {
                               {text(p.getColumn(1)), p.getColumn(2).getInt64()});
             return;
         } catch (const SQLite::Exception& e) {
-            qWarning("hengxiu-toolbox: usage file %s: %s", qPrintable(path_), e.what());
+            qWarning("hengxiu-toolbox: usage file %s: %s", text::printable(path_).constData(),
+                     text::printable(QByteArray(e.what())).constData());
             // Only a damaged file is set aside; one that is busy or cannot be
             // written is left as it is, and this run keeps what it learns in memory.
             const int code = e.getErrorCode() & 0xff;
@@ -187,8 +190,9 @@ void UsageStore::write(const char* what, Fn&& fn) {
         fn(*db_);
         transaction.commit();
     } catch (const std::exception& e) {
-        qWarning("hengxiu-toolbox: usage file %s: %s not stored: %s", qPrintable(path_), what,
-                 e.what());
+        qWarning("hengxiu-toolbox: usage file %s: %s not stored: %s",
+                 text::printable(path_).constData(), what,
+                 text::printable(QByteArray(e.what())).constData());
     }
 }
 

@@ -220,6 +220,55 @@ TEST_F(SettingsTest, ThePendingAvatarSurvivesEverySave) {
     EXPECT_EQ(config("头像文件", "头像"), "me.png");
 }
 
+// What is no longer the avatar leaves User/: a replaced avatar with its scaled
+// copy (and copies left by earlier replacements), a choice not saved, a choice
+// replaced by the next one. A picture that was in User/ before stays.
+TEST_F(SettingsTest, UserKeepsOnlyTheAvatarAndFilesItHadBefore) {
+    struct Case {
+        const char* name;
+        QStringList chosen;  // in order, from elsewhere/ unless they name User/
+        bool save;
+        QStringList expected;  // in User/ afterwards
+    };
+    const QStringList old = {".old.png.256.png", "Config.ini", "old.png"};
+    const QStringList me = {".me.png.256.png", "Config.ini", "me.png"};
+    const Case cases[] = {
+        {"saved", {"me.png"}, true, me},
+        {"closed without saving", {"me.png"}, false, old},
+        {"chosen twice, saved", {"a.png", "me.png"}, true, me},
+        {"chosen twice, closed", {"a.png", "me.png"}, false, old},
+        {"one of User/, closed",
+         {"User/mine.png"},
+         false,
+         {".mine.png.256.png", ".old.png.256.png", "Config.ini", "mine.png", "old.png"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(temp.file("User")).removeRecursively();
+        session.state().pendingAvatarName.clear();
+        for (const char* name : {"elsewhere/me.png", "elsewhere/a.png", "User/old.png"})
+            ASSERT_TRUE(temp.write(name, pngOf(Qt::blue)));
+        // Left by a replacement before this program kept User/ tidy.
+        if (c.save) ASSERT_TRUE(temp.write("User/.earlier.png.256.png", pngOf(Qt::gray)));
+        if (c.chosen.first().startsWith("User/"))
+            ASSERT_TRUE(temp.write("User/mine.png", pngOf(Qt::green)));
+        setConfig("头像文件", "头像", "old.png");
+        open();
+        window->finishAvatar();  // the stored avatar's scaled copy is made
+        for (const QString& name : c.chosen) {
+            dialogs.files.enqueue(temp.file(name.contains('/') ? name : "elsewhere/" + name));
+            this->c().changeAvatar->click();
+            window->finishAvatar();
+        }
+        if (c.save) this->c().save->click();
+        window.reset();  // closed
+        QStringList files = QDir(temp.file("User")).entryList(QDir::Files | QDir::Hidden);
+        files.sort();
+        EXPECT_EQ(files, c.expected);
+        EXPECT_EQ(config("头像文件", "头像"), c.save ? "me.png" : "old.png");
+    }
+}
+
 TEST_F(SettingsTest, AvatarChangesThatCannotWorkChangeNothing) {
     ASSERT_TRUE(temp.write("User/keep.png", pngOf(Qt::blue)));
     ASSERT_TRUE(temp.write("Date/QVdata.mdb", "precious"));

@@ -3,9 +3,11 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 
 #include "catalogue/category_pictures.h"
 #include "catalogue/category_window.h"
+#include "catalogue/column_menu.h"
 #include "catalogue_fixture.h"
 
 using hx::catalogue::CategoryWindow;
@@ -126,6 +128,36 @@ TEST_F(CategoryWindowTest, AddRefusesWhatTheDatabaseCallsTheSameOrCannotStore) {
     EXPECT_EQ(catalogue->categories(), (QStringList{"Tools"}));
     EXPECT_EQ(listTexts(), (QStringList{"Tools"}));
     EXPECT_EQ(selections->count(), 0);
+}
+
+// Each name box takes the designed length; a longer name (pasted past the
+// box, here given whole) is refused in the user's words, never the engine's.
+TEST_F(CategoryWindowTest, NameBoxesTakeTheDesignedLengthAndRefuseMoreInTheirOwnWords) {
+    addCategories({"工具"}, {"甲"});
+    open();
+    catalogue->selectCategory(0);
+    const std::pair<const char*, std::function<void()>> asks[] = {
+        {"新建 category", [&] { click(c().newButton); }},
+        {"改名 category",
+         [&] {
+             select(0);
+             click(c().renameButton);
+         }},
+        {"新建栏目", [&] { catalogue::ColumnMenu(*session, *catalogue).addColumn(); }},
+        {"修改栏目", [&] { catalogue::ColumnMenu(*session, *catalogue).renameColumn(0); }},
+    };
+    for (const auto& [name, ask] : asks) {
+        SCOPED_TRACE(name);
+        const QString before = snapshot();
+        dialogs.inputs.enqueue(QString(51, u'长'));
+        ask();
+        EXPECT_EQ(dialogs.inputMaxLengths.value(dialogs.inputMaxLengths.size() - 1), 50);
+        EXPECT_EQ(snapshot(), before);
+        ASSERT_FALSE(dialogs.shown.isEmpty());
+        EXPECT_EQ(dialogs.shown.last().text,
+                  QStringLiteral("文字太长，未能保存：分类和栏目名称最多 50 个字，名称、链接和图标"
+                                 "最多 255 个字。"));
+    }
 }
 
 TEST_F(CategoryWindowTest, RenameCarriesTheNameIntoAllTables) {

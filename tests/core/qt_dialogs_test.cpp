@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -49,6 +51,29 @@ TEST(QtDialogs, EnterPressesTheDefaultButtonWhichIsNoWhenYesRemovesSomething) {
             Qt::Key_Return);
         EXPECT_EQ(c.ask(), c.expectedDefault == QMessageBox::Yes);
         EXPECT_EQ(shownDefault, c.expectedDefault);
+    }
+}
+
+// The input box's field takes no more than it is told, whatever is typed.
+TEST(QtDialogs, TheInputFieldTakesAtMostItsLength) {
+    QtDialogs dialogs;
+    for (const int limit : {5, 0}) {
+        SCOPED_TRACE(limit);
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            auto* field = box ? box->findChild<QLineEdit*>() : nullptr;
+            if (!field || !box->isVisible()) return;
+            timer->stop();
+            timer->deleteLater();
+            QTest::keyClicks(field, QStringLiteral("abcdefgh"));
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        timer->start();
+        const auto text =
+            dialogs.input(QStringLiteral("添加分类"), QStringLiteral("添加分类"), QString(), limit);
+        EXPECT_EQ(text, limit ? QStringLiteral("abcde") : QStringLiteral("abcdefgh"));
     }
 }
 

@@ -111,6 +111,22 @@ TEST_F(ItemEditorTest, OkWritesTheRowSelectedNowReloadsAndCloses) {
     EXPECT_TRUE(alive.isNull());
 }
 
+// The title takes what the database stores; a link or icon text is never cut
+// (a cut one would lead elsewhere): one too long is refused in the user's words.
+TEST_F(ItemEditorTest, TheTitleTakesTheDesignedLengthALongLinkIsRefused) {
+    auto editor = open(0);
+    editor->show();
+    const ItemEditor::Controls& c = editor->controls();
+    c.title->clear();
+    QTest::keyClicks(c.title, QString(260, u'x'));
+    EXPECT_EQ(c.title->text(), QString(255, u'x'));
+    c.link->setText(QString(300, u'l'));
+    QTest::mouseClick(c.ok, Qt::LeftButton);
+    EXPECT_EQ(stored().value(0).name, QStringLiteral("记事本"));
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.shown.last().text.startsWith(QStringLiteral("文字太长，未能保存")));
+}
+
 TEST_F(ItemEditorTest, OkWritesNothingWhenTheRowIsGone) {
     auto editor = open(2);
     editor->controls().title->setText(QStringLiteral("新名字"));

@@ -152,6 +152,29 @@ TEST_F(InstalledAppsTest, HostileEntriesAreListedSafelyOrSkippedAndNothingRuns) 
     EXPECT_FALSE(QFile::exists(marker));
 }
 
+// The line on stderr for a broken entry quotes its name and, through the
+// parser's message, its content: neither may reach the terminal as commands.
+TEST_F(InstalledAppsTest, ABrokenEntryIsToldOfInPrintableText) {
+    const struct {
+        const char* file;
+        QByteArray text;
+    } cases[] = {
+        // A name that retitles the terminal, on an entry too large to read.
+        {"\x1B]0;owned\x07.desktop", QByteArray(2 * 1024 * 1024, 'x')},
+        // Content the parser quotes in its message.
+        {"content.desktop", "\x1B[2J\x1B[31mnot a key file\xC2\x9B0m\n"},
+    };
+    for (const auto& c : cases) write(false, QString::fromUtf8(c.file), c.text);
+    ::testing::internal::CaptureStderr();
+    scanInstalledApps(folders());
+    const QByteArray err = QByteArray::fromStdString(::testing::internal::GetCapturedStderr());
+    for (const char control : {'\x1B', '\x07'}) EXPECT_FALSE(err.contains(control)) << err.data();
+    EXPECT_FALSE(err.contains("\xC2\x9B"));
+    EXPECT_TRUE(err.contains("\\x1B]0;owned\\x07.desktop")) << err.data();
+    EXPECT_TRUE(err.contains("content.desktop")) << err.data();
+    EXPECT_EQ(err.count('\n'), 2) << err.data();
+}
+
 TEST_F(InstalledAppsTest, ReadsOnAWorkerAndAgainWhenAskedWithTheNewEntry) {
     write(false, QStringLiteral("one.desktop"), entry("One"));
     InstalledApps index([this] { return folders(); });

@@ -27,12 +27,16 @@ class FakeDialogs final : public core::Dialogs {
     QVector<QString> inputPrompts;
     QVector<QString> inputTitles;
     QVector<QString> inputInitials;
+    QVector<int> inputMaxLengths;
 
+    // A scripted answer is given whole, whatever the limit: what the field
+    // would have cut is what the callers' own checks meet.
     std::optional<QString> input(const QString& prompt, const QString& title,
-                                 const QString& initial) override {
+                                 const QString& initial, int maxLength) override {
         inputPrompts.push_back(prompt);
         inputTitles.push_back(title);
         inputInitials.push_back(initial);
+        inputMaxLengths.push_back(maxLength);
         return inputs.isEmpty() ? std::nullopt : inputs.dequeue();
     }
     QString openFile(const QString&, const QString& folder, const QString& filter) override {

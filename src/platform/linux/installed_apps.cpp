@@ -13,14 +13,17 @@
 #include "platform/linux/gio.h"
 #include "platform/regular_file.h"
 #include "storage/item_database.h"
+#include "text/printable.h"
 
 namespace hx::platform {
 
 namespace {
 
 void skipped(const QString& path, const QString& why) {
+    // Both may quote the file: a terminal must not take them for commands.
     std::fprintf(stderr, "hengxiu-toolbox: desktop entry %s skipped: %s\n",
-                 QFile::encodeName(path).constData(), why.toLocal8Bit().constData());
+                 text::printable(QFile::encodeName(path)).constData(),
+                 text::printable(why).constData());
 }
 
 // A name as one line the catalogue can store.

@@ -3,6 +3,7 @@
 
 #include "platform/desktop_entry.h"
 #include "platform/linux/gio_desktop.h"
+#include "text/printable.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -95,9 +96,11 @@ bool LinuxShell::open(const QString& target) {
             info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0) {
             const auto entry = readDesktopEntry(info.absoluteFilePath());
             if (!entry) {
-                qWarning("hengxiu-toolbox: %s is not a launcher that can be read (larger than "
-                         "%lld bytes or without a [Desktop Entry] group); not started.",
-                         qPrintable(info.absoluteFilePath()), kMaxLauncherSize);
+                qWarning(
+                    "hengxiu-toolbox: %s is not a launcher that can be read (larger than "
+                    "%lld bytes or without a [Desktop Entry] group); not started.",
+                    text::printable(QFile::encodeName(info.absoluteFilePath())).constData(),
+                    kMaxLauncherSize);
                 return false;
             }
             // A link launcher opens what it points at.
