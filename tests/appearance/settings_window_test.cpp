@@ -245,7 +245,7 @@ TEST_F(SettingsTest, UserKeepsOnlyTheAvatarAndFilesItHadBefore) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(temp.file("User")).removeRecursively();
-        session.state().pendingAvatarName.clear();
+        session.appearance().pending().avatarName.clear();
         for (const char* name : {"elsewhere/me.png", "elsewhere/a.png", "User/old.png"})
             ASSERT_TRUE(temp.write(name, pngOf(Qt::blue)));
         // Left by a replacement before this program kept User/ tidy.
