@@ -47,6 +47,9 @@ class SyncEngine : public QObject {
     // `file` merged as another root's file; the outcome comes as importFinished.
     void importFrom(const QString& file);
 
+    // A round as soon as none runs (otherwise the timers ask for one).
+    void requestRound() { runRound(); }
+
     bool idle() const;
     // Runs every round due now, timers or not, until none is left (tests).
     void waitForIdle();

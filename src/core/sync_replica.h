@@ -82,6 +82,7 @@ class Replica {
     QString id_;
     bool loaded_ = false;
     State state_;
+    std::optional<Layout> placed_;  // how state_ is shown
     std::optional<Clock> clock_;
     QByteArray written_;  // the state file as last written
     // This root's file in the sync folder as last written.
