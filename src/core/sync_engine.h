@@ -65,6 +65,7 @@ class SyncEngine : public QObject {
     void changedHere();
     void runRound();
     void roundDone(const sync::Replica::Outcome& outcome, const sync::Replica::Round& round);
+    void showStored(const sync::Touched& touched);
     void watchFolder();
     QString leftOutText(const sync::LeftOut& left) const;
 

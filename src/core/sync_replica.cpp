@@ -217,7 +217,8 @@ bool Replica::writeFiles(const QString& folder, const QString& exportFile, Outco
     return true;
 }
 
-Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round) {
+Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round,
+                              const std::function<void(const Touched&)>& show) {
     Outcome out;
     if (!loaded_) {
         load();
@@ -288,6 +289,7 @@ Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round) {
                 return out;
             }
             out.touched = touchedBy(change, resolved);
+            if (show && out.touched.any()) show(out.touched);
         }
         state_ = std::move(merged.state);
         out.leftOut = placed.leftOut;

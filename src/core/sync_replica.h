@@ -64,7 +64,10 @@ class Replica {
 
     explicit Replica(Setup setup);
 
-    Outcome run(storage::ItemDatabase& db, const Round& round);
+    // `show` hears what changed in the database as soon as it is stored,
+    // before the files are written.
+    Outcome run(storage::ItemDatabase& db, const Round& round,
+                const std::function<void(const Touched&)>& show = {});
     // Whether a round would find anything new in `folder` (called between rounds).
     bool folderChanged(const QString& folder) const;
 
