@@ -17,6 +17,8 @@ packages=(
   libicu-dev unicode-data bzip2 libxcb1-dev libxcb-xtest0-dev libmuparser-dev
   # the start-up benchmark's yardstick on a real X server
   rofi
+  # the sync service of the catalogue's end-to-end test
+  syncthing
 )
 
 missing=()

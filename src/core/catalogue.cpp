@@ -269,6 +269,12 @@ bool Catalogue::removeColumnOf(const QString& category, int index, const QString
 }
 
 void Catalogue::openColumnAt(int index) {
+    showColumn(index);
+    session_.config().setLastColumn(current_, index);
+    session_.config().setLastCategory(current_);
+}
+
+void Catalogue::showColumn(int index) {
     cancelLoad();
     clearRows();
     if (index >= 0 && index < columnCount()) open_ = index;
@@ -276,8 +282,6 @@ void Catalogue::openColumnAt(int index) {
     // A position outside the headers loads the rows of no column.
     loadRunning_ = true;
     loader_->load(currentCategoryName(), columnName(index), iconSize(), pixelRatio_);
-    session_.config().setLastColumn(current_, index);
-    session_.config().setLastCategory(current_);
 }
 
 void Catalogue::reloadOpenColumn() {
@@ -493,6 +497,7 @@ void Catalogue::showStoredChange(bool categories, const QSet<QString>& columnsOf
         return;
     }
     showingStored_ = true;
+    const int before = current_, openBefore = open_;
     cancelLoad();
     reload();
     int index = int(categories_.indexOf(category));
@@ -506,10 +511,23 @@ void Catalogue::showStoredChange(bool categories, const QSet<QString>& columnsOf
         clearRows();
         emit columnsReset();
         emit rowsCleared();
-    } else {
+    } else if (index != before) {
         selectCategory(index);
         const int open = int(columns_.indexOf(column));
         if (open >= 0 && open != open_) openColumnAt(open);
+    } else {
+        // Where the user was: the choice stored in Config.ini stands.
+        clearRows();
+        const auto columns = session_.database().columnsOf(currentCategoryName());
+        columns_ = columns ? columns.value : QStringList();
+        open_ = int(columns_.size()) - 1;
+        emit columnsReset();
+        if (!columns) showError(columns.error);
+        const int open = int(columns_.indexOf(column));
+        if (open >= 0 && open == openBefore)
+            showColumn(open);
+        else
+            openColumnAt(open >= 0 ? open : session_.config().lastColumn(current_));
     }
     showingStored_ = false;
 }

@@ -182,6 +182,8 @@ class Catalogue : public QObject {
 
   private:
     void startLoad();
+    // Opens column `index` and starts loading it, without remembering it.
+    void showColumn(int index);
     void cancelLoad();
     void drainPending();
     void showError(const QString& error);

@@ -99,7 +99,12 @@ void SyncEngine::runRound() {
     storage::ItemDatabase* db = &session_.database();
     sync::Replica* replica = replica_.get();
     future_ = QtConcurrent::run([this, db, replica, round] {
-        const sync::Replica::Outcome outcome = replica->run(*db, round);
+        // The panel shows a merge at once; the files are written meanwhile.
+        const auto show = [this](const sync::Touched& touched) {
+            QMetaObject::invokeMethod(
+                this, [this, touched] { showStored(touched); }, Qt::QueuedConnection);
+        };
+        const sync::Replica::Outcome outcome = replica->run(*db, round, show);
         QMetaObject::invokeMethod(
             this, [this, outcome, round] { roundDone(outcome, round); }, Qt::QueuedConnection);
     });
@@ -116,7 +121,13 @@ void SyncEngine::finish() {
     const sync::Replica::Round round{folder_, {}, {}};
     changedHere_ = false;
     running_ = true;
-    roundDone(replica_->run(session_.database(), round), round);
+    roundDone(replica_->run(session_.database(), round,
+                            [this](const sync::Touched& touched) { showStored(touched); }),
+              round);
+}
+
+void SyncEngine::showStored(const sync::Touched& touched) {
+    catalogue_.showStoredChange(touched.categories, touched.columnsOf, touched.itemsOf);
 }
 
 void SyncEngine::waitForIdle() {
@@ -172,9 +183,6 @@ QString SyncEngine::leftOutText(const sync::LeftOut& left) const {
 void SyncEngine::roundDone(const sync::Replica::Outcome& outcome,
                            const sync::Replica::Round& round) {
     running_ = false;
-    if (outcome.touched.any())
-        catalogue_.showStoredChange(outcome.touched.categories, outcome.touched.columnsOf,
-                                    outcome.touched.itemsOf);
     if (!round.importFile.isEmpty())
         emit importFinished(outcome.ok, outcome.error);
     else if (!round.exportFile.isEmpty())

@@ -47,6 +47,9 @@ class SyncEngine : public QObject {
     // `file` merged as another root's file; the outcome comes as importFinished.
     void importFrom(const QString& file);
 
+    // A round as soon as none runs (otherwise the timers ask for one).
+    void requestRound() { runRound(); }
+
     bool idle() const;
     // Runs every round due now, timers or not, until none is left (tests).
     void waitForIdle();
@@ -62,6 +65,7 @@ class SyncEngine : public QObject {
     void changedHere();
     void runRound();
     void roundDone(const sync::Replica::Outcome& outcome, const sync::Replica::Round& round);
+    void showStored(const sync::Touched& touched);
     void watchFolder();
     QString leftOutText(const sync::LeftOut& left) const;
 

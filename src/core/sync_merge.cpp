@@ -95,11 +95,14 @@ bool before(const Record* a, const Record* b) {
 Resolved resolve(const storage::StoredCatalogue& stored, const std::function<QString()>& newId) {
     Resolved out;
     QSet<QString> used;
+    used.reserve(stored.categories.size() + stored.columns.size() + stored.items.size());
+    out.entries.reserve(used.capacity());
     const auto idFor = [&](Table table, qint64 rowid, const QString& stored) {
         // A second row claiming one id (a copied row) is a row of its own.
-        if (!stored.isEmpty() && !used.contains(stored)) {
+        if (!stored.isEmpty()) {
+            const qsizetype before = used.size();
             used.insert(stored);
-            return stored;
+            if (used.size() > before) return stored;
         }
         QString id = newId();
         used.insert(id);
@@ -126,9 +129,14 @@ Resolved resolve(const storage::StoredCatalogue& stored, const std::function<QSt
         const QString key = nameKey(c.category) + u'\x1f' + nameKey(c.name);
         if (!columnByKey.contains(key)) columnByKey.insert(key, id);
     }
+    // Entries of one column mostly follow each other.
+    QString lastCategory, lastColumn, column;
     for (const auto& i : stored.items) {
-        const QString column =
-            columnByKey.value(nameKey(i.row.category) + u'\x1f' + nameKey(i.row.column));
+        if (i.row.category != lastCategory || i.row.column != lastColumn || column.isEmpty()) {
+            lastCategory = i.row.category;
+            lastColumn = i.row.column;
+            column = columnByKey.value(nameKey(i.row.category) + u'\x1f' + nameKey(i.row.column));
+        }
         if (column.isEmpty()) continue;
         const QString id = idFor(Table::Items, i.rowid, i.syncId);
         out.entries.push_back({Table::Items,
@@ -144,6 +152,34 @@ Resolved resolve(const storage::StoredCatalogue& stored, const std::function<QSt
 }
 
 // ---- Layout -----------------------------------------------------------------------
+
+QStringList Layout::Place::values() const {
+    switch (table) {
+        case Table::Categories:
+            return {category->name, category->picture};
+        case Table::Columns:
+            return {category->name, column->name};
+        case Table::Items:
+            break;
+    }
+    return {category->name, column->name, entry->name, entry->link, entry->icon};
+}
+
+bool Layout::Place::holds(const QStringList& stored) const {
+    switch (table) {
+        case Table::Categories:
+            return stored.size() == 2 && stored.at(0) == category->name &&
+                   stored.at(1) == category->picture;
+        case Table::Columns:
+            return stored.size() == 2 && stored.at(0) == category->name &&
+                   stored.at(1) == column->name;
+        case Table::Items:
+            break;
+    }
+    return stored.size() == 5 && stored.at(0) == category->name && stored.at(1) == column->name &&
+           stored.at(2) == entry->name && stored.at(3) == entry->link &&
+           stored.at(4) == entry->icon;
+}
 
 Layout layout(const State& state, const QString& home) {
     using Limits = storage::ItemDatabase;
@@ -195,7 +231,6 @@ Layout layout(const State& state, const QString& home) {
                 {LeftOut::Renamed, Kind::Category, cat->name, {}, placed.name, 0});
         }
         categoryNames.insert(nameKey(placed.name));
-        out.placed.insert(cat->id);
 
         QSet<QString> columnNames;
         for (const Record* col : childrenOf(cat->id, Kind::Column)) {
@@ -219,7 +254,6 @@ Layout layout(const State& state, const QString& home) {
                     {LeftOut::Renamed, Kind::Column, col->name, placed.name, column.name, 0});
             }
             columnNames.insert(nameKey(column.name));
-            out.placed.insert(col->id);
             for (const Record* item : childrenOf(col->id, Kind::Item)) {
                 Layout::Entry entry{item->id, item->name, homeAbsolute(item->link, home),
                                     homeAbsolute(item->icon, home)};
@@ -230,15 +264,32 @@ Layout layout(const State& state, const QString& home) {
                     continue;
                 }
                 column.entries.push_back(entry);
-                out.placed.insert(item->id);
             }
             placed.columns.push_back(std::move(column));
         }
         out.categories.push_back(std::move(placed));
     }
 
+    // Indexed once the layout stands still.
+    static const QString kTop;
+    qsizetype alive = 0;
+    for (const Record& r : state.records) alive += r.gone ? 0 : 1;
+    out.placed.reserve(alive);
+    for (int c = 0; c < out.categories.size(); ++c) {
+        const Layout::Category& cat = out.categories.at(c);
+        out.placed.insert(cat.id, {Table::Categories, &kTop, &cat, nullptr, nullptr, c});
+        for (int k = 0; k < cat.columns.size(); ++k) {
+            const Layout::Column& col = cat.columns.at(k);
+            out.placed.insert(col.id, {Table::Columns, &cat.id, &cat, &col, nullptr, k});
+            for (int i = 0; i < col.entries.size(); ++i)
+                out.placed.insert(col.entries.at(i).id,
+                                  {Table::Items, &col.id, &cat, &col, &col.entries.at(i), i});
+        }
+    }
+
     // What hangs from nothing placed and was not left out with its parent: a
     // parent never heard of, or of the wrong kind.
+    if (out.placed.size() + reported.size() == alive) return out;
     for (const Record& r : state.records) {
         if (r.gone || out.placed.contains(r.id) || reported.contains(r.id)) continue;
         const auto parent = state.records.constFind(r.parent);
@@ -265,7 +316,7 @@ void orderGroup(const QVector<QString>& ids, State& state, const QSet<QString>& 
     std::optional<std::pair<qint64, QString>> last;
     for (qsizetype i = 0; i < n; ++i) {
         if (unordered.contains(ids.at(i))) continue;
-        const std::pair<qint64, QString> key{state.records.value(ids.at(i)).order, ids.at(i)};
+        const std::pair<qint64, QString> key{state.records.constFind(ids.at(i))->order, ids.at(i)};
         if (!last || key > *last) {
             kept[i] = true;
             last = key;
@@ -275,7 +326,7 @@ void orderGroup(const QVector<QString>& ids, State& state, const QSet<QString>& 
     bool renumber = false;
     for (qsizetype i = 0; i < n && !renumber;) {
         if (kept.at(i)) {
-            orders[i] = state.records.value(ids.at(i)).order;
+            orders[i] = state.records.constFind(ids.at(i))->order;
             ++i;
             continue;
         }
@@ -284,7 +335,7 @@ void orderGroup(const QVector<QString>& ids, State& state, const QSet<QString>& 
         const qsizetype m = j - i;
         const bool hasLeft = i > 0, hasRight = j < n;
         const qint64 left = hasLeft ? orders.at(i - 1) : 0;
-        const qint64 right = hasRight ? state.records.value(ids.at(j)).order : 0;
+        const qint64 right = hasRight ? state.records.constFind(ids.at(j))->order : 0;
         for (qsizetype k = 0; k < m; ++k) {
             if (hasLeft && hasRight) {
                 const qint64 gap = right - left;
@@ -306,8 +357,9 @@ void orderGroup(const QVector<QString>& ids, State& state, const QSet<QString>& 
     if (renumber)
         for (qsizetype i = 0; i < n; ++i) orders[i] = kOrderStep * (i + 1);
     for (qsizetype i = 0; i < n; ++i) {
+        const auto current = state.records.constFind(ids.at(i));
+        if (current->order == orders.at(i) && !unordered.contains(ids.at(i))) continue;
         Record& r = state.records[ids.at(i)];
-        if (r.order == orders.at(i) && !unordered.contains(r.id)) continue;
         r.order = orders.at(i);
         if (!stamped.contains(r.id)) {
             r.base = r.stamp;
@@ -322,11 +374,30 @@ void orderGroup(const QVector<QString>& ids, State& state, const QSet<QString>& 
 State capture(const State& state, const Resolved& stored, const Layout& placed, Clock& clock,
               const QString& home) {
     State out = state;
-    QSet<QString> inDatabase, stamped, unordered;
-    QHash<QString, QVector<QString>> groups;
-    QVector<QString> groupOrder;
+    QSet<QString> stamped, unordered;
+    // Groups whose rows all stand as placed, in the placed order, keep their
+    // order keys; the others are ordered again.
+    QHash<QString, int> nextPosition;
+    QSet<QString> reordered;
+    const QString* group = nullptr;
+    int* next = nullptr;
+    qsizetype placedStored = 0;
     for (const StoredEntry& e : stored.entries) {
-        inDatabase.insert(e.id);
+        // Most rows are as the last round left them: nothing to take in.
+        const auto at = placed.placed.constFind(e.id);
+        if (at != placed.placed.cend()) {
+            ++placedStored;
+            if (at->table == e.table && *at->group == e.parent && at->holds(e.values)) {
+                if (!group || *group != e.parent) {
+                    group = &e.parent;
+                    next = &nextPosition[e.parent];
+                }
+                if (at->position < *next) reordered.insert(e.parent);
+                *next = at->position + 1;
+                continue;
+            }
+        }
+        reordered.insert(e.parent);
         const Kind kind = kindOf(e.table);
         const QString link = kind == Kind::Category ? e.link : homeRelative(e.link, home);
         const QString icon = homeRelative(e.icon, home);
@@ -336,13 +407,13 @@ State capture(const State& state, const Resolved& stored, const Layout& placed, 
             const bool sameName = e.name == it->name || (!shown.isEmpty() && e.name == shown);
             if (!sameName || it->parent != e.parent || it->link != link || it->icon != icon) {
                 if (!sameName) it->name = e.name;
+                if (it->parent != e.parent) unordered.insert(e.id);
                 it->parent = e.parent;
                 it->link = link;
                 it->icon = icon;
                 it->base = it->stamp;
                 it->stamp = clock.tick();
                 stamped.insert(e.id);
-                if (it->parent != state.records.value(e.id).parent) unordered.insert(e.id);
             }
         } else {
             Record r;
@@ -359,20 +430,36 @@ State capture(const State& state, const Resolved& stored, const Layout& placed, 
             stamped.insert(r.id);
             unordered.insert(r.id);
         }
-        if (!groups.contains(e.parent)) groupOrder.push_back(e.parent);
-        groups[e.parent].push_back(e.id);
     }
-    for (const QString& id : placed.placed) {
-        if (inDatabase.contains(id)) continue;
-        Record& r = out.records[id];
-        if (r.gone) continue;
-        Record mark;
-        mark.id = id;
-        mark.kind = r.kind;
-        mark.gone = true;
-        mark.base = r.stamp;
-        mark.stamp = clock.tick();
-        r = mark;
+    // Placed records no longer stored were deleted here.
+    if (placedStored < placed.placed.size()) {
+        QSet<QString> inDatabase;
+        inDatabase.reserve(stored.entries.size());
+        for (const StoredEntry& e : stored.entries) inDatabase.insert(e.id);
+        for (auto it = placed.placed.cbegin(); it != placed.placed.cend(); ++it) {
+            if (inDatabase.contains(it.key())) continue;
+            Record& r = out.records[it.key()];
+            if (r.gone) continue;
+            Record mark;
+            mark.id = it.key();
+            mark.kind = r.kind;
+            mark.gone = true;
+            mark.base = r.stamp;
+            mark.stamp = clock.tick();
+            r = mark;
+        }
+    }
+    if (reordered.isEmpty()) return out;
+    QHash<QString, QVector<QString>> groups;
+    QVector<QString> groupOrder;
+    for (const StoredEntry& e : stored.entries) {
+        if (!reordered.contains(e.parent)) continue;
+        auto it = groups.find(e.parent);
+        if (it == groups.end()) {
+            groupOrder.push_back(e.parent);
+            it = groups.insert(e.parent, {});
+        }
+        it->push_back(e.id);
     }
     for (const QString& parent : groupOrder)
         orderGroup(groups.value(parent), out, unordered, stamped, clock);
@@ -417,30 +504,29 @@ Merged merge(const State& local, const QVector<State>& others, Clock& clock) {
 
     Merged m;
     m.state.root = self;
-    QSet<QString> ids;
-    for (const State* s : states)
-        for (auto it = s->records.cbegin(); it != s->records.cend(); ++it) ids.insert(it.key());
+    // For each record its latest version.
+    m.state.records = here.records;
+    for (const State& other : others) {
+        m.state.records.reserve(qMax(m.state.records.size(), other.records.size()));
+        for (const Record& r : other.records) {
+            const auto it = m.state.records.constFind(r.id);
+            if (it == m.state.records.cend() || r.stamp > it->stamp)
+                m.state.records.insert(r.id, r);
+        }
+    }
+    // A record absent from a state that had seen this version was deleted
+    // there, and the mark since forgotten.
     QSet<QString> vanished;
-    for (const QString& id : ids) {
-        const Record* latest = nullptr;
-        for (const State* s : states) {
-            const auto it = s->records.constFind(id);
-            if (it != s->records.cend() && (!latest || it->stamp > latest->stamp)) latest = &*it;
-        }
-        if (!latest->gone) {
-            // Absent from a state that had seen this version: deleted there,
-            // and the mark since forgotten.
+    if (!others.isEmpty()) {
+        for (const Record& r : std::as_const(m.state.records)) {
+            if (r.gone) continue;
             const bool deleted = std::any_of(states.cbegin(), states.cend(), [&](const State* s) {
-                if (s->records.contains(id)) return false;
-                const auto seen = seenBy(*s, latest->stamp.root);
-                return seen && seen->reaches(latest->stamp);
+                const auto seen = seenBy(*s, r.stamp.root);
+                return seen && seen->reaches(r.stamp) && !s->records.contains(r.id);
             });
-            if (deleted) {
-                vanished.insert(id);
-                continue;
-            }
+            if (deleted) vanished.insert(r.id);
         }
-        m.state.records.insert(id, *latest);
+        for (const QString& id : vanished) m.state.records.remove(id);
     }
     for (const State* s : states) {
         for (auto it = s->seen.cbegin(); it != s->seen.cend(); ++it)
@@ -448,14 +534,20 @@ Merged merge(const State& local, const QVector<State>& others, Clock& clock) {
         raise(m.state.seen, s->root, s->written);
     }
 
-    // Columns of a deleted category, then entries of a deleted column.
+    // Columns of a deleted category, then entries of a deleted column; only
+    // another root's change can leave any.
     QSet<QString> orphaned;
     for (const Kind kind : {Kind::Column, Kind::Item}) {
-        for (Record& r : m.state.records) {
+        if (others.isEmpty()) break;
+        QVector<QString> found;
+        for (const Record& r : std::as_const(m.state.records)) {
             if (r.gone || r.kind != kind) continue;
             const auto parent = m.state.records.constFind(r.parent);
-            if (!vanished.contains(r.parent) && (parent == m.state.records.cend() || !parent->gone))
-                continue;
+            if (vanished.contains(r.parent) || (parent != m.state.records.cend() && parent->gone))
+                found.push_back(r.id);
+        }
+        for (const QString& id : found) {
+            Record& r = m.state.records[id];
             if (r.stamp.root == self) orphaned.insert(r.id);
             Record mark;
             mark.id = r.id;
@@ -467,14 +559,17 @@ Merged merge(const State& local, const QVector<State>& others, Clock& clock) {
         }
     }
     const qint64 forgetBefore = clock.wallMs() - kForgetAfterMs;
-    m.state.records.removeIf(
-        [&](const auto& it) { return it.value().gone && it.value().stamp.time < forgetBefore; });
+    const auto forgotten = [&](const Record& r) { return r.gone && r.stamp.time < forgetBefore; };
+    // Looked for first: removing detaches the records shared with the state merged.
+    if (std::any_of(m.state.records.cbegin(), m.state.records.cend(), forgotten))
+        m.state.records.removeIf([&](const auto& it) { return forgotten(it.value()); });
     m.state.written = clock.now();
     m.state.seen.insert(self, m.state.written);
 
     // A version made here that a change made without it replaced is lost
     // unless kept: the caller writes a safety copy when there is one.
     for (const Record& mine : local.records) {
+        if (others.isEmpty()) break;
         if (mine.gone || mine.stamp.root != self) continue;
         if (orphaned.contains(mine.id)) {
             ++m.conflicts;
@@ -492,68 +587,57 @@ Merged merge(const State& local, const QVector<State>& others, Clock& clock) {
 // ---- Database change --------------------------------------------------------------
 
 CatalogueChange changeFor(const Resolved& stored, const Layout& target, int* removed) {
-    struct Place {
-        Table table;
-        QString group;
-        QStringList values;
-    };
-    QHash<QString, Place> places;
-    QVector<std::pair<QString, QVector<QString>>> groups;
+    using Place = Layout::Place;
+    const QHash<QString, Place>& places = target.placed;
+    static const QString kTop;
+    QVector<std::pair<const QString*, QVector<const QString*>>> groups;
     {
-        QVector<QString> categories;
+        QVector<const QString*> categories;
+        for (const Layout::Category& cat : target.categories) categories.push_back(&cat.id);
+        groups.push_back({&kTop, categories});
         for (const Layout::Category& cat : target.categories) {
-            categories.push_back(cat.id);
-            places.insert(cat.id, {Table::Categories, {}, {cat.name, cat.picture}});
-        }
-        groups.push_back({QString(), categories});
-        for (const Layout::Category& cat : target.categories) {
-            QVector<QString> columns;
+            QVector<const QString*> columns;
             for (const Layout::Column& col : cat.columns) {
-                columns.push_back(col.id);
-                places.insert(col.id, {Table::Columns, cat.id, {cat.name, col.name}});
-                QVector<QString> entries;
-                for (const Layout::Entry& e : col.entries) {
-                    entries.push_back(e.id);
-                    places.insert(
-                        e.id, {Table::Items, col.id, {cat.name, col.name, e.name, e.link, e.icon}});
-                }
-                groups.push_back({col.id, entries});
+                columns.push_back(&col.id);
+                QVector<const QString*> entries;
+                entries.reserve(col.entries.size());
+                for (const Layout::Entry& e : col.entries) entries.push_back(&e.id);
+                groups.push_back({&col.id, entries});
             }
-            groups.push_back({cat.id, columns});
+            groups.push_back({&cat.id, columns});
         }
     }
 
     CatalogueChange change;
     change.ids = stored.newIds;
     int gone = 0;
-    QHash<QString, QVector<const StoredEntry*>> storedGroups;
+    QHash<QString, QVector<std::pair<const StoredEntry*, const Place*>>> storedGroups;
     for (const StoredEntry& e : stored.entries) {
         const auto place = places.constFind(e.id);
-        if (place != places.cend() && place->table == e.table && place->group == e.parent) {
-            storedGroups[e.parent].push_back(&e);
+        if (place != places.cend() && place->table == e.table && *place->group == e.parent) {
+            storedGroups[e.parent].push_back({&e, &*place});
             continue;
         }
         change.removals.push_back({e.table, e.rowid});
         if (place == places.cend()) ++gone;  // else it moves to another group
     }
     for (const auto& [group, ids] : groups) {
-        const QVector<const StoredEntry*> here = storedGroups.value(group);
+        const auto here = storedGroups.value(*group);
         // Kept rows must already stand in order, new ones only follow them;
         // anything else is written again in order.
         bool inOrder = here.size() <= ids.size();
         for (qsizetype i = 0; inOrder && i < here.size(); ++i)
-            inOrder = here.at(i)->id == ids.at(i);
+            inOrder = here.at(i).first->id == *ids.at(i);
         if (inOrder) {
-            for (const StoredEntry* e : here) {
-                const QStringList& values = places.value(e->id).values;
-                if (values != e->values) change.updates.push_back({e->table, e->rowid, values});
-            }
+            for (const auto& [e, place] : here)
+                if (!place->holds(e->values))
+                    change.updates.push_back({e->table, e->rowid, place->values()});
         } else {
-            for (const StoredEntry* e : here) change.removals.push_back({e->table, e->rowid});
+            for (const auto& [e, place] : here) change.removals.push_back({e->table, e->rowid});
         }
         for (qsizetype i = inOrder ? here.size() : 0; i < ids.size(); ++i) {
-            const Place& place = places.value(ids.at(i));
-            change.inserts.push_back({place.table, ids.at(i), place.values});
+            const Place& place = *places.constFind(*ids.at(i));
+            change.inserts.push_back({place.table, *ids.at(i), place.values()});
         }
     }
     if (removed) *removed = gone;

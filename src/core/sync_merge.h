@@ -88,10 +88,30 @@ struct Layout {
         QString id, name, picture;
         QVector<Column> columns;
     };
+    // Where a record stands: its table, its group (the parent's id) and its
+    // position, pointing into `categories`.
+    struct Place {
+        storage::Table table;
+        const QString* group;
+        const Category* category;
+        const Column* column;
+        const Entry* entry;
+        int position;
+        // The row as the database is to hold it, and whether `stored` is that row.
+        QStringList values() const;
+        bool holds(const QStringList& stored) const;
+    };
     QVector<Category> categories;
     QHash<QString, QString> shownNames;  // by id, names shown other than their records'
-    QSet<QString> placed;
+    QHash<QString, Place> placed;
     QVector<LeftOut> leftOut;
+
+    Layout() = default;
+    // Moved, never copied: `placed` points into `categories`.
+    Layout(Layout&&) = default;
+    Layout& operator=(Layout&&) = default;
+    Layout(const Layout&) = delete;
+    Layout& operator=(const Layout&) = delete;
 };
 Layout layout(const State& state, const QString& home);
 

@@ -217,7 +217,8 @@ bool Replica::writeFiles(const QString& folder, const QString& exportFile, Outco
     return true;
 }
 
-Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round) {
+Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round,
+                              const std::function<void(const Touched&)>& show) {
     Outcome out;
     if (!loaded_) {
         load();
@@ -228,6 +229,7 @@ Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round) {
                 fromText(readAtMost(round.folder + u'/' + ownFileName(), kMaxFileSize));
             if (own.state && own.state->root == id_) {
                 state_ = std::move(*own.state);
+                placed_.reset();
                 for (const Record& r : state_.records) clock_->observe(r.stamp);
                 clock_->observe(state_.written);
             }
@@ -259,12 +261,13 @@ Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round) {
             return out;
         }
         const Resolved resolved = resolve(stored.value, setup_.newId);
-        State captured = capture(state_, resolved, layout(state_, home), *clock_, home);
+        if (!placed_) placed_ = layout(state_, home);
+        State captured = capture(state_, resolved, *placed_, *clock_, home);
         QHash<QString, FileMark> read;
         QVector<State> others = readFolder(round.folder, out, read);
         if (imported) others.push_back(*imported);
         Merged merged = merge(captured, others, *clock_);
-        const Layout placed = layout(merged.state, home);
+        Layout placed = layout(merged.state, home);
         int removed = 0;
         const storage::CatalogueChange change = changeFor(resolved, placed, &removed);
         if (!change.isEmpty()) {
@@ -286,9 +289,11 @@ Replica::Outcome Replica::run(storage::ItemDatabase& db, const Round& round) {
                 return out;
             }
             out.touched = touchedBy(change, resolved);
+            if (show && out.touched.any()) show(out.touched);
         }
         state_ = std::move(merged.state);
         out.leftOut = placed.leftOut;
+        placed_ = std::move(placed);
         out.conflicts = merged.conflicts;
         out.removed = removed;
         for (auto it = read.cbegin(); it != read.cend(); ++it) {

@@ -64,7 +64,10 @@ class Replica {
 
     explicit Replica(Setup setup);
 
-    Outcome run(storage::ItemDatabase& db, const Round& round);
+    // `show` hears what changed in the database as soon as it is stored,
+    // before the files are written.
+    Outcome run(storage::ItemDatabase& db, const Round& round,
+                const std::function<void(const Touched&)>& show = {});
     // Whether a round would find anything new in `folder` (called between rounds).
     bool folderChanged(const QString& folder) const;
 
@@ -82,6 +85,7 @@ class Replica {
     QString id_;
     bool loaded_ = false;
     State state_;
+    std::optional<Layout> placed_;  // how state_ is shown
     std::optional<Clock> clock_;
     QByteArray written_;  // the state file as last written
     // This root's file in the sync folder as last written.

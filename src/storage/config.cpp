@@ -52,14 +52,20 @@ void Config::setPosition(int left, int top) {
 }
 
 int Config::lastCategory() const { return readInt(kToolbar, kToolbar); }
-void Config::setLastCategory(int index) { writeInt(kToolbar, kToolbar, index); }
+// Written at every switch: a value already stored is not written again.
+void Config::setLastCategory(int index) {
+    if (readConfig(kToolbar, kToolbar) != QString::number(index))
+        writeInt(kToolbar, kToolbar, index);
+}
 
 int Config::lastColumn(int categoryIndex) const {
     return readInt(kRollerMenu, QString::number(categoryIndex));
 }
 
 void Config::setLastColumn(int categoryIndex, int columnIndex) {
-    writeInt(kRollerMenu, QString::number(categoryIndex), columnIndex);
+    const QString key = QString::number(categoryIndex);
+    if (readConfig(kRollerMenu, key) != QString::number(columnIndex))
+        writeInt(kRollerMenu, key, columnIndex);
 }
 
 void Config::removeLastColumn(int categoryIndex) {

@@ -4,7 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -22,6 +24,13 @@ const QByteArray kMagic = "hengxiu-toolbox sync ";
 
 void appendString(QByteArray& out, const QString& s) {
     out += '"';
+    // Most texts need no escape: taken whole.
+    if (std::none_of(s.cbegin(), s.cend(),
+                     [](QChar c) { return c.unicode() < 0x20 || c == u'"' || c == u'\\'; })) {
+        out += s.toUtf8();
+        out += '"';
+        return;
+    }
     const QByteArray utf8 = s.toUtf8();
     for (const char ch : utf8) {
         const auto c = static_cast<unsigned char>(ch);
@@ -54,10 +63,27 @@ void appendString(QByteArray& out, const QString& s) {
     out += '"';
 }
 
-QByteArray clockText(const Stamp& s) {
-    return QByteArray::number(s.time) + '.' + QByteArray::number(s.seq);
+void appendNumber(QByteArray& out, qint64 n) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+    out.append(digits, end - digits);
 }
-QByteArray stampText(const Stamp& s) { return clockText(s) + '.' + s.root.toLatin1(); }
+
+void appendClock(QByteArray& out, const Stamp& s) {
+    appendNumber(out, s.time);
+    out += '.';
+    appendNumber(out, s.seq);
+}
+
+void appendStamp(QByteArray& out, const char* key, const Stamp& s) {
+    out += ",\"";
+    out += key;
+    out += "\":\"";
+    appendClock(out, s);
+    out += '.';
+    for (const QChar c : s.root) out += char(c.unicode());  // ids are ASCII
+    out += '"';
+}
 
 void appendField(QByteArray& out, const char* key, const QString& value) {
     out += ",\"";
@@ -66,8 +92,8 @@ void appendField(QByteArray& out, const char* key, const QString& value) {
     appendString(out, value);
 }
 
-QByteArray recordLine(const Record& r) {
-    QByteArray line = "{\"id\":";
+void appendRecord(QByteArray& line, const Record& r) {
+    line += "{\"id\":";
     appendString(line, r.id);
     if (r.gone) {
         line += ",\"gone\":true";
@@ -88,15 +114,13 @@ QByteArray recordLine(const Record& r) {
                 appendField(line, "in", r.parent);
                 break;
         }
-        line += ",\"order\":" + QByteArray::number(r.order);
+        line += ",\"order\":";
+        appendNumber(line, r.order);
     }
-    line += ",\"stamp\":\"" + stampText(r.stamp) + '"';
-    if (!r.base.isNull()) line += ",\"base\":\"" + stampText(r.base) + '"';
+    appendStamp(line, "stamp", r.stamp);
+    if (!r.base.isNull()) appendStamp(line, "base", r.base);
     line += "}\n";
-    return line;
 }
-
-int rank(const Record& r) { return r.gone ? 3 : static_cast<int>(r.kind); }
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -124,66 +148,267 @@ std::optional<Stamp> parseClock(QStringView text, bool withRoot) {
     return s;
 }
 
-QString stringField(const QJsonObject& o, const char* key, bool required = true) {
-    const QJsonValue v = o.value(QLatin1String(key));
-    if (v.isUndefined() && !required) return {};
-    if (!v.isString()) throw Failure{QStringLiteral("\"%1\" is not text").arg(QLatin1String(key))};
-    return v.toString();
-}
+// One record line: a flat object of text, whole numbers and true, read
+// without building a JSON document (a catalogue has thousands of lines).
+struct Value {
+    enum Type { Text, Whole, True, Other } type = Other;
+    QByteArrayView raw;  // a text without escapes, as it stands in the line
+    QString unescaped;   // a text with escapes
+    bool escaped = false;
+    qint64 number = 0;
+    QString text() const { return escaped ? unescaped : QString::fromUtf8(raw); }
+};
 
-Stamp stampField(const QJsonObject& o, const char* key, bool required = true) {
-    const QJsonValue v = o.value(QLatin1String(key));
-    if (v.isUndefined() && !required) return {};
-    const auto s = v.isString() ? parseClock(v.toString(), true) : std::nullopt;
-    if (!s) throw Failure{QStringLiteral("\"%1\" is not a stamp").arg(QLatin1String(key))};
-    return *s;
-}
+class Fields {
+  public:
+    explicit Fields(QByteArrayView line) : line_(line) { parse(); }
 
-QString idField(const QJsonObject& o, const char* key) {
-    const QString id = stringField(o, key);
-    if (!isValidId(id))
-        throw Failure{QStringLiteral("\"%1\" is not an id").arg(QLatin1String(key))};
-    return id;
-}
-
-void allowOnly(const QJsonObject& o, std::initializer_list<const char*> keys) {
-    for (auto it = o.begin(); it != o.end(); ++it) {
-        const bool known = std::any_of(keys.begin(), keys.end(),
-                                       [&](const char* k) { return it.key() == QLatin1String(k); });
-        if (!known) throw Failure{QStringLiteral("unknown field \"%1\"").arg(it.key())};
+    const Value* find(QByteArrayView key) const {
+        for (const auto& [k, v] : fields_)
+            if (k == key) return &v;
+        return nullptr;
     }
+    bool has(QByteArrayView key) const { return find(key) != nullptr; }
+    void allowOnly(std::initializer_list<const char*> keys) const {
+        for (const auto& [k, v] : fields_) {
+            const bool known = std::any_of(keys.begin(), keys.end(),
+                                           [&](const char* allowed) { return k == allowed; });
+            if (!known)
+                throw Failure{QStringLiteral("unknown field \"%1\"").arg(QString::fromUtf8(k))};
+        }
+    }
+
+  private:
+    [[noreturn]] void fail(const char* what) const {
+        throw Failure{QStringLiteral("%1 at column %2").arg(QLatin1String(what)).arg(at_ + 1)};
+    }
+    char peek() const { return at_ < line_.size() ? line_.at(at_) : '\0'; }
+    void blanks() {
+        while (peek() == ' ' || peek() == '\t') ++at_;
+    }
+    void expect(char c) {
+        if (peek() != c) fail(c == '"' ? "text expected" : "malformed object");
+        ++at_;
+    }
+    static void appendUtf8(QByteArray& out, char32_t c) {
+        const QString s = QString::fromUcs4(&c, 1);
+        out += s.toUtf8();
+    }
+    unsigned hex4() {
+        if (at_ + 4 > line_.size()) fail("bad escape");
+        bool ok = false;
+        const unsigned v = line_.sliced(at_, 4).toByteArray().toUInt(&ok, 16);
+        if (!ok) fail("bad escape");
+        at_ += 4;
+        return v;
+    }
+    // Fills `v` with the text that starts here.
+    void string(Value& v) {
+        expect('"');
+        const qsizetype start = at_;
+        // Most texts hold no escape: taken whole.
+        while (at_ < line_.size() && line_.at(at_) != '"' && line_.at(at_) != '\\') {
+            if (static_cast<unsigned char>(line_.at(at_)) < 0x20) fail("control character in text");
+            ++at_;
+        }
+        if (peek() == '"') {
+            ++at_;
+            v.raw = line_.sliced(start, at_ - 1 - start);
+            return;
+        }
+        QByteArray bytes = line_.sliced(start, at_ - start).toByteArray();
+        while (true) {
+            if (at_ >= line_.size()) fail("unterminated text");
+            const char c = line_.at(at_++);
+            if (c == '"') break;
+            if (static_cast<unsigned char>(c) < 0x20) fail("control character in text");
+            if (c != '\\') {
+                bytes += c;
+                continue;
+            }
+            const char e = peek();
+            ++at_;
+            switch (e) {
+                case '"':
+                case '\\':
+                case '/':
+                    bytes += e;
+                    break;
+                case 'b':
+                    bytes += '\b';
+                    break;
+                case 'f':
+                    bytes += '\f';
+                    break;
+                case 'n':
+                    bytes += '\n';
+                    break;
+                case 'r':
+                    bytes += '\r';
+                    break;
+                case 't':
+                    bytes += '\t';
+                    break;
+                case 'u': {
+                    char32_t c32 = hex4();
+                    if (c32 >= 0xD800 && c32 < 0xDC00) {
+                        if (peek() != '\\') fail("bad escape");
+                        ++at_;
+                        if (peek() != 'u') fail("bad escape");
+                        ++at_;
+                        const unsigned low = hex4();
+                        if (low < 0xDC00 || low >= 0xE000) fail("bad escape");
+                        c32 = 0x10000 + ((c32 - 0xD800) << 10) + (low - 0xDC00);
+                    } else if (c32 >= 0xDC00 && c32 < 0xE000) {
+                        fail("bad escape");
+                    }
+                    appendUtf8(bytes, c32);
+                    break;
+                }
+                default:
+                    fail("bad escape");
+            }
+        }
+        v.escaped = true;
+        v.unescaped = QString::fromUtf8(bytes);
+    }
+    Value value() {
+        Value v;
+        const char c = peek();
+        if (c == '"') {
+            v.type = Value::Text;
+            string(v);
+            return v;
+        }
+        const qsizetype start = at_;
+        while (at_ < line_.size() && line_.at(at_) != ',' && line_.at(at_) != '}' &&
+               line_.at(at_) != ' ')
+            ++at_;
+        const QByteArrayView word = line_.sliced(start, at_ - start);
+        if (word == "true") {
+            v.type = Value::True;
+            return v;
+        }
+        if (word.isEmpty()) fail("value expected");
+        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), v.number);
+        // Whole numbers a double holds exactly, as any JSON reader takes them.
+        const bool plain = error == std::errc() && end == word.data() + word.size() &&
+                           std::abs(v.number) <= (1LL << 53);
+        v.type = plain ? Value::Whole : Value::Other;
+        return v;
+    }
+    void parse() {
+        blanks();
+        expect('{');
+        blanks();
+        if (peek() == '}') {
+            ++at_;
+        } else {
+            while (true) {
+                blanks();
+                expect('"');
+                const qsizetype start = at_;
+                while (at_ < line_.size() && line_.at(at_) != '"') {
+                    const char c = line_.at(at_);
+                    if (!(c >= 'a' && c <= 'z')) fail("unknown field");
+                    ++at_;
+                }
+                const QByteArrayView key = line_.sliced(start, at_ - start);
+                expect('"');
+                if (has(key))
+                    throw Failure{QStringLiteral("field \"%1\" twice").arg(QString::fromUtf8(key))};
+                blanks();
+                expect(':');
+                blanks();
+                fields_.push_back({key, value()});
+                blanks();
+                if (peek() == ',') {
+                    ++at_;
+                    continue;
+                }
+                expect('}');
+                break;
+            }
+        }
+        blanks();
+        if (at_ != line_.size()) fail("text after the object");
+    }
+
+    QByteArrayView line_;
+    qsizetype at_ = 0;
+    QVarLengthArray<std::pair<QByteArrayView, Value>, 10> fields_;
+};
+
+QString stringField(const Fields& o, const char* key, bool required = true) {
+    const Value* v = o.find(key);
+    if (!v && !required) return {};
+    if (!v || v->type != Value::Text)
+        throw Failure{QStringLiteral("\"%1\" is not text").arg(QLatin1String(key))};
+    return v->text();
 }
 
-Record parseRecord(const QJsonObject& o) {
+bool idBytes(QByteArrayView id) {
+    return !id.isEmpty() && id.size() <= 64 && std::all_of(id.begin(), id.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+               c == '-' || c == '_';
+    });
+}
+
+// Ids and stamps are ASCII: read from the line's bytes, without a text between.
+QString idField(const Fields& o, const char* key) {
+    const Value* v = o.find(key);
+    if (!v || v->type != Value::Text || v->escaped || !idBytes(v->raw))
+        throw Failure{QStringLiteral("\"%1\" is not an id").arg(QLatin1String(key))};
+    return QString::fromLatin1(v->raw);
+}
+
+Stamp stampField(const Fields& o, const char* key, bool required = true) {
+    const Value* v = o.find(key);
+    if (!v && !required) return {};
+    const auto fail = [&] {
+        return Failure{QStringLiteral("\"%1\" is not a stamp").arg(QLatin1String(key))};
+    };
+    if (!v || v->type != Value::Text || v->escaped) throw fail();
+    const char* p = v->raw.data();
+    const char* end = p + v->raw.size();
+    Stamp s;
+    auto time = std::from_chars(p, end, s.time);
+    if (time.ec != std::errc() || time.ptr == end || *time.ptr != '.' || s.time < 0) throw fail();
+    auto seq = std::from_chars(time.ptr + 1, end, s.seq);
+    if (seq.ec != std::errc() || seq.ptr == end || *seq.ptr != '.') throw fail();
+    const QByteArrayView root(seq.ptr + 1, end - seq.ptr - 1);
+    if (!idBytes(root)) throw fail();
+    s.root = QString::fromLatin1(root);
+    return s;
+}
+
+Record parseRecord(const Fields& o) {
     Record r;
     r.id = idField(o, "id");
     r.stamp = stampField(o, "stamp");
     r.base = stampField(o, "base", false);
-    if (o.contains(QLatin1String("gone"))) {
-        if (o.value(QLatin1String("gone")) != QJsonValue(true))
-            throw Failure{QStringLiteral("bad \"gone\"")};
-        allowOnly(o, {"id", "gone", "stamp", "base"});
+    if (const Value* gone = o.find("gone")) {
+        if (gone->type != Value::True) throw Failure{QStringLiteral("bad \"gone\"")};
+        o.allowOnly({"id", "gone", "stamp", "base"});
         r.gone = true;
         return r;
     }
-    const QJsonValue order = o.value(QLatin1String("order"));
-    const double number = order.toDouble();
-    // Whole numbers that a double holds exactly; anything beyond is not ours.
-    if (!order.isDouble() || std::abs(number) > 9007199254740992.0 || number != std::trunc(number))
+    const Value* order = o.find("order");
+    if (!order || order->type != Value::Whole)
         throw Failure{QStringLiteral("\"order\" is not a whole number")};
-    r.order = static_cast<qint64>(number);
-    if (o.contains(QLatin1String("category"))) {
-        allowOnly(o, {"id", "category", "picture", "order", "stamp", "base"});
+    r.order = order->number;
+    if (o.has("category")) {
+        o.allowOnly({"id", "category", "picture", "order", "stamp", "base"});
         r.kind = Kind::Category;
         r.name = stringField(o, "category");
         r.link = stringField(o, "picture");
-    } else if (o.contains(QLatin1String("column"))) {
-        allowOnly(o, {"id", "column", "in", "order", "stamp", "base"});
+    } else if (o.has("column")) {
+        o.allowOnly({"id", "column", "in", "order", "stamp", "base"});
         r.kind = Kind::Column;
         r.name = stringField(o, "column");
         r.parent = idField(o, "in");
-    } else if (o.contains(QLatin1String("item"))) {
-        allowOnly(o, {"id", "item", "link", "icon", "in", "order", "stamp", "base"});
+    } else if (o.has("item")) {
+        o.allowOnly({"id", "item", "link", "icon", "in", "order", "stamp", "base"});
         r.kind = Kind::Item;
         r.name = stringField(o, "item");
         r.link = stringField(o, "link");
@@ -203,10 +428,19 @@ QJsonObject objectOf(QByteArrayView line) {
     return doc.object();
 }
 
+QString headerText(const QJsonObject& o, const char* key) {
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isString()) throw Failure{QStringLiteral("\"%1\" is not text").arg(QLatin1String(key))};
+    return v.toString();
+}
+
 void parseHeader(const QJsonObject& o, State& state) {
-    allowOnly(o, {"root", "written", "seen"});
-    state.root = idField(o, "root");
-    const auto written = parseClock(stringField(o, "written"), false);
+    for (auto it = o.begin(); it != o.end(); ++it)
+        if (it.key() != u"root" && it.key() != u"written" && it.key() != u"seen")
+            throw Failure{QStringLiteral("unknown field \"%1\"").arg(it.key())};
+    state.root = headerText(o, "root");
+    if (!isValidId(state.root)) throw Failure{QStringLiteral("\"root\" is not an id")};
+    const auto written = parseClock(headerText(o, "written"), false);
     if (!written) throw Failure{QStringLiteral("\"written\" is not a clock")};
     state.written = *written;
     state.written.root = state.root;
@@ -230,32 +464,52 @@ bool isValidId(const QString& id) {
 }
 
 QByteArray toText(const State& state) {
+    // By kind, then parent, then order: the parents are few, so they are
+    // sorted once and the records of each by order alone.
+    QHash<QString, QVector<const Record*>> byParent[3];
+    QVector<const Record*> gone;
+    for (const Record& r : state.records) {
+        if (r.gone)
+            gone.push_back(&r);
+        else
+            byParent[static_cast<int>(r.kind)][r.parent].push_back(&r);
+    }
     QVector<const Record*> records;
     records.reserve(state.records.size());
-    for (const Record& r : state.records) records << &r;
-    std::sort(records.begin(), records.end(), [](const Record* a, const Record* b) {
-        if (rank(*a) != rank(*b)) return rank(*a) < rank(*b);
-        if (a->gone) return a->id < b->id;
-        if (a->parent != b->parent) return a->parent < b->parent;
-        if (a->order != b->order) return a->order < b->order;
-        return a->id < b->id;
-    });
+    for (auto& kind : byParent) {
+        QStringList parents = kind.keys();
+        parents.sort();
+        for (const QString& parent : parents) {
+            QVector<const Record*>& list = kind[parent];
+            std::sort(list.begin(), list.end(), [](const Record* a, const Record* b) {
+                return a->order != b->order ? a->order < b->order : a->id < b->id;
+            });
+            records += list;
+        }
+    }
+    std::sort(gone.begin(), gone.end(),
+              [](const Record* a, const Record* b) { return a->id < b->id; });
+    records += gone;
 
     QByteArray out = kMagic + QByteArray::number(kFormatVersion) + '\n';
     out.reserve(records.size() * 200);
     out += "{\"root\":";
     appendString(out, state.root);
-    out += ",\"written\":\"" + clockText(state.written) + "\",\"seen\":{";
+    out += ",\"written\":\"";
+    appendClock(out, state.written);
+    out += "\",\"seen\":{";
     QStringList roots = state.seen.keys();
     roots.sort();
     for (qsizetype i = 0; i < roots.size(); ++i) {
         if (i > 0) out += ',';
         appendString(out, roots.at(i));
-        out += ":\"" + clockText(state.seen.value(roots.at(i))) + '"';
+        out += ":\"";
+        appendClock(out, state.seen.value(roots.at(i)));
+        out += '"';
     }
     out += "}}\n";
-    for (const Record* r : records) out += recordLine(*r);
-    const QByteArray hash = QCryptographicHash::hash(out, QCryptographicHash::Sha256).toHex();
+    for (const Record* r : records) appendRecord(out, *r);
+    const QByteArray hash = QCryptographicHash::hash(out, QCryptographicHash::Blake2b_256).toHex();
     out += "end " + QByteArray::number(records.size()) + ' ' + hash + '\n';
     return out;
 }
@@ -288,7 +542,8 @@ Parsed fromText(const QByteArray& bytes) {
         if (closing.size() != 3 || closing.at(0) != "end" || !countOk)
             throw Failure{QStringLiteral("cut short (no closing line)")};
         const QByteArrayView body(bytes.constData(), endStart);
-        if (QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() != closing.at(2))
+        if (QCryptographicHash::hash(body, QCryptographicHash::Blake2b_256).toHex() !=
+            closing.at(2))
             throw Failure{QStringLiteral("cut short or changed (checksum does not match)")};
 
         State state;
@@ -298,12 +553,11 @@ Parsed fromText(const QByteArray& bytes) {
             const qsizetype next = bytes.indexOf('\n', at);
             const QByteArrayView line(bytes.constData() + at, next - at);
             at = next + 1;
-            const QJsonObject object = objectOf(line);
             if (lineNumber == 2) {
-                parseHeader(object, state);
+                parseHeader(objectOf(line), state);
                 continue;
             }
-            Record r = parseRecord(object);
+            Record r = parseRecord(Fields(line));
             if (state.records.contains(r.id))
                 throw Failure{QStringLiteral("id %1 twice").arg(r.id)};
             state.records.insert(r.id, std::move(r));

@@ -66,7 +66,7 @@ inline const QString kSuffix = QStringLiteral(".hxsync");
 
 // UTF-8 text: a version line, a header line, one JSON object per record
 // (sorted, so a change shows as a changed line), and a closing line with the
-// record count and a SHA-256 of everything before it, so a file cut short is
+// record count and a BLAKE2b-256 hash of everything before it, so a file cut short is
 // told from a whole one.
 QByteArray toText(const State& state);
 

@@ -96,7 +96,7 @@ TEST(SyncFile, EveryCutFileIsRefused) {
 // A body edited so that it still parses, with a closing line made to fit.
 QByteArray sealed(const QByteArray& body, int records) {
     return body + "end " + QByteArray::number(records) + ' ' +
-           QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex() + '\n';
+           QCryptographicHash::hash(body, QCryptographicHash::Blake2b_256).toHex() + '\n';
 }
 
 TEST(SyncFile, MalformedFilesAreRefusedWithTheReason) {
@@ -135,6 +135,29 @@ TEST(SyncFile, MalformedFilesAreRefusedWithTheReason) {
             << c.name << ": " << parsed.error.toStdString();
     }
     EXPECT_TRUE(fromText(sealed(header + item + '\n', 1)).state);
+}
+
+// Records are read as JSON: spaces and every escape another writer may use.
+TEST(SyncFile, ReadsRecordsWrittenByOtherJsonWriters) {
+    const QByteArray header =
+        "hengxiu-toolbox sync 1\n{\"root\":\"r\",\"written\":\"5.0\",\"seen\":{}}\n";
+    const QByteArray line =
+        R"({ "id" : "a", "item": "\u5e38\u7528 \ud83d\ude00\t\"q\"\\", "link": "\/usr\/bin", )"
+        R"("icon": "$2\u0001", "in": "k", "order": -3, "stamp": "1.0.r" })";
+    const Parsed parsed = fromText(sealed(header + line + '\n', 1));
+    ASSERT_TRUE(parsed.state) << parsed.error.toStdString();
+    const Record r = parsed.state->records.value(QStringLiteral("a"));
+    EXPECT_EQ(r.name, QStringLiteral("常用 😀\t\"q\"\\"));
+    EXPECT_EQ(r.link, QStringLiteral("/usr/bin"));
+    EXPECT_EQ(r.icon, QStringLiteral("$2\u0001"));
+    EXPECT_EQ(r.order, -3);
+    // What JSON does not allow, or our records never hold.
+    for (const char* bad :
+         {R"("\x41")", R"("\ud83d")", "\"a\u0001b\"", "1e3", "1.0", "false", "null"}) {
+        QByteArray broken = line;
+        broken.replace(R"("\/usr\/bin")", bad).replace("-3", bad);
+        EXPECT_FALSE(fromText(sealed(header + broken + '\n', 1)).state) << bad;
+    }
 }
 
 TEST(SyncFile, HomeFolderTravelsAsTilde) {
